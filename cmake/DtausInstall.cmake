@@ -1,0 +1,21 @@
+# cmake --install: the public headers, the library and a CMake package, so that a host
+# writes find_package(orveldtaus) and links orveldtaus::orveldtaus.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+install(TARGETS orveldtaus EXPORT orveldtausTargets
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+        INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(DIRECTORY include/dtaus DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(EXPORT orveldtausTargets NAMESPACE orveldtaus::
+        DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/orveldtaus)
+configure_package_config_file(cmake/orveldtausConfig.cmake.in
+        "${PROJECT_BINARY_DIR}/orveldtausConfig.cmake"
+        INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/orveldtaus)
+write_basic_package_version_file("${PROJECT_BINARY_DIR}/orveldtausConfigVersion.cmake"
+        COMPATIBILITY SameMajorVersion)
+install(FILES "${PROJECT_BINARY_DIR}/orveldtausConfig.cmake"
+              "${PROJECT_BINARY_DIR}/orveldtausConfigVersion.cmake"
+        DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/orveldtaus)
