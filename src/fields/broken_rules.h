@@ -1,0 +1,83 @@
+// BrokenRules: the validation rules a record currently breaks, with their messages.
+//
+// Records never reject a value at the moment it is assigned. Each record keeps one
+// tracker; a setter breaks the rule that names the problem and clears the rules its
+// new value satisfies, and the record is valid exactly when the tracker is empty.
+//
+//   BrokenRules rules;
+//   rules.RuleBroken(1010, true, "Wert <DateiMedia> fehlt.");
+//   rules.RuleBroken(1010, false);              // cleared again
+//   rules.Report("Fehler in MeineInfo:", " - ");
+//
+// Entries keep the order in which the rules were broken: breaking a rule that is
+// already broken changes nothing (first message, first place), and a rule broken again
+// after being cleared goes to the end. Users read that order, so it is part of the
+// contract.
+#ifndef DTAUS_FIELDS_BROKEN_RULES_H_
+#define DTAUS_FIELDS_BROKEN_RULES_H_
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dtaus::detail {
+
+// A rule message. Every message of the library is a literal or an entry of a constant
+// table, so the tracker stores a view and never copies or allocates per message; the
+// consteval constructors make it impossible to hand it a temporary text.
+class RuleText {
+ public:
+  constexpr RuleText() = default;
+  template <std::size_t N>
+  consteval RuleText(const char (&text)[N]) : text_(text, N - 1) {}  // NOLINT: implicit
+  consteval explicit RuleText(std::string_view text) : text_(text) {}
+
+  constexpr std::string_view view() const { return text_; }
+
+ private:
+  std::string_view text_;
+};
+
+class BrokenRules {
+ public:
+  struct Entry {
+    std::int16_t id;
+    std::string_view message;
+  };
+
+  // Observes the tracker: BrokenRule when an entry is added, NoBrokenRules when the
+  // last entry is removed. Nothing in the library subscribes; hosts of the internal
+  // classes (and tests) may.
+  class Listener {
+   public:
+    virtual ~Listener() = default;
+    virtual void BrokenRule(std::string_view message) = 0;
+    virtual void NoBrokenRules() = 0;
+  };
+
+  // Marks rule `id` as broken (adding it with `rule` unless it is broken already) or as
+  // no longer broken (removing it if present). Never fails.
+  void RuleBroken(std::int16_t id, bool is_broken, RuleText rule = RuleText());
+
+  std::int16_t Count() const { return static_cast<std::int16_t>(entries_.size()); }
+  bool IsBroken(std::int16_t id) const;
+
+  // The broken rules in tracker order.
+  std::span<const Entry> getRules() const { return entries_; }
+
+  // The error report: `heading`, two carriage returns, then per rule `prefix`, the
+  // message and a carriage return. No line feeds: hosts show it as it is.
+  std::string Report(std::string_view heading, std::string_view prefix) const;
+
+  void set_listener(Listener* listener) { listener_ = listener; }
+
+ private:
+  std::vector<Entry> entries_;
+  Listener* listener_ = nullptr;
+};
+
+}  // namespace dtaus::detail
+
+#endif  // DTAUS_FIELDS_BROKEN_RULES_H_

@@ -1,0 +1,159 @@
+#include "fields/decimal_number.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <locale>
+
+namespace dtaus::detail {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+void StripLeadingZeros(std::string& digits) {
+  const std::size_t first = digits.find_first_not_of('0');
+  digits.erase(0, first == std::string::npos ? digits.size() : first);
+}
+
+// digits * factor, both in decimal; factor small enough not to overflow unsigned.
+std::string MultiplySmall(const std::string& digits, unsigned factor) {
+  std::string product(digits.size() + 4, '0');
+  unsigned carry = 0;
+  std::size_t out = product.size();
+  for (std::size_t i = digits.size(); i-- > 0;) {
+    const unsigned v = static_cast<unsigned>(digits[i] - '0') * factor + carry;
+    product[--out] = static_cast<char>('0' + v % 10);
+    carry = v / 10;
+  }
+  while (carry > 0) {
+    product[--out] = static_cast<char>('0' + carry % 10);
+    carry /= 10;
+  }
+  StripLeadingZeros(product);
+  return product;
+}
+
+// Adds one to a string of decimal digits.
+void Increment(std::string& digits) {
+  for (std::size_t i = digits.size(); i-- > 0;) {
+    if (digits[i] != '9') {
+      ++digits[i];
+      return;
+    }
+    digits[i] = '0';
+  }
+  digits.insert(digits.begin(), '1');
+}
+
+}  // namespace
+
+std::optional<DecimalNumber> DecimalNumber::Parse(std::string_view text) {
+  const auto& punct = std::use_facet<std::numpunct<char>>(std::locale());
+  return Parse(text, punct.decimal_point(), punct.thousands_sep());
+}
+
+std::optional<DecimalNumber> DecimalNumber::Parse(std::string_view text, char decimal_point,
+                                                  char thousands_sep) {
+  std::size_t i = 0;
+  std::size_t end = text.size();
+  while (i < end && IsBlank(text[i])) ++i;
+  while (end > i && IsBlank(text[end - 1])) --end;
+
+  DecimalNumber number;
+  if (i < end && (text[i] == '+' || text[i] == '-')) number.negative_ = text[i++] == '-';
+  bool any_digit = false;
+  bool after_point = false;
+  for (; i < end; ++i) {
+    const char c = text[i];
+    if (IsDigit(c)) {
+      number.digits_ += c;
+      number.scale_ += after_point;
+      any_digit = true;
+    } else if (c == decimal_point && !after_point) {
+      after_point = true;
+    } else if (c == thousands_sep && !after_point) {
+      // Grouping is accepted wherever it stands among the digits, as the locale's
+      // own conversion does; it carries no value.
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (!any_digit) return std::nullopt;
+  StripLeadingZeros(number.digits_);
+  return number;
+}
+
+double DecimalNumber::ToDouble() const {
+  if (IsZero()) return 0.0;
+  // Exponent notation needs no radix character, so strtod's locale does not matter.
+  const std::string text = (negative_ ? "-" : "") + digits_ + "e-" + std::to_string(scale_);
+  errno = 0;
+  return std::strtod(text.c_str(), nullptr);
+}
+
+std::string DecimalNumber::GrossCentsFromNet() const {
+  // net euro * 1.19 * 100 cents = net * 119: the product's last scale_ digits are the
+  // fraction of a cent, and its first fractional digit decides the rounding exactly.
+  std::string product = MultiplySmall(digits_, 119);
+  if (product.size() < static_cast<std::size_t>(scale_) + 1) {
+    product.insert(0, static_cast<std::size_t>(scale_) + 1 - product.size(), '0');
+  }
+  const std::size_t int_len = product.size() - static_cast<std::size_t>(scale_);
+  std::string cents = product.substr(0, int_len);
+  if (scale_ > 0 && product[int_len] >= '5') Increment(cents);
+  StripLeadingZeros(cents);
+  if (cents.empty()) return "0";
+  return negative_ ? "-" + cents : cents;
+}
+
+DecimalNumber DecimalNumber::NetFromGross() const {
+  constexpr std::size_t kSignificant = 15;
+  DecimalNumber net;
+  net.negative_ = negative_;
+  if (IsZero()) return net;
+
+  // gross / 1.19 = gross * 100 / 119: long division, continued into the fraction until
+  // one digit beyond the 15 significant ones is known (or the division comes out even).
+  const std::string numerator = digits_ + "00";
+  std::string quotient;
+  unsigned remainder = 0;
+  std::size_t significant = 0;
+  int scale = scale_;
+  auto emit = [&](unsigned digit) {
+    const unsigned v = remainder * 10 + digit;
+    quotient += static_cast<char>('0' + v / 119);
+    remainder = v % 119;
+    if (significant > 0 || v / 119 != 0) ++significant;
+  };
+  for (char c : numerator) emit(static_cast<unsigned>(c - '0'));
+  while (remainder != 0 && significant <= kSignificant) {
+    emit(0);
+    ++scale;
+  }
+  StripLeadingZeros(quotient);
+  if (quotient.size() > kSignificant) {
+    const bool round_up = quotient[kSignificant] >= '5';
+    scale -= static_cast<int>(quotient.size() - kSignificant);
+    quotient.resize(kSignificant);
+    if (round_up) Increment(quotient);
+  }
+  if (scale < 0) {
+    quotient.append(static_cast<std::size_t>(-scale), '0');
+    scale = 0;
+  }
+  net.digits_ = std::move(quotient);
+  net.scale_ = scale;
+  return net;
+}
+
+std::string DecimalNumber::ToString() const {
+  std::string digits = digits_;
+  if (digits.size() < static_cast<std::size_t>(scale_) + 1) {
+    digits.insert(0, static_cast<std::size_t>(scale_) + 1 - digits.size(), '0');
+  }
+  if (scale_ > 0) digits.insert(digits.size() - static_cast<std::size_t>(scale_), 1, '.');
+  return negative() ? "-" + digits : digits;
+}
+
+}  // namespace dtaus::detail

@@ -1,0 +1,61 @@
+#include "fields/short_text.h"
+
+#include <cstring>
+
+namespace dtaus::detail {
+
+ShortText::ShortText(ShortText&& other) noexcept : tag_(other.tag_) {
+  std::memcpy(buf_, other.buf_, sizeof(buf_));
+  other.tag_ = 0;
+}
+
+ShortText& ShortText::operator=(const ShortText& other) {
+  if (this != &other) assign(other.view());
+  return *this;
+}
+
+ShortText& ShortText::operator=(ShortText&& other) noexcept {
+  if (this != &other) {
+    release();
+    std::memcpy(buf_, other.buf_, sizeof(buf_));
+    tag_ = other.tag_;
+    other.tag_ = 0;
+  }
+  return *this;
+}
+
+ShortText::Heap ShortText::heap() const noexcept {
+  Heap h;
+  std::memcpy(&h, buf_, sizeof(h));
+  return h;
+}
+
+void ShortText::set_heap(Heap h) noexcept {
+  std::memcpy(buf_, &h, sizeof(h));
+  tag_ = kHeapTag;
+}
+
+void ShortText::assign(std::string_view text) {
+  if (text.size() <= kInlineCapacity) {
+    // Copy out first: `text` may live in the storage that is about to be replaced.
+    char copy[kInlineCapacity];
+    if (!text.empty()) std::memcpy(copy, text.data(), text.size());
+    release();
+    if (!text.empty()) std::memcpy(buf_, copy, text.size());
+    tag_ = static_cast<unsigned char>(text.size());
+    return;
+  }
+  char* data = new char[text.size()];
+  std::memcpy(data, text.data(), text.size());
+  release();
+  set_heap({data, text.size()});
+}
+
+void ShortText::release() noexcept {
+  if (on_heap()) {
+    delete[] heap().data;
+    tag_ = 0;
+  }
+}
+
+}  // namespace dtaus::detail

@@ -1,0 +1,71 @@
+// ShortText: the owning text of one record field, in 32 bytes.
+//
+// A full DTAUS file holds 32,767 payments with some thirty text fields each, almost all
+// of them at most 27 characters long. std::string keeps only 15 bytes inline, so every
+// name and purpose line would cost a heap block; ShortText keeps up to 31 bytes inline
+// and puts only longer texts (umlaut-heavy names, rejected over-long input) on the heap.
+//
+//   ShortText name("ERIKA MUSTERMANN");
+//   std::string_view v = name.view();
+#ifndef DTAUS_FIELDS_SHORT_TEXT_H_
+#define DTAUS_FIELDS_SHORT_TEXT_H_
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace dtaus::detail {
+
+class ShortText {
+ public:
+  ShortText() noexcept = default;
+  explicit ShortText(std::string_view text) : ShortText() { assign(text); }
+  ShortText(const ShortText& other) : ShortText() { assign(other.view()); }
+  ShortText(ShortText&& other) noexcept;
+  ShortText& operator=(const ShortText& other);
+  ShortText& operator=(ShortText&& other) noexcept;
+  ~ShortText() { release(); }
+
+  // Replaces the text; `text` may point into this object's own storage.
+  void assign(std::string_view text);
+  ShortText& operator=(std::string_view text) {
+    assign(text);
+    return *this;
+  }
+
+  std::string_view view() const noexcept {
+    if (!on_heap()) return std::string_view(buf_, tag_);
+    const Heap h = heap();
+    return std::string_view(h.data, h.size);
+  }
+  std::string str() const { return std::string(view()); }
+  bool empty() const noexcept { return view().empty(); }
+  bool operator==(std::string_view other) const noexcept { return view() == other; }
+
+  static constexpr std::size_t kInlineCapacity = 31;
+
+ private:
+  static constexpr unsigned char kHeapTag = 0xFF;
+
+  struct Heap {
+    char* data;
+    std::size_t size;
+  };
+  static_assert(sizeof(Heap) <= kInlineCapacity);
+
+  bool on_heap() const noexcept { return tag_ == kHeapTag; }
+  Heap heap() const noexcept;
+  void set_heap(Heap h) noexcept;
+  void release() noexcept;
+
+  // Inline: the text's bytes, with tag_ holding its length. On the heap: a Heap record
+  // copied into buf_, with tag_ == kHeapTag.
+  char buf_[kInlineCapacity];
+  unsigned char tag_ = 0;
+};
+
+static_assert(sizeof(ShortText) == 32);
+
+}  // namespace dtaus::detail
+
+#endif  // DTAUS_FIELDS_SHORT_TEXT_H_

@@ -1,0 +1,150 @@
+#include "fields/text_codec.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+namespace dtaus::detail {
+namespace {
+
+// Windows-1252 bytes 0x80-0x9F. The five bytes without a printable character carry the
+// C1 control of the same number, as Windows' own conversion does.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88-8F
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
+};
+
+bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+// Decodes the code point at `p` of valid UTF-8 and advances `p`.
+char32_t NextCodePoint(const unsigned char*& p) {
+  const unsigned char b = *p++;
+  if (b < 0x80) return b;
+  int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : 1;
+  char32_t c = b & (0x3F >> extra);
+  while (extra-- > 0) c = (c << 6) | (*p++ & 0x3F);
+  return c;
+}
+
+int ToWindows1252(char32_t c) {
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<int>(c);
+  for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+    if (kHighControls[i] == c) return static_cast<int>(0x80 + i);
+  }
+  return -1;
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* end = p + text.size();
+  while (p < end) {
+    const unsigned char b = *p;
+    if (b < 0x80) {
+      ++p;
+      continue;
+    }
+    int extra;
+    char32_t min;
+    if (b >= 0xC2 && b <= 0xDF) {
+      extra = 1, min = 0x80;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      extra = 2, min = 0x800;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      extra = 3, min = 0x10000;
+    } else {
+      return false;
+    }
+    if (end - p <= extra) return false;
+    for (int i = 1; i <= extra; ++i) {
+      if (!IsContinuation(p[i])) return false;
+    }
+    const unsigned char* q = p;
+    const char32_t c = NextCodePoint(q);
+    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+    p = q;
+  }
+  return true;
+}
+
+std::size_t CountCodePoints(std::string_view utf8) {
+  std::size_t n = 0;
+  for (char ch : utf8) n += !IsContinuation(static_cast<unsigned char>(ch));
+  return n;
+}
+
+std::string_view SliceCodePoints(std::string_view utf8, std::size_t first, std::size_t count) {
+  auto offset_of = [&utf8](std::size_t from, std::size_t skip) {
+    std::size_t i = from;
+    while (i < utf8.size() && skip > 0) {
+      ++i;
+      while (i < utf8.size() && IsContinuation(static_cast<unsigned char>(utf8[i]))) ++i;
+      --skip;
+    }
+    return i;
+  };
+  const std::size_t begin = offset_of(0, first);
+  const std::size_t end = offset_of(begin, count);
+  return utf8.substr(begin, end - begin);
+}
+
+bool AppendWindows1252(std::string& out, std::string_view utf8, char32_t* unmappable) {
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  const auto* end = p + utf8.size();
+  while (p < end) {
+    // Most of a DTAUS file is ASCII: copy runs of it eight bytes at a time.
+    const unsigned char* run = p;
+    while (end - run >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, run, sizeof word);
+      if (word & 0x8080808080808080ull) break;
+      run += 8;
+    }
+    while (run < end && *run < 0x80) ++run;
+    out.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(run - p));
+    p = run;
+    if (p == end) break;
+    const char32_t c = NextCodePoint(p);
+    const int byte = ToWindows1252(c);
+    if (byte < 0) {
+      *unmappable = c;
+      return false;
+    }
+    out += static_cast<char>(byte);
+  }
+  return true;
+}
+
+std::string DecodeWindows1252(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (char ch : bytes) {
+    const auto b = static_cast<unsigned char>(ch);
+    const char32_t c = b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : b;
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::string CodePointName(char32_t c) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string digits;
+  for (char32_t v = c; v != 0 || digits.size() < 4; v >>= 4) {
+    digits.insert(digits.begin(), kHex[v & 0xF]);
+  }
+  return "U+" + digits;
+}
+
+}  // namespace dtaus::detail

@@ -1,0 +1,141 @@
+// DtausDatei: collects header and payments and writes the DTAUS file.
+#include "dtaus/dtaus_datei.h"
+
+#include <cstdint>
+#include <limits>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "fields/text_codec.h"
+#include "file/file_system.h"
+#include "file/file_writer.h"
+#include "records/footer.h"
+
+namespace dtaus {
+namespace {
+
+// A payment record is at most six blocks of 128 characters; records A and E at most 256.
+constexpr std::size_t kMaxPaymentRecord = 768;
+constexpr std::size_t kMaxFrameRecord = 256;
+
+// The failures that end Generate on its error path: "Sonstiger Fehler:" and the
+// description, which names what went wrong.
+struct GenerateFailure {
+  std::string description;
+};
+
+// Appends a record's text to the file bytes in Windows-1252.
+void AppendEncoded(std::string& bytes, std::string_view text) {
+  char32_t unmappable = 0;
+  if (!detail::AppendWindows1252(bytes, text, &unmappable)) {
+    throw GenerateFailure{"Das Zeichen " + detail::CodePointName(unmappable) +
+                          " kann in Windows-1252 nicht geschrieben werden."};
+  }
+}
+
+// The numeric value of a digits-only field (bank code, account, cents) for the control
+// sums. The fields accept nothing but ASCII digits, so this cannot meet anything else.
+std::int64_t DigitsValue(std::string_view digits) {
+  std::int64_t v = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') throw GenerateFailure{"Ungültige Zahl in einer Kontrollsumme."};
+    v = v * 10 + (c - '0');
+  }
+  return v;
+}
+
+}  // namespace
+
+struct DtausDatei::State {
+  std::string path;
+  std::shared_ptr<MeineInfo> header = std::make_shared<MeineInfo>();
+  detail::Footer footer;
+  std::vector<std::shared_ptr<GeldTransfer>> payments;
+  std::string scratch;  // one record C in UTF-8 while it is encoded
+
+  std::string Generate(detail::FileWriter& writer);
+};
+
+DtausDatei::DtausDatei() : s_(std::make_unique<State>()) {}
+DtausDatei::~DtausDatei() = default;
+
+void DtausDatei::Pfad(std::string_view path) { s_->path = path; }
+
+std::shared_ptr<MeineInfo> DtausDatei::GetMeineInfo() const { return s_->header; }
+
+void DtausDatei::AddGeldTransfer(std::shared_ptr<GeldTransfer> gt) {
+  s_->payments.push_back(std::move(gt));
+}
+
+std::string DtausDatei::Generate() {
+  try {
+    detail::FileWriter writer(detail::CurrentFileSystem());
+    return s_->Generate(writer);
+  } catch (const GenerateFailure& f) {
+    return "Sonstiger Fehler:" + f.description;
+  } catch (const std::bad_alloc&) {
+    return "Sonstiger Fehler:Nicht genügend Speicher.";
+  } catch (const std::exception& e) {
+    return std::string("Sonstiger Fehler:") + e.what();
+  } catch (...) {
+    return "Sonstiger Fehler:Unbekannter Fehler.";
+  }
+}
+
+std::string DtausDatei::State::Generate(detail::FileWriter& writer) {
+  if (path.empty()) return "Bitte vorher den Pfad festlegen.";
+  if (!detail::IsValidUtf8(path) || path.find('\0') != std::string::npos) {
+    throw GenerateFailure{"Der Pfad ist kein gültiger Dateiname."};
+  }
+  // From here on the file exists and is empty; every later failure leaves it so.
+  if (std::string error = writer.Truncate(path); !error.empty()) throw GenerateFailure{error};
+
+  const MeineInfo& kopf = *header;
+  if (!kopf.MeineInfoIsValid()) return "Das MeineInfo-Objekt enthält Fehler.";
+
+  // The whole file is assembled in memory and written once at the end, so that no
+  // record reaches the disk unless every check has passed. Reserving the largest
+  // possible size costs only address space: untouched pages are never made resident.
+  std::string bytes;
+  bytes.reserve(2 * kMaxFrameRecord + payments.size() * kMaxPaymentRecord);
+  AppendEncoded(bytes, kopf.getHeaderAsStream());
+
+  std::int16_t count = 0;
+  std::int64_t sum_konto = 0;
+  std::int64_t sum_blz = 0;
+  std::int64_t sum_euro = 0;
+  for (const std::shared_ptr<GeldTransfer>& gt : payments) {
+    if (!gt) throw GenerateFailure{"Objektvariable nicht festgelegt (kein GeldTransfer-Objekt)."};
+    if (!gt->InputFieldsValid()) return "Das Geldtransfer-Objekt enthält Fehler.";
+    gt->setMeineInfoFields(kopf);
+    if (!gt->prepareStream()) return "Sonstiger Fehler bei <GeldTransfer-Objekt>.";
+    scratch.clear();
+    gt->appendRecordAsStream(scratch);
+    AppendEncoded(bytes, scratch);
+    // The payment count is a 16-bit number: a file holds at most 32,767 payments.
+    if (count == std::numeric_limits<std::int16_t>::max()) {
+      throw GenerateFailure{"Überlauf: eine Datei fasst höchstens 32767 Zahlungen."};
+    }
+    ++count;
+    sum_konto += DigitsValue(gt->Konto());
+    sum_blz += DigitsValue(gt->BLZ());
+    sum_euro += DigitsValue(gt->getBetragEuro());
+  }
+
+  footer.setSatzlaenge(kopf.getDateiMedia() == MediaTyp::Diskette ? "0128" : "0256");
+  footer.setTotalDatensatzItems(count);
+  // The sums stay below 2^53 (32,767 times an 11-digit amount), so they are exact.
+  footer.setTotalPasivKonto(static_cast<double>(sum_konto));
+  footer.setTotalPasivBLZ(static_cast<double>(sum_blz));
+  footer.setTotalEuro(static_cast<double>(sum_euro));
+  if (!footer.FooterIsValid()) return "Sonstiger Fehler.";
+  AppendEncoded(bytes, footer.getFooterAsStream());
+
+  if (std::string error = writer.Replace(path, bytes); !error.empty()) {
+    throw GenerateFailure{error};
+  }
+  return {};
+}
+
+}  // namespace dtaus

@@ -1,0 +1,513 @@
+// GeldTransfer: one payment record C, its input rules and its rendering.
+#include "dtaus/geld_transfer.h"
+
+#include <array>
+#include <cmath>
+#include <string>
+
+#include "dtaus/meine_info.h"
+#include "fields/broken_rules.h"
+#include "fields/decimal_number.h"
+#include "fields/dtaus_error.h"
+#include "fields/short_text.h"
+#include "fields/text_codec.h"
+#include "fields/value_checks.h"
+#include "records/notifier.h"
+#include "records/opt_field.h"
+#include "records/opt_fields.h"
+#include "records/record_layout.h"
+
+namespace dtaus {
+namespace {
+
+using detail::FieldSpec;
+using detail::kFillBlank;
+using detail::kFillZero;
+using detail::OptField;
+using detail::RuleText;
+
+// The stored values of record C; everything else in the record is constant.
+enum Slot {
+  kSatzlaenge,      // C1: logical record length, 187 + 29 per extension part
+  kMeineInfoBlz,    // C3 and C10: the ordering party's bank code, from the header
+  kBlz,             // C4
+  kKonto,           // C5
+  kReferenz,        // C6
+  kTextSchluessel,  // C7a: 05 direct debit, 51 credit transfer
+  kErgaenzung,      // C7b: 000
+  kMeineInfoKonto,  // C11
+  kBetrag,          // C12: gross amount in cents
+  kName,            // C14a
+  kMeineInfoName,   // C15
+  kZweck,           // C16
+  kErweiterungen,   // C18: number of extension parts, "00" to "15"
+  kSlotCount
+};
+
+// Positions 1-187: the fixed part of record C. Blocks of 128 characters follow from
+// position 188 with the extension parts (see the block functions below).
+constexpr FieldSpec kRecordC[] = {
+    {"C1 record length", 4, false, kFillBlank, kSatzlaenge, {}},
+    {"C2 record type", 1, false, kFillBlank, FieldSpec::kConstant, "C"},
+    {"C3 bank code of the first involved bank", 8, false, kFillBlank, kMeineInfoBlz, {}},
+    {"C4 bank code of the payee or payer", 8, false, kFillBlank, kBlz, {}},
+    {"C5 account of the payee or payer", 10, false, kFillZero, kKonto, {}},
+    {"C6 internal customer number", 13, false, kFillZero, kReferenz, {}},
+    {"C7a transaction key", 2, false, kFillBlank, kTextSchluessel, {}},
+    {"C7b transaction key supplement", 3, false, kFillBlank, kErgaenzung, {}},
+    {"C8 bank-internal field", 1, false, kFillBlank, FieldSpec::kConstant, {}},
+    {"C9 amount in the former national currency", 11, false, kFillZero, FieldSpec::kConstant, {}},
+    {"C10 bank code of the ordering party", 8, false, kFillBlank, kMeineInfoBlz, {}},
+    {"C11 account of the ordering party", 10, false, kFillZero, kMeineInfoKonto, {}},
+    {"C12 amount in euro cents", 11, false, kFillZero, kBetrag, {}},
+    {"C13 reserve", 3, false, kFillBlank, FieldSpec::kConstant, {}},
+    {"C14a name of the payee or payer", 27, true, kFillBlank, kName, {}},
+    {"C14b reserve", 8, false, kFillBlank, FieldSpec::kConstant, {}},
+    {"C15 name of the ordering party", 27, true, kFillBlank, kMeineInfoName, {}},
+    {"C16 purpose", 27, true, kFillBlank, kZweck, {}},
+    {"C17a currency code (1 = euro)", 1, false, kFillBlank, FieldSpec::kConstant, "1"},
+    {"C17b reserve", 2, false, kFillBlank, FieldSpec::kConstant, {}},
+    {"C18 number of extension parts", 2, false, kFillBlank, kErweiterungen, {}},
+};
+static_assert(TotalWidth(kRecordC) == 187);
+
+constexpr std::size_t kBlockWidth = 128;
+constexpr std::size_t kFirstBlockReserve = 11;  // after parts 1 and 2 in block 2
+constexpr std::size_t kBlockReserve = 12;       // after four parts in blocks 3 to 6
+
+enum Rule : std::int16_t {
+  kBlzMissing = 2060,
+  kBlzInvalid = 2061,
+  kBlzLength = 2062,
+  kBlzFailure = 2063,
+  kNameMissing = 2070,
+  kNameLength = 2071,
+  kNameFailure = 2072,
+  kKontoMissing = 2080,
+  kKontoInvalid = 2081,
+  kKontoLength = 2082,
+  kKontoFailure = 2083,
+  kBetragMissing = 2090,
+  kBetragInvalid = 2091,
+  kBetragLength = 2092,
+  kBetragFailure = 2093,
+  kZweckLength = 2110,
+  kZweckFailure = 2111,
+  kReferenzInvalid = 2122,  // keys of our choice: no other rule of the payment uses them
+  kReferenzFailure = 2123,
+  kReferenzLength = 2124,
+};
+
+// The part slots, in the order in which their parts are written: the 01 part, the
+// thirteen 02 parts, the 03 part.
+enum Part {
+  kName2,
+  kZweck2,
+  kZweck14 = kZweck2 + 12,
+  kMeineInfoName2,
+  kPartCount
+};
+
+struct Continuation {
+  Rule length;
+  Rule failure;
+  RuleText length_text;
+  RuleText failure_text;
+};
+
+// The continuation properties by part slot.
+constexpr std::array<Continuation, kPartCount> kContinuations = {{
+    {Rule{2150}, Rule{2151}, "Wert hat nicht max. 27 Buchstaben in Feld <Name2>.",
+     "Sonstiger Fehler bei <Name2>."},
+    {Rule{2120}, Rule{2121}, "Wert hat nicht max. 27 Buchstaben in Feld <VerwendungsZweck2>.",
+     "Sonstiger Fehler bei <VerwendungsZweck2>."},
+    {Rule{2130}, Rule{2131}, "Wert hat nicht max. 27 Buchstaben in Feld <VerwendungsZweck3>.",
+     "Sonstiger Fehler bei <VerwendungsZweck3>."},
+    {Rule{2140}, Rule{2141}, "Wert hat nicht max. 27 Buchstaben in Feld <VerwendungsZweck4>.",
+     "Sonstiger Fehler bei <VerwendungsZweck4>."},
+    {Rule{3150}, Rule{3151}, "Wert hat nicht max. 27 Buchstaben in Feld <VerwendungsZweck5>.",
+     "Sonstiger Fehler bei <VerwendungsZweck5>."},
+    {Rule{3160}, Rule{3161}, "Wert hat nicht max. 27 Buchstaben in Feld <VerwendungsZweck6>.",
+     "Sonstiger Fehler bei <VerwendungsZweck6."},
+    {Rule{3170}, Rule{3171}, "Wert hat nicht max. 27 Buchstaben in Feld <VerwendungsZweck7>.",
+     "Sonstiger Fehler bei <VerwendungsZweck7>."},
+    {Rule{3180}, Rule{3181}, "Wert hat nicht max. 27 Buchstaben in Feld <VerwendungsZweck8>.",
+     "Sonstiger Fehler bei <VerwendungsZweck8>."},
+    {Rule{3190}, Rule{3191}, "Wert hat nicht max. 27 Buchstaben in Feld <VerwendungsZweck9>.",
+     "Sonstiger Fehler bei <VerwendungsZweck9>."},
+    {Rule{3200}, Rule{3201}, "Wert hat nicht max. 27 Buchstaben in Feld <VerwendungsZweck10>.",
+     "Sonstiger Fehler bei <VerwendungsZweck10>."},
+    {Rule{3210}, Rule{3211}, "Wert hat nicht max. 27 Buchstaben in Feld <VerwendungsZweck11>.",
+     "Sonstiger Fehler bei <VerwendungsZweck11>."},
+    {Rule{3220}, Rule{3221}, "Wert hat nicht max. 27 Buchstaben in Feld <VerwendungsZweck12>.",
+     "Sonstiger Fehler bei <VerwendungsZweck12>."},
+    {Rule{3230}, Rule{3231}, "Wert hat nicht max. 27 Buchstaben in Feld <VerwendungsZweck13>.",
+     "Sonstiger Fehler bei <VerwendungsZweck13>."},
+    {Rule{3240}, Rule{3241}, "Wert hat nicht max. 27 Buchstaben in Feld <VerwendungsZweck14>.",
+     "Sonstiger Fehler bei <VerwendungsZweck14>."},
+    {Rule{2160}, Rule{2161}, "Wert hat nicht max. 27 Buchstaben in Feld <MeineInfoName2>.",
+     "Sonstiger Fehler bei <MeineInfoName2>."},
+}};
+
+constexpr std::size_t kMaxText = 27;
+constexpr std::size_t kMaxCents = 11;
+
+void AppendBlankParts(std::string& out, std::int64_t count) {
+  if (count > 0) out.append(static_cast<std::size_t>(count) * OptField::kStreamWidth, ' ');
+}
+
+}  // namespace
+
+struct GeldTransfer::State {
+  detail::BrokenRules rules;  // mInputFieldsErrors
+  std::array<detail::ShortText, kSlotCount> values;
+  std::array<OptField, kPartCount> parts;
+  detail::OptFields collection;
+
+  void Break(Rule rule, RuleText message) { rules.RuleBroken(rule, true, message); }
+  void Clear(Rule rule) { rules.RuleBroken(rule, false); }
+
+  void SetContinuation(Part part, std::string_view v);
+  void SetNetAmount(const detail::DecimalNumber& net);
+  void AppendFirstBlock(std::string& out) const;
+  void AppendBlock(std::string& out, std::int64_t from, std::int64_t to) const;
+};
+
+GeldTransfer::GeldTransfer() : s_(std::make_unique<State>()) {
+  s_->parts[kName2].FieldType(0);
+  for (int p = kZweck2; p <= kZweck14; ++p) s_->parts[static_cast<std::size_t>(p)].FieldType(1);
+  s_->parts[kMeineInfoName2].FieldType(2);
+  s_->Break(kBlzMissing, "Wert <BLZ> fehlt.");
+  s_->Break(kNameMissing, "Wert <Name> fehlt.");
+  s_->Break(kKontoMissing, "Wert <Konto> fehlt.");
+  s_->Break(kBetragMissing, "Wert <EuroBetrag> fehlt.");
+}
+
+GeldTransfer::~GeldTransfer() = default;
+
+void GeldTransfer::BLZ(std::string_view v) {
+  s_->Clear(kBlzMissing);
+  s_->Clear(kBlzFailure);
+  try {
+    if (!detail::IsValidUtf8(v)) {
+      s_->Break(kBlzFailure, "Sonstiger Fehler bei <BLZ>.");
+      return;
+    }
+    if (detail::CountCodePoints(v) != 8) {
+      s_->Break(kBlzLength, "Wert <BLZ> hat nicht genau 8 Stellen.");
+      return;
+    }
+    s_->Clear(kBlzLength);
+    if (!detail::IsDigitNumber(v)) {
+      s_->Break(kBlzInvalid, "Ungültiger Wert in Feld <BLZ>.");
+      return;
+    }
+    s_->values[kBlz] = v;
+    s_->Clear(kBlzInvalid);
+  } catch (...) {
+    s_->Break(kBlzFailure, "Sonstiger Fehler bei <BLZ>.");
+  }
+}
+
+std::string GeldTransfer::BLZ() const { return s_->values[kBlz].str(); }
+
+void GeldTransfer::Name(std::string_view v) {
+  s_->Clear(kNameMissing);
+  s_->Clear(kNameFailure);
+  try {
+    if (!detail::IsValidUtf8(v)) {
+      s_->Break(kNameFailure, "Sonstiger Fehler bei <Name>.");
+      return;
+    }
+    if (detail::CountCodePoints(v) > kMaxText) {
+      s_->Break(kNameLength, "Wert hat nicht max. 27 Buchstaben in Feld <Name>.");
+      return;
+    }
+    s_->values[kName] = v;
+    s_->Clear(kNameLength);
+  } catch (...) {
+    s_->Break(kNameFailure, "Sonstiger Fehler bei <Name>.");
+  }
+}
+
+void GeldTransfer::Konto(std::string_view v) {
+  s_->Clear(kKontoMissing);
+  s_->Clear(kKontoFailure);
+  try {
+    if (!detail::IsValidUtf8(v)) {
+      s_->Break(kKontoFailure, "Sonstiger Fehler bei <Konto>.");
+      return;
+    }
+    if (detail::CountCodePoints(v) > 10) {
+      s_->Break(kKontoLength, "Wert hat nicht max. 10 Stellen in Feld <Konto>.");
+      return;
+    }
+    s_->Clear(kKontoLength);
+    if (!detail::IsDigitNumber(v)) {
+      s_->Break(kKontoInvalid, "Ungültiger Wert in Feld <Konto>.");
+      return;
+    }
+    s_->values[kKonto] = v;
+    s_->Clear(kKontoInvalid);
+  } catch (...) {
+    s_->Break(kKontoFailure, "Sonstiger Fehler bei <Konto>.");
+  }
+}
+
+std::string GeldTransfer::Konto() const { return s_->values[kKonto].str(); }
+
+void GeldTransfer::FreieReferenz(std::string_view v) {
+  s_->Clear(kReferenzFailure);
+  try {
+    if (!detail::IsValidUtf8(v)) {
+      s_->Break(kReferenzFailure, "Sonstiger Fehler bei <FreieReferenz>.");
+      return;
+    }
+    if (detail::CountCodePoints(v) > 13) {
+      s_->Break(kReferenzLength, "Wert hat nicht max. 13 Stellen in Feld <FreieReferenz>.");
+      return;
+    }
+    s_->Clear(kReferenzLength);
+    if (!detail::IsDigitNumber(v)) {
+      s_->Break(kReferenzInvalid, "Ungültiger Wert in Feld <FreieReferenz>.");
+      return;
+    }
+    s_->values[kReferenz] = v;
+    s_->Clear(kReferenzInvalid);
+  } catch (...) {
+    s_->Break(kReferenzFailure, "Sonstiger Fehler bei <FreieReferenz>.");
+  }
+}
+
+void GeldTransfer::BetragEuro(std::string_view v) {
+  s_->Clear(kBetragMissing);
+  s_->Clear(kBetragFailure);
+  try {
+    if (!detail::IsValidUtf8(v)) {
+      s_->Break(kBetragFailure, "Sonstiger Fehler bei <Euro Betrag>.");
+      return;
+    }
+    const auto net = detail::DecimalNumber::Parse(v);
+    if (!net) {
+      s_->Break(kBetragInvalid, "Ungültiger Wert in Feld <Euro Betrag>.");
+      return;
+    }
+    s_->SetNetAmount(*net);
+  } catch (...) {
+    s_->Break(kBetragFailure, "Sonstiger Fehler bei <Euro Betrag>.");
+  }
+}
+
+void GeldTransfer::BetragEuroNetto(std::string_view v) { BetragEuro(v); }
+
+void GeldTransfer::BetragEuroBrutto(std::string_view v) {
+  try {
+    if (!detail::IsValidUtf8(v)) {
+      s_->Break(kBetragFailure, "Sonstiger Fehler bei <Euro Betrag>.");
+      return;
+    }
+    const auto gross = detail::DecimalNumber::Parse(v);
+    if (!gross) {
+      s_->Break(kBetragInvalid, "Ungültiger Wert in Feld <Euro Betrag>.");
+      return;
+    }
+    if (std::isinf(gross->ToDouble())) {
+      s_->Break(kBetragFailure, "Sonstiger Fehler bei <Euro Betrag>.");
+      return;
+    }
+    // The gross amount goes the net amount's way: net = gross / 1.19, rounded to 15
+    // significant digits, whose gross cents are then computed as for BetragEuro.
+    const detail::DecimalNumber net = gross->NetFromGross();
+    s_->Clear(kBetragMissing);
+    s_->Clear(kBetragFailure);
+    s_->SetNetAmount(net);
+  } catch (...) {
+    s_->Break(kBetragFailure, "Sonstiger Fehler bei <Euro Betrag>.");
+  }
+}
+
+void GeldTransfer::State::SetNetAmount(const detail::DecimalNumber& net) {
+  // The cents are computed exactly; double precision only marks the values that the
+  // double arithmetic of the conversion, the product with 1.19 or the cents cannot
+  // hold at all. Those are reported as a failure, not as too many digits.
+  const double n = net.ToDouble();
+  const double gross = n * 1.19;
+  if (!std::isfinite(n) || !std::isfinite(gross) || !std::isfinite(gross * 100.0)) {
+    Break(kBetragFailure, "Sonstiger Fehler bei <Euro Betrag>.");
+    return;
+  }
+  const std::string cents = net.GrossCentsFromNet();
+  // A negative amount has no place in a DTAUS record (its sign would land behind zero
+  // fill): it is refused like any other invalid value, and zero stays valid.
+  if (cents.front() == '-') {
+    Break(kBetragInvalid, "Ungültiger Wert in Feld <Euro Betrag>.");
+    return;
+  }
+  if (cents.size() > kMaxCents) {
+    Break(kBetragLength, "Wert hat nicht max. 11 Stellen in Feld <Euro Betrag>.");
+    return;
+  }
+  values[kBetrag] = cents;
+  Clear(kBetragInvalid);
+  Clear(kBetragLength);
+}
+
+std::string GeldTransfer::BetragEuroBrutto() const { return s_->values[kBetrag].str(); }
+
+void GeldTransfer::VerwendungsZweck(std::string_view v) {
+  s_->Clear(kZweckFailure);
+  try {
+    if (!detail::IsValidUtf8(v)) {
+      s_->Break(kZweckFailure, "Sonstiger Fehler bei <VerwendungsZweck>.");
+      return;
+    }
+    if (detail::CountCodePoints(v) > kMaxText) {
+      s_->Break(kZweckLength, "Wert hat nicht max. 27 Buchstaben in Feld <VerwendungsZweck>.");
+      return;
+    }
+    s_->values[kZweck] = v;
+    s_->Clear(kZweckLength);
+  } catch (...) {
+    s_->Break(kZweckFailure, "Sonstiger Fehler bei <VerwendungsZweck>.");
+  }
+}
+
+void GeldTransfer::State::SetContinuation(Part part, std::string_view v) {
+  // Nothing is cleared first: a continuation's failure rule, once broken, stays.
+  const Continuation& c = kContinuations[part];
+  try {
+    if (!detail::IsValidUtf8(v)) {
+      Break(c.failure, c.failure_text);
+      return;
+    }
+    if (detail::CountCodePoints(v) > kMaxText) {
+      Break(c.length, c.length_text);
+      return;
+    }
+    parts[part].FieldValue(v);
+    Clear(c.length);
+  } catch (...) {
+    Break(c.failure, c.failure_text);
+  }
+}
+
+void GeldTransfer::VerwendungsZweck2(std::string_view v) { s_->SetContinuation(Part(kZweck2), v); }
+void GeldTransfer::VerwendungsZweck3(std::string_view v) { s_->SetContinuation(Part(kZweck2 + 1), v); }
+void GeldTransfer::VerwendungsZweck4(std::string_view v) { s_->SetContinuation(Part(kZweck2 + 2), v); }
+void GeldTransfer::VerwendungsZweck5(std::string_view v) { s_->SetContinuation(Part(kZweck2 + 3), v); }
+void GeldTransfer::VerwendungsZweck6(std::string_view v) { s_->SetContinuation(Part(kZweck2 + 4), v); }
+void GeldTransfer::VerwendungsZweck7(std::string_view v) { s_->SetContinuation(Part(kZweck2 + 5), v); }
+void GeldTransfer::VerwendungsZweck8(std::string_view v) { s_->SetContinuation(Part(kZweck2 + 6), v); }
+void GeldTransfer::VerwendungsZweck9(std::string_view v) { s_->SetContinuation(Part(kZweck2 + 7), v); }
+void GeldTransfer::VerwendungsZweck10(std::string_view v) { s_->SetContinuation(Part(kZweck2 + 8), v); }
+void GeldTransfer::VerwendungsZweck11(std::string_view v) { s_->SetContinuation(Part(kZweck2 + 9), v); }
+void GeldTransfer::VerwendungsZweck12(std::string_view v) { s_->SetContinuation(Part(kZweck2 + 10), v); }
+void GeldTransfer::VerwendungsZweck13(std::string_view v) { s_->SetContinuation(Part(kZweck2 + 11), v); }
+void GeldTransfer::VerwendungsZweck14(std::string_view v) { s_->SetContinuation(Part(kZweck14), v); }
+void GeldTransfer::Name2(std::string_view v) { s_->SetContinuation(kName2, v); }
+void GeldTransfer::MeineInfoName2(std::string_view v) { s_->SetContinuation(kMeineInfoName2, v); }
+
+bool GeldTransfer::InputFieldsValid() const { return s_->rules.Count() == 0; }
+
+std::string GeldTransfer::InputFieldsErrors() const {
+  return s_->rules.Report("Fehler in GeldTransfer:", " - ");
+}
+
+// ---- Generation: called by the file object only ----
+
+void GeldTransfer::MeineInfoBLZ(std::string_view v) { s_->values[kMeineInfoBlz] = v; }
+void GeldTransfer::MeineInfoKonto(std::string_view v) { s_->values[kMeineInfoKonto] = v; }
+void GeldTransfer::MeineInfoName(std::string_view v) { s_->values[kMeineInfoName] = v; }
+void GeldTransfer::TextSchluessel(std::string_view v) { s_->values[kTextSchluessel] = v; }
+void GeldTransfer::TextSchluesselErgaenzung(std::string_view v) { s_->values[kErgaenzung] = v; }
+
+void GeldTransfer::setMeineInfoFields(const MeineInfo& header) {
+  // Transaction key 05 collects a direct debit, 51 pays out a credit transfer.
+  TextSchluessel(header.getGeldTransferTyp() == TransferTyp::Gutschrift ? "51" : "05");
+  TextSchluesselErgaenzung("000");
+  MeineInfoBLZ(header.getBLZ());
+  MeineInfoKonto(header.getKonto());
+  MeineInfoName(header.getName());
+}
+
+bool GeldTransfer::prepareStream() {
+  try {
+    // Every preparation starts from an empty collection, so that generating twice, or
+    // a payment added twice, writes the same record each time.
+    s_->collection = detail::OptFields();
+    for (const OptField& part : s_->parts) {
+      if (part.OptionalFieldValid()) s_->collection.Add(part);
+    }
+    const int n = s_->collection.Count();
+    s_->values[kSatzlaenge] = "0" + std::to_string(187 + OptField::kStreamWidth * n);
+    s_->values[kErweiterungen] = (n > 9 ? "" : "0") + std::to_string(n);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+std::string_view GeldTransfer::getBetragEuro() const { return s_->values[kBetrag].view(); }
+
+void GeldTransfer::State::AppendFirstBlock(std::string& out) const {
+  // Positions 188-256: extension parts 1 and 2 (or blanks) and an 11-blank reserve.
+  const std::size_t start = out.size();
+  try {
+    int p = 0;
+    for (const auto& entry : collection) {
+      if (++p > 2) break;
+      entry.part->appendFieldAsStream(out);
+    }
+    AppendBlankParts(out, 2 - collection.Count());
+    out.append(kFirstBlockReserve, ' ');
+  } catch (const std::exception& e) {
+    out.resize(start);
+    detail::Notify(e.what());
+  }
+}
+
+void GeldTransfer::State::AppendBlock(std::string& out, std::int64_t from, std::int64_t to) const {
+  // A continuation block: four parts (or blanks) and a 12-blank reserve, 128 in all.
+  std::int64_t p = 0;
+  for (const auto& entry : collection) {
+    ++p;
+    if (p >= from && p <= to) entry.part->appendFieldAsStream(out);
+  }
+  AppendBlankParts(out, to - collection.Count());
+  out.append(kBlockReserve, ' ');
+}
+
+std::string GeldTransfer::getOptFieldsFirstBlock() {
+  std::string out;
+  s_->AppendFirstBlock(out);
+  return out;
+}
+
+std::string GeldTransfer::getOptFieldsBlock(std::int16_t from, std::int16_t to) const {
+  std::string out;
+  s_->AppendBlock(out, from, to);
+  return out;
+}
+
+void GeldTransfer::appendRecordAsStream(std::string& out) {
+  const std::size_t start = out.size();
+  try {
+    detail::AppendLayout(out, kRecordC, s_->values);
+    s_->AppendFirstBlock(out);
+    // Blocks 3 to 6 carry parts 3-6, 7-10, 11-14 and 15, as far as there are parts.
+    const int n = s_->collection.Count();
+    for (int from = 3; from <= n; from += 4) s_->AppendBlock(out, from, from + 3);
+  } catch (...) {
+    out.resize(start);
+    out += "Fehler bei Generierung von GeldTransfer.";
+  }
+}
+
+std::string GeldTransfer::getRecordAsStream() {
+  std::string record;
+  record.reserve(6 * kBlockWidth);
+  appendRecordAsStream(record);
+  return record;
+}
+
+}  // namespace dtaus

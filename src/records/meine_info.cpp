@@ -1,0 +1,403 @@
+// MeineInfo: the header record A of a DTAUS file and the rules of its properties.
+#include "dtaus/meine_info.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "fields/broken_rules.h"
+#include "fields/clock.h"
+#include "fields/dtaus_error.h"
+#include "fields/short_text.h"
+#include "fields/text_codec.h"
+#include "fields/value_checks.h"
+#include "records/record_layout.h"
+
+namespace dtaus {
+namespace {
+
+using detail::FieldSpec;
+using detail::kFillBlank;
+using detail::kFillZero;
+using detail::RuleText;
+
+// The stored values of record A; everything else in the record is constant.
+enum Slot {
+  kSatzlaenge,    // A1: "0128" (Diskette) or "0256" (Kassette)
+  kKennzeichen,   // A3: "LK" (Lastschrift) or "GK" (Gutschrift)
+  kBlz,           // A4
+  kName,          // A6
+  kDatum,         // A7: ddmmyy
+  kKonto,         // A9
+  kReferenz,      // A10
+  kAusfuehrung,   // A11b: ddmmyyyy, or empty
+  kSlotCount
+};
+
+constexpr FieldSpec kRecordA[] = {
+    {"A1 record length", 4, false, kFillBlank, kSatzlaenge, {}},
+    {"A2 record type", 1, false, kFillBlank, FieldSpec::kConstant, "A"},
+    {"A3 file kind", 2, false, kFillBlank, kKennzeichen, {}},
+    {"A4 bank code of the ordering party", 8, false, kFillBlank, kBlz, {}},
+    {"A5 bank code of a sending bank", 8, false, kFillZero, FieldSpec::kConstant, {}},
+    {"A6 name of the ordering party", 27, true, kFillBlank, kName, {}},
+    {"A7 creation date", 6, false, kFillBlank, kDatum, {}},
+    {"A8 reserve", 4, false, kFillBlank, FieldSpec::kConstant, {}},
+    {"A9 account of the ordering party", 10, false, kFillZero, kKonto, {}},
+    {"A10 reference number", 10, false, kFillZero, kReferenz, {}},
+    {"A11a reserve", 15, false, kFillBlank, FieldSpec::kConstant, {}},
+    {"A11b execution date", 8, false, kFillBlank, kAusfuehrung, {}},
+    {"A11c reserve", 24, false, kFillBlank, FieldSpec::kConstant, {}},
+    {"A12 currency code (1 = euro)", 1, false, kFillBlank, FieldSpec::kConstant, "1"},
+};
+static_assert(TotalWidth(kRecordA) == 128);
+
+// Rules of the header. The numbers are the keys of the tracker; the host sees only the
+// messages, in the order in which the rules were broken.
+enum Rule : std::int16_t {
+  kMediaMissing = 1010,
+  kMediaInvalid = 1011,
+  kTypMissing = 1020,
+  kTypInvalid = 1021,
+  kBlzMissing = 1030,
+  kBlzLength = 1031,
+  kBlzInvalid = 1032,
+  kBlzFailure = 1033,
+  kNameMissing = 1040,
+  kNameLength = 1041,
+  kNameFailure = 1042,
+  kDatumInvalid = 1051,
+  kDatumFailure = 1052,
+  kKontoMissing = 1060,
+  kKontoLength = 1061,
+  kKontoInvalid = 1062,
+  kKontoFailure = 1063,
+  kReferenzLength = 1070,
+  kReferenzInvalid = 1071,
+  kReferenzFailure = 1072,
+  kDatumForAusfuehrungMissing = 1080,
+  kAusfuehrungInvalid = 1081,
+  kAusfuehrungWindow = 1082,
+  kAusfuehrungFailure = 1083,
+};
+
+// Rule 1051 quotes the date check's description; the check has exactly these.
+struct DateMessage {
+  std::int32_t code;
+  std::string_view description;
+  RuleText message;
+};
+constexpr DateMessage kAktuellesDatumMessages[] = {
+    {detail::kDateValueError, "Ungültiger Wert",
+     "Ungültiger Wert in Feld <AktuellesDatum> (Ungültiger Wert )."},
+    {detail::kDateFormatError, "Ungültiger Format",
+     "Ungültiger Format für Feld <AktuellesDatum> (Ungültiger Format )."},
+    {detail::kDateFormatError, "Tag: Ungültiger Wert",
+     "Ungültiger Format für Feld <AktuellesDatum> (Tag: Ungültiger Wert )."},
+    {detail::kDateFormatError, "Monat: Ungültiger Wert",
+     "Ungültiger Format für Feld <AktuellesDatum> (Monat: Ungültiger Wert )."},
+    {detail::kDateFormatError, "Jahr: Ungültiger Wert",
+     "Ungültiger Format für Feld <AktuellesDatum> (Jahr: Ungültiger Wert )."},
+};
+
+// An execution date may lie 0 to 15 days after the creation date.
+constexpr std::int64_t kMaxDaysAhead = 15;
+
+std::string TwoDigits(int v) {
+  return {static_cast<char>('0' + v / 10 % 10), static_cast<char>('0' + v % 10)};
+}
+
+// Days since 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's algorithm).
+std::int64_t DaysFromCivil(std::int64_t y, std::int64_t m, std::int64_t d) {
+  y -= m <= 2;
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const std::int64_t yoe = y - era * 400;
+  const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+// getDateFromString: a stored compact date (ddmmyy or ddmmyyyy) as a day number.
+// Days beyond the end of the month run into the next one (31.11. is 1 December), and a
+// two-digit year reads 00-29 as 2000-2029 and 30-99 as 1930-1999.
+std::int64_t getDateFromString(std::string_view s, bool four_digit_year) {
+  const std::size_t length = four_digit_year ? 8 : 6;
+  const auto fail = [] {
+    throw detail::DtausError(detail::kDateValueError, "Das Format des Datums ist nicht korrekt.");
+  };
+  if (s.size() != length) fail();
+  for (char c : s) {
+    if (c < '0' || c > '9') fail();
+  }
+  auto number = [s](std::size_t at, std::size_t n) {
+    int v = 0;
+    for (std::size_t i = at; i < at + n; ++i) v = v * 10 + (s[i] - '0');
+    return v;
+  };
+  const int day = number(0, 2);
+  const int month = number(2, 2);
+  int year = number(4, four_digit_year ? 4 : 2);
+  if (!four_digit_year) year += year < 30 ? 2000 : 1900;
+  const std::int64_t y = year + (month - 1) / 12;
+  const std::int64_t m = (month - 1) % 12 + 1;
+  if (month < 1 || y < 100 || y > 9999) fail();
+  return DaysFromCivil(y, m, 1) + day - 1;
+}
+
+}  // namespace
+
+struct MeineInfo::State {
+  detail::BrokenRules rules;  // mBrokenRules
+  std::array<detail::ShortText, kSlotCount> values;
+
+  void Break(Rule rule, RuleText message) { rules.RuleBroken(rule, true, message); }
+  void Clear(Rule rule) { rules.RuleBroken(rule, false); }
+  // Konto and FreieReferenz: at most `width` digits.
+  void SetNumber(std::string_view v, std::size_t width, Slot slot, Rule length,
+                 RuleText length_text, Rule invalid, RuleText invalid_text);
+};
+
+MeineInfo::MeineInfo() : s_(std::make_unique<State>()) {
+  const detail::CivilDate today = detail::Today();
+  const std::string ddmm = TwoDigits(today.day) + TwoDigits(today.month);
+  s_->values[kDatum] = ddmm + TwoDigits(today.year % 100);
+  s_->values[kAusfuehrung] = ddmm + std::to_string(today.year);
+  s_->Break(kMediaMissing, "Wert <DateiMedia> fehlt.");
+  s_->Break(kTypMissing, "Wert <GeldTransferTyp> fehlt.");
+  s_->Break(kBlzMissing, "Wert <BLZ> fehlt.");
+  s_->Break(kNameMissing, "Wert <Name> fehlt.");
+  s_->Break(kKontoMissing, "Wert <Konto> fehlt.");
+}
+
+MeineInfo::~MeineInfo() = default;
+
+void MeineInfo::DateiMedia(MediaTyp media) {
+  s_->Clear(kMediaMissing);
+  switch (media) {
+    case MediaTyp::Diskette:
+      s_->values[kSatzlaenge] = "0128";
+      break;
+    case MediaTyp::Kassette:
+      s_->values[kSatzlaenge] = "0256";
+      break;
+    default:
+      s_->Break(kMediaInvalid, "Ungültiger Wert in Feld <DateiMedia>.");
+      return;
+  }
+  s_->Clear(kMediaInvalid);
+}
+
+void MeineInfo::GeldTransferTyp(TransferTyp typ) {
+  s_->Clear(kTypMissing);
+  switch (typ) {
+    case TransferTyp::Lastschrift:
+      s_->values[kKennzeichen] = "LK";
+      break;
+    case TransferTyp::Gutschrift:
+      s_->values[kKennzeichen] = "GK";
+      break;
+    default:
+      s_->Break(kTypInvalid, "Ungültiger Wert in Feld <GeldTransferTyp>.");
+      return;
+  }
+  s_->Clear(kTypInvalid);
+}
+
+void MeineInfo::BLZ(std::string_view v) {
+  s_->Clear(kBlzFailure);
+  s_->Clear(kBlzMissing);
+  try {
+    if (!detail::IsValidUtf8(v)) {
+      s_->Break(kBlzFailure, "Sonstiger Fehler bei <BLZ>.");
+      return;
+    }
+    if (detail::CountCodePoints(v) != 8) {
+      s_->Break(kBlzLength, "Wert hat nicht genau 8 Stellen in Feld <BLZ>.");
+      return;
+    }
+    s_->Clear(kBlzLength);
+    if (!detail::IsDigitNumber(v)) {
+      s_->Break(kBlzInvalid, "Ungültiger Wert in Feld <BLZ>.");
+      return;
+    }
+    s_->Clear(kBlzInvalid);
+    s_->values[kBlz] = v;
+  } catch (...) {
+    s_->Break(kBlzFailure, "Sonstiger Fehler bei <BLZ>.");
+  }
+}
+
+void MeineInfo::Name(std::string_view v) {
+  s_->Clear(kNameFailure);
+  s_->Clear(kNameMissing);
+  try {
+    if (!detail::IsValidUtf8(v)) {
+      s_->Break(kNameFailure, "Sonstiger Fehler bei <Name>.");
+      return;
+    }
+    // An over-long name is stored all the same; the broken rule keeps the header
+    // from being written until a shorter one is assigned.
+    if (detail::CountCodePoints(v) > 27) {
+      s_->Break(kNameLength, "Wert hat nicht max. 27 Buchstaben in Feld <Name>.");
+    } else {
+      s_->Clear(kNameLength);
+    }
+    s_->values[kName] = v;
+  } catch (...) {
+    s_->Break(kNameFailure, "Sonstiger Fehler bei <Name>.");
+  }
+}
+
+void MeineInfo::State::SetNumber(std::string_view v, std::size_t width, Slot slot, Rule length,
+                                 RuleText length_text, Rule invalid, RuleText invalid_text) {
+  if (detail::CountCodePoints(v) > width) {
+    Break(length, length_text);
+    return;
+  }
+  Clear(length);
+  if (!detail::IsDigitNumber(v)) {
+    Break(invalid, invalid_text);
+    return;
+  }
+  values[slot] = v;
+  Clear(invalid);
+}
+
+void MeineInfo::Konto(std::string_view v) {
+  s_->Clear(kKontoFailure);
+  s_->Clear(kKontoMissing);
+  try {
+    if (!detail::IsValidUtf8(v)) {
+      s_->Break(kKontoFailure, "Sonstiger Fehler bei <Konto>.");
+      return;
+    }
+    s_->SetNumber(v, 10, kKonto, kKontoLength, "Wert hat nicht max. 10 Stellen in Feld <Konto>.",
+                  kKontoInvalid, "Ungültiger Wert in Feld <Konto>.");
+  } catch (...) {
+    s_->Break(kKontoFailure, "Sonstiger Fehler bei <Konto>.");
+  }
+}
+
+void MeineInfo::FreieReferenz(std::string_view v) {
+  s_->Clear(kReferenzFailure);
+  try {
+    if (!detail::IsValidUtf8(v)) {
+      s_->Break(kReferenzFailure, "Sonstiger Fehler bei <FreieReferenz>.");
+      return;
+    }
+    s_->SetNumber(v, 10, kReferenz, kReferenzLength,
+                  "Wert hat nicht max. 10 Stellen in Feld <FreieReferenz>.", kReferenzInvalid,
+                  "Ungültiger Wert in Feld <FreieReferenz>.");
+  } catch (...) {
+    s_->Break(kReferenzFailure, "Sonstiger Fehler bei <FreieReferenz>.");
+  }
+}
+
+void MeineInfo::AktuellesDatum(std::string_view v) {
+  s_->Clear(kDatumFailure);
+  try {
+    if (!detail::IsValidUtf8(v)) {
+      s_->Break(kDatumFailure, "Sonstiger Fehler bei <AktuellesDatum>.");
+      return;
+    }
+    std::string compact;
+    try {
+      compact = detail::FormatDtausDate(v, false);
+    } catch (const detail::DtausError& e) {
+      // A rejected creation date empties A7, so that no execution date can be checked
+      // against a date the host did not mean.
+      s_->values[kDatum] = std::string_view();
+      for (const DateMessage& m : kAktuellesDatumMessages) {
+        if (m.code == e.code() && m.description == e.what()) {
+          s_->Break(kDatumInvalid, m.message);
+          return;
+        }
+      }
+      throw;
+    }
+    s_->values[kDatum] = compact;
+    s_->Clear(kDatumInvalid);
+  } catch (...) {
+    s_->values[kDatum] = std::string_view();
+    s_->Break(kDatumFailure, "Sonstiger Fehler bei <AktuellesDatum>.");
+  }
+}
+
+std::string MeineInfo::AktuellesDatum() const { return s_->values[kDatum].str(); }
+
+void MeineInfo::AusfuehrungsDatum(std::string_view v) {
+  s_->Clear(kAusfuehrungFailure);
+  try {
+    if (!detail::IsValidUtf8(v)) {
+      s_->Break(kAusfuehrungFailure, "Sonstiger Fehler bei <AusfuehrungsDatum>.");
+      return;
+    }
+    if (v.empty()) {
+      s_->values[kAusfuehrung] = v;
+      return;
+    }
+    if (s_->values[kDatum].empty()) {
+      s_->Break(kDatumForAusfuehrungMissing, "Wert für <AktuellesDatum> fehlt.");
+      return;
+    }
+    s_->Clear(kDatumForAusfuehrungMissing);
+    try {
+      s_->values[kAusfuehrung] = detail::FormatDtausDate(v, true);
+      s_->Clear(kAusfuehrungInvalid);
+      const std::int64_t days = getDateFromString(s_->values[kAusfuehrung].view(), true) -
+                                getDateFromString(s_->values[kDatum].view(), false);
+      // The difference is a 16-bit count: a creation date some ninety years back
+      // overflows it, which is an unexpected failure rather than a window violation.
+      if (days < INT16_MIN || days > INT16_MAX) throw std::overflow_error("Überlauf");
+      if (days < 0 || days > kMaxDaysAhead) {
+        s_->Break(kAusfuehrungWindow, "Datum der Ausführung liegt zu weit vom Tagesdatum entfernt.");
+      } else {
+        s_->Clear(kAusfuehrungWindow);
+      }
+    } catch (const detail::DtausError& e) {
+      if (e.code() == detail::kDateValueError) {
+        s_->Break(kAusfuehrungInvalid, "Ungültiger Wert in Feld <AusfuehrungsDatum>.");
+      } else if (e.code() == detail::kDateFormatError) {
+        s_->Break(kAusfuehrungInvalid, "Ungültiger Format für Feld <AusfuehrungsDatum>.");
+      } else {
+        throw;
+      }
+    }
+  } catch (...) {
+    s_->Break(kAusfuehrungFailure, "Sonstiger Fehler bei <AusfuehrungsDatum>.");
+  }
+}
+
+bool MeineInfo::MeineInfoIsValid() const { return s_->rules.Count() == 0; }
+
+std::string MeineInfo::MeineInfoErrors() const {
+  return s_->rules.Report("Fehler in MeineInfo:", " - ");
+}
+
+MediaTyp MeineInfo::getDateiMedia() const {
+  return s_->values[kSatzlaenge] == "0128" ? MediaTyp::Diskette : MediaTyp::Kassette;
+}
+
+TransferTyp MeineInfo::getGeldTransferTyp() const {
+  return s_->values[kKennzeichen] == "GK" ? TransferTyp::Gutschrift : TransferTyp::Lastschrift;
+}
+
+std::string_view MeineInfo::getBLZ() const { return s_->values[kBlz].view(); }
+std::string_view MeineInfo::getName() const { return s_->values[kName].view(); }
+std::string_view MeineInfo::getKonto() const { return s_->values[kKonto].view(); }
+
+std::string MeineInfo::getHeaderAsStream() const {
+  if (!MeineInfoIsValid()) return "ERROR: Header contains invalid fields";
+  try {
+    std::string record;
+    record.reserve(256);
+    detail::AppendLayout(record, kRecordA, s_->values);
+    // On tape (Kassette) records A and E fill 256 characters.
+    if (s_->values[kSatzlaenge] == "0256") record.append(128, ' ');
+    return record;
+  } catch (...) {
+    return "FEHLER: Sonstiger Fehler streaming <MeineInfo> Felder.";
+  }
+}
+
+}  // namespace dtaus

@@ -1,0 +1,57 @@
+// OptField: one extension part of a payment record C.
+//
+// A record C has single 27-character slots for the other party's name, the purpose and
+// the ordering party's name. Longer texts continue in extension parts of 29 characters:
+// a two-digit type code and 27 characters of text.
+//
+//   code "01": continuation of the other party's name     (Name2)
+//   code "02": continuation of the purpose, up to 13 times (VerwendungsZweck2..14)
+//   code "03": continuation of the ordering party's name  (MeineInfoName2)
+//
+// A part is valid once it has a type and a text (the empty text counts); only valid
+// parts are written. Its problems are recorded in its own tracker, in English: parts
+// are internal, and their messages never reach a host.
+#ifndef DTAUS_RECORDS_OPT_FIELD_H_
+#define DTAUS_RECORDS_OPT_FIELD_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fields/broken_rules.h"
+#include "fields/short_text.h"
+
+namespace dtaus::detail {
+
+class OptField {
+ public:
+  static constexpr int kTextWidth = 27;
+  static constexpr int kStreamWidth = 29;
+
+  OptField();
+
+  // 0, 1 or 2 for the codes "01", "02", "03"; anything else breaks a rule.
+  void FieldType(std::int32_t type);
+  // At most 27 characters of valid UTF-8.
+  void FieldValue(std::string_view text);
+
+  // The 29-character stream form: the code, then the text left-aligned in 27 blanks;
+  // "ERROR: Optional Field Invalid" (also 29 characters) for an invalid part.
+  std::string getFieldAsStream() const;
+  void appendFieldAsStream(std::string& out) const;
+
+  bool OptionalFieldValid() const { return errors_.Count() == 0; }
+  std::string OptionalFieldErrors() const;
+
+  std::string_view code() const { return code_; }
+  std::string_view text() const { return text_.view(); }
+
+ private:
+  BrokenRules errors_;  // mErrors
+  ShortText text_;
+  char code_[3] = {};
+};
+
+}  // namespace dtaus::detail
+
+#endif  // DTAUS_RECORDS_OPT_FIELD_H_

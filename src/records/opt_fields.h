@@ -1,0 +1,61 @@
+// OptFields: the extension parts one payment record will write, in order, at most 15.
+//
+// Preparing a payment walks its fifteen part slots in their fixed order (01, the
+// thirteen 02s, 03) and adds every valid part here; the collection then decides how
+// many parts the record carries and in which order. Entries are keyed "1", "2", ... by
+// a counter that never reuses a key, as the classic keyed collection does.
+//
+// The collection refers to parts owned by the same payment and never outlives it, so it
+// stores plain pointers. Its capacity is fixed: a DTAUS record has room for 15 parts.
+#ifndef DTAUS_RECORDS_OPT_FIELDS_H_
+#define DTAUS_RECORDS_OPT_FIELDS_H_
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "records/opt_field.h"
+
+namespace dtaus::detail {
+
+class OptFields {
+ public:
+  static constexpr int kMaxParts = 15;
+
+  struct Entry {
+    std::int16_t key;
+    const OptField* part;
+  };
+
+  // Increments the key counter and returns its new value.
+  std::int16_t getNextId();
+
+  // Appends `part`. Throws DtausError kOptFieldsLimitError ("Only maximum 15
+  // Additional Fields are supported.") when full, leaving collection and counter as they
+  // were; kOptFieldsAddError ("Error adding the additional field") on any other failure.
+  void Add(const OptField& part);
+
+  std::int32_t Count() const { return count_; }
+
+  // By 1-based position, or by key text. Throw DtausError when nothing matches.
+  void Delete(std::int32_t position);
+  void Delete(std::string_view key);
+  const OptField& Item(std::int32_t position) const;
+  const OptField& Item(std::string_view key) const;
+
+  // Insertion order: what the enumerator of the collection visits.
+  const Entry* begin() const { return entries_.data(); }
+  const Entry* end() const { return entries_.data() + count_; }
+
+ private:
+  int IndexOfKey(std::string_view key) const;
+  void EraseAt(int index);
+
+  std::array<Entry, kMaxParts> entries_{};
+  std::int32_t count_ = 0;
+  std::int16_t next_id_ = 0;
+};
+
+}  // namespace dtaus::detail
+
+#endif  // DTAUS_RECORDS_OPT_FIELDS_H_

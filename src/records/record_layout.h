@@ -1,0 +1,52 @@
+// Record layouts as data.
+//
+// Each DTAUS record is declared once as a table of its fixed-width fields. A field
+// either shows one of the record's stored values (its slot) or a constant: the record
+// type letter, the currency code, or an empty reserve that renders as blanks or zeros.
+// Records render by walking their table, so the layout is visible in one place and its
+// widths are checked at compile time against the record length.
+#ifndef DTAUS_RECORDS_RECORD_LAYOUT_H_
+#define DTAUS_RECORDS_RECORD_LAYOUT_H_
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "fields/dt_aus_field.h"
+#include "fields/short_text.h"
+
+namespace dtaus::detail {
+
+struct FieldSpec {
+  std::string_view field;  // the DTAUS field, e.g. "A7"
+  std::int16_t width;
+  bool left_aligned;
+  std::int32_t fill;       // kFillBlank or kFillZero
+  int slot;                // index of the record's stored value, or kConstant
+  std::string_view constant;
+
+  static constexpr int kConstant = -1;
+};
+
+template <std::size_t N>
+constexpr int TotalWidth(const FieldSpec (&layout)[N]) {
+  int total = 0;
+  for (const FieldSpec& f : layout) total += f.width;
+  return total;
+}
+
+// Appends the fields of `layout` in order, taking slot values from `values`. Throws
+// DtausError like AppendField.
+inline void AppendLayout(std::string& out, std::span<const FieldSpec> layout,
+                         std::span<const ShortText> values) {
+  for (const FieldSpec& f : layout) {
+    const std::string_view value =
+        f.slot == FieldSpec::kConstant ? f.constant : values[static_cast<std::size_t>(f.slot)].view();
+    AppendField(out, value, f.width, f.left_aligned, f.fill);
+  }
+}
+
+}  // namespace dtaus::detail
+
+#endif  // DTAUS_RECORDS_RECORD_LAYOUT_H_
