@@ -1,0 +1,658 @@
+#include "dtaus/dtaus_reader.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "reader/record_layout.h"
+#include "reader/windows_1252.h"
+
+namespace dtaus {
+namespace detail {
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+bool all_digits(std::string_view s) {
+  return !s.empty() && std::all_of(s.begin(), s.end(), is_digit);
+}
+
+bool all_blank(std::string_view s) {
+  return std::all_of(s.begin(), s.end(), [](char c) { return c == ' '; });
+}
+
+std::string_view drop_trailing_blanks(std::string_view s) {
+  const std::size_t end = s.find_last_not_of(' ');
+  return end == std::string_view::npos ? std::string_view() : s.substr(0, end + 1);
+}
+
+// The value of a digits-only text. Control sums over many records could in theory
+// outgrow 64 bits; they saturate instead of wrapping, so that they still compare unequal.
+std::uint64_t digits_value(std::string_view digits) {
+  constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
+  std::uint64_t value = 0;
+  for (char c : digits) {
+    const auto digit = static_cast<std::uint64_t>(c - '0');
+    if (value > (kMax - digit) / 10) return kMax;
+    value = value * 10 + digit;
+  }
+  return value;
+}
+
+std::uint64_t saturating_add(std::uint64_t a, std::uint64_t b) {
+  return a > std::numeric_limits<std::uint64_t>::max() - b
+             ? std::numeric_limits<std::uint64_t>::max()
+             : a + b;
+}
+
+// A day 01-31 and a month 01-12 in front, followed by the year: ddmmyy or ddmmyyyy.
+bool is_date(std::string_view s, std::size_t length) {
+  if (s.size() != length || !all_digits(s)) return false;
+  const int day = (s[0] - '0') * 10 + (s[1] - '0');
+  const int month = (s[2] - '0') * 10 + (s[3] - '0');
+  return day >= 1 && day <= 31 && month >= 1 && month <= 12;
+}
+
+// The DTAUS character set: capitals, digits, the blank and . , & - / + * $ %, and the
+// German letters Ä Ö Ü ß. Those arrive either as Windows-1252 letters or in the DIN
+// 66003 form [ \ ] ~ that older bank software expects in their place.
+bool is_dtaus_character(unsigned char c) {
+  if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
+  switch (c) {
+    case ' ':
+    case '.':
+    case ',':
+    case '&':
+    case '-':
+    case '/':
+    case '+':
+    case '*':
+    case '$':
+    case '%':
+    case '[':
+    case '\\':
+    case ']':
+    case '~':
+    case 0xC4:  // Ä
+    case 0xD6:  // Ö
+    case 0xDC:  // Ü
+    case 0xDF:  // ß
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string hex_code_point(char32_t code_point) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out = "U+";
+  for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kHex[(code_point >> shift) & 0xF]);
+  return out;
+}
+
+// One character for a message: 'a' (U+0061); control characters by code point only, so
+// that a message always stays on one line.
+std::string describe_character(unsigned char byte) {
+  const char32_t code_point = windows_1252_code_point(byte);
+  const std::string hex = hex_code_point(code_point);
+  if (code_point < 0x20 || (code_point >= 0x7F && code_point < 0xA0)) return hex;
+  std::string out = "'";
+  append_utf8(code_point, out);
+  return out + "' (" + hex + ")";
+}
+
+// Bytes as a quoted UTF-8 text for a message, control characters escaped.
+std::string quoted(std::string_view raw) {
+  std::string out = "\"";
+  for (char c : raw) {
+    const char32_t code_point = windows_1252_code_point(static_cast<unsigned char>(c));
+    if (code_point == '\n') {
+      out += "\\n";
+    } else if (code_point == '\r') {
+      out += "\\r";
+    } else if (code_point < 0x20 || (code_point >= 0x7F && code_point < 0xA0)) {
+      out += "\\x";
+      out.push_back("0123456789ABCDEF"[(code_point >> 4) & 0xF]);
+      out.push_back("0123456789ABCDEF"[code_point & 0xF]);
+    } else if (code_point == '"' || code_point == '\\') {
+      out.push_back('\\');
+      out.push_back(static_cast<char>(code_point));
+    } else {
+      append_utf8(code_point, out);
+    }
+  }
+  return out + "\"";
+}
+
+std::string field_name(std::string_view dtaus_field, std::string_view label) {
+  std::string out(dtaus_field);
+  out += ' ';
+  out += label;
+  return out;
+}
+
+struct ParseResult {
+  std::optional<HeaderRecord> header;
+  std::vector<PaymentRecord> payments;
+  std::optional<TrailerRecord> trailer;
+  DtausTotals totals;
+  std::vector<Finding> findings;
+};
+
+// A size to try for a record, and the number of extension parts it implies (record C
+// only; unknown when the size was merely guessed).
+struct SizeCandidate {
+  std::size_t size;
+  std::optional<int> parts;
+};
+
+class Parser {
+ public:
+  explicit Parser(std::string_view bytes) : bytes_(bytes) {}
+
+  ParseResult Run() {
+    if (bytes_.empty()) {
+      Error(0, "", "", "the file is empty");
+      return std::move(result_);
+    }
+    std::size_t pos = 0;
+    while (pos < bytes_.size()) {
+      if (!IsRecordStart(pos, /*strict=*/false)) {
+        pos = SkipStrayBytes(pos);
+        continue;
+      }
+      switch (bytes_[pos + 4]) {
+        case 'A':
+          pos += ReadHeader(pos);
+          break;
+        case 'C':
+          pos += ReadPayment(pos);
+          break;
+        default:
+          pos += ReadTrailer(pos);
+          break;
+      }
+      ++records_seen_;
+    }
+    if (!result_.header) Error(0, "", "", "record A is missing");
+    if (!result_.trailer) {
+      Error(bytes_.size(), "", "", "record E is missing: the file ends without its trailer");
+    } else {
+      CheckTrailerSums();
+    }
+    std::stable_sort(result_.findings.begin(), result_.findings.end(),
+                     [](const Finding& a, const Finding& b) { return a.offset < b.offset; });
+    return std::move(result_);
+  }
+
+ private:
+  void Add(Severity severity, std::size_t offset, std::string record, std::string field,
+           std::string message) {
+    result_.findings.push_back(
+        Finding{severity, offset, std::move(record), std::move(field), std::move(message)});
+  }
+  void Error(std::size_t offset, std::string record, std::string field, std::string message) {
+    Add(Severity::kError, offset, std::move(record), std::move(field), std::move(message));
+  }
+  void Warning(std::size_t offset, std::string record, std::string field, std::string message) {
+    Add(Severity::kWarning, offset, std::move(record), std::move(field), std::move(message));
+  }
+
+  // A record starts with its four-digit length and its type letter. Right after a
+  // record only the letter is required, so that a record with a damaged length field
+  // is still read as a record; while searching through stray bytes the digits must be
+  // there too, or a letter C in the middle of some text would pass for a record.
+  bool IsRecordStart(std::size_t pos, bool strict) const {
+    if (pos > bytes_.size() || bytes_.size() - pos < 5) return false;
+    const char type = bytes_[pos + 4];
+    if (type != 'A' && type != 'C' && type != 'E') return false;
+    return !strict || all_digits(bytes_.substr(pos, 4));
+  }
+
+  std::size_t SkipStrayBytes(std::size_t pos) {
+    std::size_t next = pos + 1;
+    while (next < bytes_.size() && !IsRecordStart(next, /*strict=*/true)) ++next;
+    const std::size_t count = next - pos;
+    constexpr std::size_t kPreview = 16;
+    std::string preview = quoted(bytes_.substr(pos, std::min(count, kPreview)));
+    if (count > kPreview) preview += "...";
+    Error(pos, "", "",
+          std::to_string(count) + (count == 1 ? " byte" : " bytes") +
+              " that belong to no record: " + preview);
+    return next;
+  }
+
+  // Picks the size under which the record is followed by the next record or by the end
+  // of the file; the first candidate when none fits (a cut-off or damaged file).
+  template <std::size_t N>
+  SizeCandidate ChooseSize(std::size_t pos, const std::array<SizeCandidate, N>& candidates,
+                           std::size_t count) const {
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::size_t end = pos + candidates[i].size;
+      if (end == bytes_.size() || IsRecordStart(end, /*strict=*/true)) return candidates[i];
+    }
+    return candidates[0];
+  }
+
+  std::string_view RecordBytes(std::size_t pos, std::size_t size, const std::string& name) {
+    const std::size_t available = bytes_.size() - pos;
+    if (available < size) {
+      Error(pos, name, "",
+            "record " + name.substr(0, 1) + " is cut off: " + std::to_string(available) + " of " +
+                std::to_string(size) + " bytes");
+    }
+    return bytes_.substr(pos, std::min(size, available));
+  }
+
+  void CheckOrder(std::size_t pos, char type, const std::string& name) {
+    const std::string kind(1, type);
+    if (seen_trailer_) Error(pos, name, "", "record " + kind + " after record E");
+    if (type == 'A') {
+      if (result_.header) {
+        Error(pos, name, "", "a second record A");
+      } else if (records_seen_ > 0) {
+        Error(pos, name, "", "record A is not the first record");
+      }
+    } else if (type == 'E' && result_.trailer) {
+      Error(pos, name, "", "a second record E");
+    }
+  }
+
+  // Reads the fields of one record by its table. Fields beyond the end of a cut-off
+  // record stay empty; the cut itself has been reported.
+  template <typename Record, std::size_t N>
+  void ReadFields(const std::array<FieldSpec<Record>, N>& fields, std::string_view record,
+                  std::size_t record_offset, const std::string& name, Record& out) {
+    for (const auto& field : fields) {
+      if (field.offset + field.width > record.size()) break;
+      const std::string_view raw = record.substr(field.offset, field.width);
+      const std::size_t offset = record_offset + field.offset;
+      const std::string label = field_name(field.dtaus_field, field.label);
+      std::string value = decode_windows_1252(raw);
+      switch (field.kind) {
+        case FieldKind::kRecordType:
+        case FieldKind::kFree:
+          break;
+        case FieldKind::kNumber:
+          if (!all_digits(raw)) Error(offset, name, label, "not a number: " + quoted(raw));
+          break;
+        case FieldKind::kText: {
+          const std::string_view text = drop_trailing_blanks(raw);
+          value = decode_windows_1252(text);
+          CheckCharacters(text, offset, name, label);
+          break;
+        }
+        case FieldKind::kReserve:
+          CheckBlank(raw, offset, name, label);
+          break;
+        case FieldKind::kCurrency:
+          if (raw != "1") {
+            Warning(offset, name, label, "currency code " + quoted(raw) + " is not 1 (euro)");
+          }
+          break;
+        case FieldKind::kDate:
+          if (!is_date(raw, 6)) Error(offset, name, label, "not a date ddmmyy: " + quoted(raw));
+          break;
+        case FieldKind::kOptionalDate:
+          if (all_blank(raw)) {
+            value.clear();
+          } else if (!is_date(raw, 8)) {
+            Error(offset, name, label, "not a date ddmmyyyy: " + quoted(raw));
+          }
+          break;
+        case FieldKind::kFileKind:
+          if (raw != "GK" && raw != "LK") {
+            Error(offset, name, label,
+                  "file kind " + quoted(raw) +
+                      " is neither GK (credit transfers) nor LK (direct debits)");
+          }
+          break;
+      }
+      if (field.target != nullptr) out.*field.target = std::move(value);
+    }
+  }
+
+  // One warning per text, at the first character outside the DTAUS character set.
+  void CheckCharacters(std::string_view text, std::size_t offset, const std::string& name,
+                       const std::string& label) {
+    std::size_t first = text.size();
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (is_dtaus_character(static_cast<unsigned char>(text[i]))) continue;
+      if (count++ == 0) first = i;
+    }
+    if (count == 0) return;
+    std::string message = describe_character(static_cast<unsigned char>(text[first])) +
+                          " is outside the DTAUS character set";
+    if (count > 1) message += " (and " + std::to_string(count - 1) + " more in this field)";
+    Warning(offset + first, name, label, std::move(message));
+  }
+
+  void CheckBlank(std::string_view raw, std::size_t offset, const std::string& name,
+                  const std::string& label) {
+    if (!all_blank(raw)) Warning(offset, name, label, "not blank: " + quoted(raw));
+  }
+
+  // Record length of records A and E: the size the length field asks for, then the other.
+  static std::array<SizeCandidate, 2> LengthCandidates(std::string_view length_field,
+                                                       std::size_t preferred) {
+    std::size_t first = preferred;
+    if (length_field == "0128") first = kBlockSize;
+    if (length_field == "0256") first = kKassetteRecordSize;
+    const std::size_t second = first == kBlockSize ? kKassetteRecordSize : kBlockSize;
+    return {{{first, std::nullopt}, {second, std::nullopt}}};
+  }
+
+  void CheckRecordLength(std::string_view length_field, std::size_t size, std::size_t pos,
+                         const std::string& name, const std::string& label) {
+    if (!all_digits(length_field)) return;  // reported as "not a number"
+    if (length_field != "0128" && length_field != "0256") {
+      Error(pos, name, label,
+            "record length " + quoted(length_field) +
+                " is neither 0128 (Diskette) nor 0256 (Kassette)");
+    } else if (digits_value(length_field) != size) {
+      Error(pos, name, label,
+            "record length " + std::string(length_field) + ", but the record takes " +
+                std::to_string(size) + " bytes");
+    }
+  }
+
+  std::size_t ReadHeader(std::size_t pos) {
+    const std::string name = "A";
+    CheckOrder(pos, 'A', name);
+    const std::string_view length_field = bytes_.substr(pos, 4);
+    const auto candidates = LengthCandidates(length_field, kBlockSize);
+    const std::size_t size = ChooseSize(pos, candidates, candidates.size()).size;
+    const std::string_view record = RecordBytes(pos, size, name);
+
+    HeaderRecord header;
+    header.offset = pos;
+    header.size = size;
+    ReadFields(kHeaderFields, record, pos, name, header);
+    CheckRecordLength(length_field, size, pos, name, "A1 record length");
+    if (record.size() > kBlockSize) {
+      CheckBlank(record.substr(kBlockSize), pos + kBlockSize, name,
+                 "second block of a Kassette record");
+    }
+    header.DateiMedia = header.record_length == "0256" ? MediaTyp::Kassette : MediaTyp::Diskette;
+    header.GeldTransferTyp =
+        header.kind == "GK" ? TransferTyp::Gutschrift : TransferTyp::Lastschrift;
+    if (!result_.header) result_.header = std::move(header);
+    return record.size();
+  }
+
+  std::size_t ReadPayment(std::size_t pos) {
+    const std::string name = "C " + std::to_string(++payment_number_);
+    CheckOrder(pos, 'C', name);
+
+    // The record length C1 and the part count C18 both tell how many extension parts
+    // follow, and so how many blocks the record takes. When they disagree, the one
+    // under which the next record starts where it should wins.
+    const std::string_view length_field = bytes_.substr(pos, 4);
+    std::optional<int> parts_by_length;
+    if (all_digits(length_field)) {
+      const std::uint64_t length = digits_value(length_field);
+      if (length >= kPaymentFixedLength && (length - kPaymentFixedLength) % kPartWidth == 0 &&
+          (length - kPaymentFixedLength) / kPartWidth <= kMaxParts) {
+        parts_by_length = static_cast<int>((length - kPaymentFixedLength) / kPartWidth);
+      }
+    }
+    constexpr std::size_t kCountOffset = 185;
+    std::string_view count_field;
+    if (bytes_.size() - pos >= kCountOffset + 2) count_field = bytes_.substr(pos + kCountOffset, 2);
+    std::optional<int> parts_by_count;
+    if (all_digits(count_field) && digits_value(count_field) <= kMaxParts) {
+      parts_by_count = static_cast<int>(digits_value(count_field));
+    }
+
+    std::array<SizeCandidate, 7> candidates{};
+    std::size_t count = 0;
+    if (parts_by_count)
+      candidates[count++] = {payment_record_size(*parts_by_count), parts_by_count};
+    if (parts_by_length)
+      candidates[count++] = {payment_record_size(*parts_by_length), parts_by_length};
+    for (std::size_t blocks = 2; blocks <= 6 && count < candidates.size(); ++blocks) {
+      candidates[count++] = {blocks * kBlockSize, std::nullopt};
+    }
+    const SizeCandidate chosen = ChooseSize(pos, candidates, count);
+    const std::string_view record = RecordBytes(pos, chosen.size, name);
+
+    PaymentRecord payment;
+    payment.offset = pos;
+    payment.size = chosen.size;
+    ReadFields(kPaymentFields, record, pos, name, payment);
+
+    const std::string length_label = "C1 record length";
+    if (all_digits(length_field) && !parts_by_length) {
+      Error(pos, name, length_label,
+            "record length " + std::string(length_field) +
+                " is not 0187 plus 29 for each extension part (at most 15)");
+    } else if (parts_by_length && parts_by_count && *parts_by_length != *parts_by_count) {
+      Error(pos, name, length_label,
+            "record length " + std::string(length_field) + " is for " +
+                std::to_string(*parts_by_length) + " extension parts, but C18 counts " +
+                std::string(count_field));
+    }
+    if (all_digits(count_field) && !parts_by_count) {
+      Error(pos + kCountOffset, name, "C18 number of extension parts",
+            "at most 15 extension parts, not " + std::string(count_field));
+    }
+
+    ReadParts(record, pos, name, chosen, payment);
+    if (all_digits(payment.BetragEuro)) {
+      payment.cents = static_cast<std::int64_t>(digits_value(payment.BetragEuro));
+    }
+    CheckTransactionKey(payment, name);
+    // Records C after record E are not part of the file's body: they are reported,
+    // but record E cannot have counted them.
+    if (!seen_trailer_) AddToTotals(payment);
+    result_.payments.push_back(std::move(payment));
+    return record.size();
+  }
+
+  void ReadParts(std::string_view record, std::size_t pos, const std::string& name,
+                 const SizeCandidate& chosen, PaymentRecord& payment) {
+    const int slots = part_slots(chosen.size);
+    int parts = 0;
+    if (chosen.parts) {
+      parts = *chosen.parts;
+    } else {
+      // Neither C1 nor C18 could be trusted: take the filled slots.
+      while (parts < slots && part_offset(parts) + kPartWidth <= record.size() &&
+             !all_blank(record.substr(part_offset(parts), kPartTypeWidth))) {
+        ++parts;
+      }
+    }
+    for (int i = 0; i < slots; ++i) {
+      const std::size_t offset = part_offset(i);
+      if (offset + kPartWidth > record.size()) break;
+      const std::string label = "extension part " + std::to_string(i + 1);
+      const std::string_view slot = record.substr(offset, kPartWidth);
+      if (i >= parts) {
+        CheckBlank(slot, pos + offset, name, "unused " + label);
+        continue;
+      }
+      const std::string_view type = slot.substr(0, kPartTypeWidth);
+      const std::string_view text = drop_trailing_blanks(slot.substr(kPartTypeWidth));
+      if (type != "01" && type != "02" && type != "03") {
+        Error(pos + offset, name, label,
+              "type " + quoted(type) +
+                  " is none of 01 (name), 02 (purpose) and 03 (ordering party's name)");
+      }
+      CheckCharacters(text, pos + offset + kPartTypeWidth, name, label);
+      payment.parts.push_back(
+          ExtensionPart{pos + offset, decode_windows_1252(type), decode_windows_1252(text)});
+    }
+    if (record.size() >= kSecondBlockReserveOffset + kSecondBlockReserveWidth) {
+      CheckBlank(record.substr(kSecondBlockReserveOffset, kSecondBlockReserveWidth),
+                 pos + kSecondBlockReserveOffset, name, "C23 reserve");
+    }
+    for (std::size_t block = 2; (block + 1) * kBlockSize <= record.size(); ++block) {
+      const std::size_t offset = block * kBlockSize + kBlockReserveOffset;
+      CheckBlank(record.substr(offset, kBlockReserveWidth), pos + offset, name,
+                 "reserve of block " + std::to_string(block + 1));
+    }
+  }
+
+  // Direct debits (LK) carry key 05, credit transfers (GK) key 51, both with the
+  // supplement 000. DTAUS knows a few more keys for each kind (04 for debits under a
+  // debit order, 53 salaries, 54 capital-forming payments, 56 public payers); those are
+  // sound but unusual, and so only worth a warning.
+  void CheckTransactionKey(const PaymentRecord& payment, const std::string& name) {
+    if (!result_.header || payment.TextSchluessel.size() != 2) return;
+    const std::string& kind = result_.header->kind;
+    const std::string& key = payment.TextSchluessel;
+    const std::size_t offset = payment.offset + 44;
+    const std::string label = "C7a transaction key";
+    std::string usual;
+    bool known = false;
+    if (kind == "LK") {
+      usual = "05";
+      known = key == "04";
+    } else if (kind == "GK") {
+      usual = "51";
+      known = key == "53" || key == "54" || key == "56";
+    } else {
+      return;  // the file kind itself is reported
+    }
+    if (key == usual) {
+      if (payment.TextSchluesselErgaenzung != "000" &&
+          all_digits(payment.TextSchluesselErgaenzung)) {
+        Error(offset + 2, name, "C7b transaction key supplement",
+              "supplement " + payment.TextSchluesselErgaenzung + " with key " + key +
+                  ", expected 000");
+      }
+    } else if (known) {
+      Warning(offset, name, label,
+              "transaction key " + key + " is allowed in " + kind + " files, but unusual (" +
+                  usual + " is the usual key)");
+    } else if (all_digits(key)) {
+      Error(offset, name, label,
+            "transaction key " + key + " does not belong in a " + kind + " file (expected " +
+                usual + ")");
+    }
+  }
+
+  void AddToTotals(const PaymentRecord& payment) {
+    DtausTotals& totals = result_.totals;
+    ++totals.count;
+    if (all_digits(payment.Konto))
+      totals.konto_sum = saturating_add(totals.konto_sum, digits_value(payment.Konto));
+    if (all_digits(payment.BLZ))
+      totals.blz_sum = saturating_add(totals.blz_sum, digits_value(payment.BLZ));
+    if (payment.cents > 0) {
+      totals.euro_cents =
+          saturating_add(totals.euro_cents, static_cast<std::uint64_t>(payment.cents));
+    }
+  }
+
+  std::size_t ReadTrailer(std::size_t pos) {
+    const std::string name = "E";
+    CheckOrder(pos, 'E', name);
+    const std::string_view length_field = bytes_.substr(pos, 4);
+    const std::size_t preferred = result_.header ? result_.header->size : kBlockSize;
+    const auto candidates = LengthCandidates(length_field, preferred);
+    const std::size_t size = ChooseSize(pos, candidates, candidates.size()).size;
+    const std::string_view record = RecordBytes(pos, size, name);
+
+    TrailerRecord trailer;
+    trailer.offset = pos;
+    trailer.size = size;
+    ReadFields(kTrailerFields, record, pos, name, trailer);
+    CheckRecordLength(length_field, size, pos, name, "E1 record length");
+    if (result_.header && (length_field == "0128" || length_field == "0256") &&
+        (result_.header->record_length == "0128" || result_.header->record_length == "0256") &&
+        length_field != result_.header->record_length) {
+      Error(pos, name, "E1 record length",
+            "record length " + std::string(length_field) + " differs from " +
+                result_.header->record_length + " in record A");
+    }
+    if (record.size() > kBlockSize) {
+      CheckBlank(record.substr(kBlockSize), pos + kBlockSize, name,
+                 "second block of a Kassette record");
+    }
+    if (!result_.trailer) result_.trailer = std::move(trailer);
+    seen_trailer_ = true;
+    return record.size();
+  }
+
+  // The bank checks the count and the three control sums of record E against the
+  // records C; so do we, against the records actually present.
+  void CheckTrailerSums() {
+    const TrailerRecord& trailer = *result_.trailer;
+    const DtausTotals& totals = result_.totals;
+    struct Check {
+      const std::string* field;
+      std::size_t offset;
+      const char* label;
+      std::uint64_t expected;
+      const char* what;
+    };
+    const std::array<Check, 4> checks = {{
+        {&trailer.TotalDatensatzItems, 10, "E4 number of records C", totals.count, nullptr},
+        {&trailer.TotalPasivKonto, 30, "E6 sum of the accounts", totals.konto_sum,
+         "the accounts C5 add up to "},
+        {&trailer.TotalPasivBLZ, 47, "E7 sum of the bank codes", totals.blz_sum,
+         "the bank codes C4 add up to "},
+        {&trailer.TotalEuro, 64, "E8 sum of the amounts in euro", totals.euro_cents,
+         "the amounts C12 add up to "},
+    }};
+    for (const Check& check : checks) {
+      if (!all_digits(*check.field) || digits_value(*check.field) == check.expected) continue;
+      std::string counted = std::to_string(check.expected);
+      if (check.what == nullptr) {
+        counted = "the file has " + counted + (check.expected == 1 ? " record C" : " records C");
+      } else {
+        counted = check.what + counted;
+      }
+      Error(trailer.offset + check.offset, "E", check.label,
+            "says " + *check.field + ", but " + counted);
+    }
+  }
+
+  std::string_view bytes_;
+  ParseResult result_;
+  std::size_t records_seen_ = 0;
+  int payment_number_ = 0;
+  bool seen_trailer_ = false;
+};
+
+}  // namespace
+}  // namespace detail
+
+DtausReader::DtausReader(std::string_view bytes) noexcept : file_size_(bytes.size()) {
+  try {
+    detail::ParseResult result = detail::Parser(bytes).Run();
+    header_ = std::move(result.header);
+    payments_ = std::move(result.payments);
+    trailer_ = std::move(result.trailer);
+    totals_ = result.totals;
+    findings_ = std::move(result.findings);
+  } catch (...) {
+    // Only memory can run out here. Report that instead of half a file.
+    header_.reset();
+    payments_ = {};
+    trailer_.reset();
+    totals_ = {};
+    findings_ = {};
+    out_of_memory_ = true;
+    try {
+      findings_.push_back(
+          Finding{Severity::kError, 0, "", "", "the file is too large to be read into memory"});
+    } catch (...) {
+      // HasErrors still answers true.
+    }
+  }
+}
+
+bool DtausReader::HasErrors() const {
+  return out_of_memory_ || std::any_of(findings_.begin(), findings_.end(), [](const Finding& f) {
+           return f.severity == Severity::kError;
+         });
+}
+
+}  // namespace dtaus
