@@ -1,0 +1,73 @@
+#include "fields/broken_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace dtaus::detail {
+namespace {
+
+std::vector<std::int16_t> Ids(const BrokenRules& rules) {
+  std::vector<std::int16_t> ids;
+  for (const auto& e : rules.getRules()) ids.push_back(e.id);
+  return ids;
+}
+
+struct RecordingListener : BrokenRules::Listener {
+  std::vector<std::string> events;
+  void BrokenRule(std::string_view message) override { events.push_back("+" + std::string(message)); }
+  void NoBrokenRules() override { events.push_back("empty"); }
+};
+
+TEST(BrokenRules, NewTrackerIsEmptyAndReportsOnlyItsHeading) {
+  BrokenRules rules;
+  EXPECT_EQ(rules.Count(), 0);
+  EXPECT_EQ(rules.Report("Footer errors:", ""), "Footer errors:\r\r");
+}
+
+TEST(BrokenRules, BreakingAgainKeepsFirstMessageAndPlace) {
+  BrokenRules rules;
+  rules.RuleBroken(1010, true, "A");
+  rules.RuleBroken(1020, true, "C");
+  rules.RuleBroken(1010, true, "B");
+  EXPECT_EQ(rules.Count(), 2);
+  EXPECT_EQ(rules.Report("H:", " - "), "H:\r\r - A\r - C\r");
+}
+
+TEST(BrokenRules, RuleBrokenAgainAfterClearingMovesToTheEnd) {
+  BrokenRules rules;
+  rules.RuleBroken(1000, true, "x");
+  rules.RuleBroken(1010, true, "y");
+  rules.RuleBroken(1020, true, "z");
+  rules.RuleBroken(1010, false);
+  rules.RuleBroken(1010, true, "y2");
+  EXPECT_EQ(Ids(rules), (std::vector<std::int16_t>{1000, 1020, 1010}));
+  EXPECT_EQ(rules.Report("Optional Fields Errors:", ""), "Optional Fields Errors:\r\rx\rz\ry2\r");
+}
+
+TEST(BrokenRules, EventsFireOnlyOnRealChanges) {
+  BrokenRules rules;
+  RecordingListener listener;
+  rules.set_listener(&listener);
+  rules.RuleBroken(1, false);  // clearing on an empty tracker: nothing
+  rules.RuleBroken(1, true, "a");
+  rules.RuleBroken(1, true, "again");  // already broken: nothing
+  rules.RuleBroken(2, true);           // omitted message counts like any other
+  rules.RuleBroken(3, false);          // never broken: nothing
+  rules.RuleBroken(1, false);
+  rules.RuleBroken(2, false);  // the last one: NoBrokenRules once
+  EXPECT_EQ(listener.events, (std::vector<std::string>{"+a", "+", "empty"}));
+  EXPECT_EQ(rules.Count(), 0);
+}
+
+TEST(BrokenRules, EmptyMessageStillCounts) {
+  BrokenRules rules;
+  rules.RuleBroken(7, true);
+  EXPECT_EQ(rules.Count(), 1);
+  EXPECT_TRUE(rules.IsBroken(7));
+  EXPECT_EQ(rules.Report("H:", " - "), "H:\r\r - \r");
+}
+
+}  // namespace
+}  // namespace dtaus::detail

@@ -1,0 +1,109 @@
+#include "fields/decimal_number.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <locale>
+#include <string>
+
+namespace dtaus::detail {
+namespace {
+
+// A locale that reads numbers the German way: decimal comma, grouping dot.
+struct GermanPunct : std::numpunct<char> {
+  char do_decimal_point() const override { return ','; }
+  char do_thousands_sep() const override { return '.'; }
+};
+
+class ScopedGlobalLocale {
+ public:
+  explicit ScopedGlobalLocale(const std::locale& l) : previous_(std::locale::global(l)) {}
+  ~ScopedGlobalLocale() { std::locale::global(previous_); }
+
+ private:
+  std::locale previous_;
+};
+
+TEST(DecimalNumber, ParsesTheAcceptedFormsOnly) {
+  const struct {
+    const char* text;
+    const char* value;  // nullptr: rejected
+  } cases[] = {
+      {"12.34", "12.34"}, {"  -5 ", "-5"},   {"+7", "7"},        {"1,234.5", "1234.5"},
+      {"1,2,3", "123"},   {",5", "5"},       {".5", "0.5"},      {"5.", "5"},
+      {"0.00", "0.00"},   {"007", "7"},      {"\t42\t", "42"},   {"", nullptr},
+      {" ", nullptr},     {"-", nullptr},    {".", nullptr},     {"1.2.3", nullptr},
+      {"1e5", nullptr},   {"0x10", nullptr}, {"12a", nullptr},   {"€5", nullptr},
+      {"- 5", nullptr},   {"1.2,3", nullptr}, {"+-1", nullptr},  {"1 2", nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const auto n = DecimalNumber::Parse(c.text, '.', ',');
+    ASSERT_EQ(n.has_value(), c.value != nullptr);
+    if (n) {
+      EXPECT_EQ(n->ToString(), c.value);
+    }
+  }
+}
+
+TEST(DecimalNumber, FollowsTheGlobalLocaleAtTheTimeOfTheCall) {
+  EXPECT_EQ(DecimalNumber::Parse("1.5")->ToString(), "1.5");
+  ScopedGlobalLocale german(std::locale(std::locale::classic(), new GermanPunct));
+  EXPECT_EQ(DecimalNumber::Parse("1.234,5")->ToString(), "1234.5");
+  EXPECT_EQ(DecimalNumber::Parse("12,34")->GrossCentsFromNet(), "1468");
+  EXPECT_FALSE(DecimalNumber::Parse("1,2,3").has_value());
+}
+
+TEST(DecimalNumber, GrossCentsAreExactAndRoundHalfAwayFromZero) {
+  const struct {
+    const char* net;
+    const char* cents;
+  } cases[] = {
+      {"100", "11900"},
+      {"1", "119"},
+      {"0.01", "1"},               // 1.19 cents
+      {"0.05", "6"},               // 5.95 cents: binary floating point gives 5.9499...
+      {"12.34", "1468"},           // 1468.46
+      {"0", "0"},
+      {"-0.001", "0"},             // rounds to zero, no sign
+      {"-0.01", "-1"},
+      {"840336134.44", "99999999998"},
+      {"840336134.45", "100000000000"},
+      {"0.004201680672269", "1"},      // 0.500000000000011 cents: up
+      {"0.0042016806722689", "0"},     // 0.4999999999999991 cents: down
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.net);
+    EXPECT_EQ(DecimalNumber::Parse(c.net, '.', ',')->GrossCentsFromNet(), c.cents);
+  }
+}
+
+TEST(DecimalNumber, NetFromGrossRoundsToFifteenSignificantDigits) {
+  const struct {
+    const char* gross;
+    const char* net;
+    const char* cents;
+  } cases[] = {
+      {"119", "100", "11900"},
+      {"10", "8.40336134453782", "1000"},
+      {"1", "0.840336134453782", "100"},
+      {"0", "0", "0"},
+      {"1190000000000000000000", "1000000000000000000000", "119000000000000000000000"},
+      {"999999999.99", "840336134.445378", "99999999999"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.gross);
+    const DecimalNumber net = DecimalNumber::Parse(c.gross, '.', ',')->NetFromGross();
+    EXPECT_EQ(net.ToString(), c.net);
+    EXPECT_EQ(net.GrossCentsFromNet(), c.cents);
+  }
+}
+
+TEST(DecimalNumber, ToDoubleMarksTheDoubleRange) {
+  EXPECT_EQ(DecimalNumber::Parse("12.5", '.', ',')->ToDouble(), 12.5);
+  EXPECT_TRUE(std::isinf(DecimalNumber::Parse(std::string(400, '9'), '.', ',')->ToDouble()));
+  EXPECT_EQ(DecimalNumber::Parse("0." + std::string(400, '0') + "1", '.', ',')->ToDouble(), 0.0);
+}
+
+}  // namespace
+}  // namespace dtaus::detail

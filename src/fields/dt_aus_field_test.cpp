@@ -1,0 +1,74 @@
+#include "fields/dt_aus_field.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fields/dtaus_error.h"
+
+namespace dtaus::detail {
+namespace {
+
+struct RenderCase {
+  std::int16_t width;
+  std::int32_t fill;
+  bool left;
+  std::string value;
+  std::string expected;
+};
+
+TEST(DtAusField, RendersPaddedNeverCut) {
+  const RenderCase cases[] = {
+      {7, kFillZero, false, "123", "0000123"},
+      {6, kFillBlank, true, "MAX", "MAX   "},
+      {13, kFillZero, false, "", std::string(13, '0')},
+      {51, kFillBlank, false, "", std::string(51, ' ')},
+      {1, kFillBlank, false, "E", "E"},
+      {4, kFillZero, false, "ABCDEFG", "ABCDEFG"},
+      {0, kFillBlank, false, "abc", "abc"},
+      {0, kFillBlank, false, "", ""},
+      {4, kFillZero, true, "12", "1200"},
+      {-3, kFillZero, false, "12", "12"},
+      {5, kFillBlank, true, "ÄÖü", "ÄÖü  "},  // characters, not bytes
+      {2, 2, false, "12", "12"},               // no fill needed: mode not consulted
+  };
+  for (const RenderCase& c : cases) {
+    SCOPED_TRACE(c.value + " width " + std::to_string(c.width));
+    DtAusField f;
+    f.FieldLength(c.width);
+    f.FieldCharCompletion(c.fill);
+    f.IsLeftAligned(c.left);
+    f.FieldValue(c.value);
+    EXPECT_EQ(f.toFileString(), c.expected);
+    EXPECT_EQ(f.FieldValue(), c.value);  // rendering never changes the stored value
+  }
+}
+
+TEST(DtAusField, FreshFieldHasDefaults) {
+  DtAusField f;
+  EXPECT_EQ(f.FieldLength(), 0);
+  EXPECT_FALSE(f.IsLeftAligned());
+  EXPECT_EQ(f.FieldCharCompletion(), kFillBlank);
+  EXPECT_EQ(f.toFileString(), "");
+}
+
+TEST(DtAusField, UnknownFillModeOrHugeValueFailsWithRenderError) {
+  DtAusField f;
+  f.FieldLength(5);
+  f.FieldCharCompletion(2);
+  f.FieldValue("1");
+  try {
+    (void)f.toFileString();
+    FAIL() << "expected a render error";
+  } catch (const DtausError& e) {
+    EXPECT_EQ(static_cast<std::uint32_t>(e.code()), 0x80040384u);
+  }
+  f.FieldCharCompletion(kFillBlank);
+  f.FieldValue(std::string(32768, 'x'));
+  EXPECT_THROW((void)f.toFileString(), DtausError);
+  f.FieldValue(std::string(32767, 'x'));
+  EXPECT_EQ(f.toFileString().size(), 32767u);
+}
+
+}  // namespace
+}  // namespace dtaus::detail

@@ -1,0 +1,88 @@
+#include "fields/text_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace dtaus::detail {
+namespace {
+
+TEST(TextCodec, Utf8Validity) {
+  const struct {
+    std::string text;
+    bool valid;
+  } cases[] = {
+      {"", true},
+      {"ASCII 123", true},
+      {"Müller Straße €", true},
+      {"\xF0\x9F\x98\x80", true},        // U+1F600
+      {std::string("a\0b", 3), true},    // NUL is a character like any other
+      {"\xC3", false},                   // truncated
+      {"\xC0\xAF", false},               // overlong '/'
+      {"\xE0\x80\xAF", false},           // overlong
+      {"\xED\xA0\x80", false},           // surrogate U+D800
+      {"\xF4\x90\x80\x80", false},       // above U+10FFFF
+      {"\x80", false},                   // stray continuation
+      {"\xFF", false},
+      {"abc\xE2\x82", false},            // truncated at the end
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(IsValidUtf8(c.text), c.valid);
+  }
+}
+
+TEST(TextCodec, CountsAndSlicesCodePoints) {
+  EXPECT_EQ(CountCodePoints("Ärger"), 5u);
+  EXPECT_EQ(CountCodePoints("\xF0\x9F\x98\x80x"), 2u);
+  EXPECT_EQ(SliceCodePoints("05·12·26", 3, 2), "12");
+  EXPECT_EQ(SliceCodePoints("äöü", 1, 5), "öü");
+  EXPECT_EQ(SliceCodePoints("ab", 5, 1), "");
+}
+
+TEST(TextCodec, EveryWindows1252ByteRoundTrips) {
+  std::string all;
+  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  const std::string utf8 = DecodeWindows1252(all);
+  ASSERT_TRUE(IsValidUtf8(utf8));
+  EXPECT_EQ(CountCodePoints(utf8), 256u);
+  std::string back;
+  char32_t bad = 0;
+  ASSERT_TRUE(AppendWindows1252(back, utf8, &bad));
+  EXPECT_EQ(back, all);
+}
+
+TEST(TextCodec, MapsTheSpecialCharactersAndTheUndefinedBytes) {
+  const struct {
+    std::string utf8;
+    std::string bytes;
+  } cases[] = {
+      {"€", "\x80"},      {"Ä", "\xC4"},         {"ß", "\xDF"},     {"ÿ", "\xFF"},
+      {"\u0081", "\x81"}, {"\u008D", "\x8D"},    {"\u008F", "\x8F"}, {"\u0090", "\x90"},
+      {"\u009D", "\x9D"}, {"Ÿ", "\x9F"},         {"…", "\x85"},     {"[\\]~", "[\\]~"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.utf8);
+    std::string out;
+    char32_t bad = 0;
+    EXPECT_TRUE(AppendWindows1252(out, c.utf8, &bad));
+    EXPECT_EQ(out, c.bytes);
+    EXPECT_EQ(DecodeWindows1252(c.bytes), c.utf8);
+  }
+}
+
+TEST(TextCodec, ReportsTheFirstUnmappableCharacter) {
+  std::string out;
+  char32_t bad = 0;
+  EXPECT_FALSE(AppendWindows1252(out, "AB\u0141C\u20AD", &bad));
+  EXPECT_EQ(bad, U'\u0141');
+  EXPECT_EQ(out, "AB");
+  EXPECT_EQ(CodePointName(bad), "U+0141");
+  EXPECT_EQ(CodePointName(U'\U0001F600'), "U+1F600");
+  EXPECT_EQ(CodePointName(U'\u0080'), "U+0080");  // C1 control: not in the code page
+  out.clear();
+  EXPECT_FALSE(AppendWindows1252(out, "\u0080", &bad));
+}
+
+}  // namespace
+}  // namespace dtaus::detail

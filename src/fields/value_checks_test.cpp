@@ -1,0 +1,98 @@
+#include "fields/value_checks.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fields/clock.h"
+#include "fields/dtaus_error.h"
+#include "records/test_support.h"
+
+namespace dtaus::detail {
+namespace {
+
+TEST(IsWholeNumber, AcceptsWholeNumbersAndZeroInAnyForm) {
+  const struct {
+    std::string text;
+    bool whole;
+    bool digits;  // IsDigitNumber: what the numeric DTAUS fields accept
+  } cases[] = {
+      {"12345678", true, true}, {"", false, false},     {"12a", false, false},
+      {"-5", true, false},      {"+1", true, false},    {"1.5", false, false},
+      {"1,5", false, false},    {"0,00", true, false},  {"0.0", true, false},
+      {" 42 ", true, false},    {"007", true, true},    {"1,000", false, false},
+      {"00000000", true, true}, {"١٢", false, false},   {std::string(400, '9'), false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(IsWholeNumber(c.text), c.whole);
+    EXPECT_EQ(IsDigitNumber(c.text), c.digits);
+  }
+}
+
+struct DateCase {
+  const char* text;
+  bool four;
+  const char* result;       // on success
+  const char* description;  // on failure (always the date-rule code here)
+};
+
+TEST(FormatDtausDate, ChecksInOrderAndCompacts) {
+  ScopedToday today(2026, 12, 5);
+  const DateCase cases[] = {
+      {"051226", false, "051226", nullptr},
+      {"05.12.26", false, "051226", nullptr},
+      {"05/12/26", false, "051226", nullptr},
+      {"05x12x26", false, "051226", nullptr},
+      {"05·12·26", false, "051226", nullptr},  // separators count as one character each
+      {"311126", false, "311126", nullptr},    // no month-length check
+      {"310226", false, "310226", nullptr},
+      {"05122026", true, "05122026", nullptr},
+      {"05.12.2026", true, "05122026", nullptr},
+      {"05.01.2027", true, "05012027", nullptr},  // next year: allowed across the turn
+      {"05122026", false, nullptr, "Monat: Ungültiger Wert"},
+      {"05.12.2028", true, nullptr, "Jahr: Ungültiger Wert"},
+      {"05.12.2025", true, nullptr, "Jahr: Ungültiger Wert"},
+      {"0512202", false, nullptr, "Ungültiger Format"},
+      {"0512202", true, nullptr, "Ungültiger Format"},
+      {"051220261", true, nullptr, "Ungültiger Format"},
+      {"", false, nullptr, "Ungültiger Format"},
+      {"051226", true, nullptr, "Ungültiger Format"},
+      {"001226", false, nullptr, "Tag: Ungültiger Wert"},
+      {"321226", false, nullptr, "Tag: Ungültiger Wert"},
+      {"051326", false, nullptr, "Monat: Ungültiger Wert"},
+      {"050026", false, nullptr, "Monat: Ungültiger Wert"},
+      {"0512xx", false, nullptr, "Jahr: Ungültiger Wert"},
+      {"xx13xx", false, nullptr, "Tag: Ungültiger Wert"},   // first failure only
+      {"3213xx", false, nullptr, "Jahr: Ungültiger Wert"},  // year text before ranges
+      {"+11226", false, nullptr, "Tag: Ungültiger Wert"},   // digits only
+      {" 1.12.26", false, nullptr, "Tag: Ungültiger Wert"},
+      {"01.1 .26", false, nullptr, "Monat: Ungültiger Wert"},
+      {"01.12.-6", false, nullptr, "Jahr: Ungültiger Wert"},
+      {"0,1226", false, nullptr, "Tag: Ungültiger Wert"},
+  };
+  for (const DateCase& c : cases) {
+    SCOPED_TRACE(std::string(c.text) + (c.four ? " four" : " two"));
+    if (c.result) {
+      EXPECT_EQ(FormatDtausDate(c.text, c.four), c.result);
+      continue;
+    }
+    try {
+      FormatDtausDate(c.text, c.four);
+      ADD_FAILURE() << "accepted";
+    } catch (const DtausError& e) {
+      EXPECT_EQ(static_cast<std::uint32_t>(e.code()), 0x80040262u);
+      EXPECT_EQ(e.description(), c.description);
+    }
+  }
+}
+
+TEST(FormatDtausDate, YearWindowFollowsTheClock) {
+  ScopedToday today(2027, 1, 2);
+  EXPECT_EQ(FormatDtausDate("02.01.2027", true), "02012027");
+  EXPECT_EQ(FormatDtausDate("02.01.2028", true), "02012028");
+  EXPECT_THROW(FormatDtausDate("31.12.2026", true), DtausError);
+}
+
+}  // namespace
+}  // namespace dtaus::detail

@@ -1,0 +1,62 @@
+// Shared helpers for the white-box tests of the records and the file object.
+#ifndef DTAUS_RECORDS_TEST_SUPPORT_H_
+#define DTAUS_RECORDS_TEST_SUPPORT_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "dtaus/dtaus.h"
+#include "fields/clock.h"
+
+namespace dtaus::detail {
+
+// The internal members of the public classes, as the file object sees them.
+struct MeineInfoPeer {
+  static std::string Header(const MeineInfo& m) { return m.getHeaderAsStream(); }
+  static MediaTyp Media(const MeineInfo& m) { return m.getDateiMedia(); }
+  static TransferTyp Typ(const MeineInfo& m) { return m.getGeldTransferTyp(); }
+};
+
+struct GeldTransferPeer {
+  static void TakeHeader(GeldTransfer& g, const MeineInfo& h) { g.setMeineInfoFields(h); }
+  static bool Prepare(GeldTransfer& g) { return g.prepareStream(); }
+  static std::string Record(GeldTransfer& g) { return g.getRecordAsStream(); }
+  static std::string FirstBlock(GeldTransfer& g) { return g.getOptFieldsFirstBlock(); }
+  static std::string Block(const GeldTransfer& g, std::int16_t from, std::int16_t to) {
+    return g.getOptFieldsBlock(from, to);
+  }
+  static std::string Cents(const GeldTransfer& g) { return std::string(g.getBetragEuro()); }
+};
+
+// Pins today's date for the life of the object.
+class ScopedToday {
+ public:
+  ScopedToday(int year, int month, int day);
+  ~ScopedToday();
+  ScopedToday(const ScopedToday&) = delete;
+  ScopedToday& operator=(const ScopedToday&) = delete;
+
+ private:
+  TodayFunction previous_;
+  CivilDate previous_date_;
+};
+
+// A valid header: Gutschrift on Diskette, BLZ 12345678, "MUSTERMANN GMBH", 1234567890.
+void FillValidHeader(MeineInfo& header);
+std::shared_ptr<GeldTransfer> ValidPayment(const std::string& blz = "87654321",
+                                           const std::string& konto = "1234567",
+                                           const std::string& betrag = "100");
+// A payment that has taken over `header` and been prepared, ready to stream.
+std::shared_ptr<GeldTransfer> PreparedPayment(const MeineInfo& header);
+
+// "ddmmyy" / "ddmmyyyy" of a date `offset` days after today's pinned date.
+std::string DateText(int offset, bool four_digit_year, const char* separator = "");
+
+std::string Blanks(std::size_t n);
+std::string Repeat(std::string_view text, std::size_t n);
+std::string Zeros(std::size_t n);
+
+}  // namespace dtaus::detail
+
+#endif  // DTAUS_RECORDS_TEST_SUPPORT_H_
