@@ -438,9 +438,16 @@ bool GeldTransfer::prepareStream() {
     for (const OptField& part : s_->parts) {
       if (part.OptionalFieldValid()) s_->collection.Add(part);
     }
+    // Record length "0187" to "0622" (logical: the fixed part plus 29 per part) and the
+    // part count "00" to "15".
     const int n = s_->collection.Count();
-    s_->values[kSatzlaenge] = "0" + std::to_string(187 + OptField::kStreamWidth * n);
-    s_->values[kErweiterungen] = (n > 9 ? "" : "0") + std::to_string(n);
+    const int length = 187 + OptField::kStreamWidth * n;
+    const char length_text[] = {'0', static_cast<char>('0' + length / 100),
+                                static_cast<char>('0' + length / 10 % 10),
+                                static_cast<char>('0' + length % 10)};
+    const char count_text[] = {static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)};
+    s_->values[kSatzlaenge] = std::string_view(length_text, sizeof length_text);
+    s_->values[kErweiterungen] = std::string_view(count_text, sizeof count_text);
     return true;
   } catch (...) {
     return false;
