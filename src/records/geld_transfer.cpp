@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "dtaus/meine_info.h"
@@ -15,6 +16,7 @@
 #include "records/notifier.h"
 #include "records/opt_field.h"
 #include "records/opt_fields.h"
+#include "records/property_rules.h"
 #include "records/record_layout.h"
 
 namespace dtaus {
@@ -108,6 +110,36 @@ enum Part {
   kPartCount
 };
 
+using Checks = detail::PropertyRules;
+constexpr Checks kBlzRules{{kBlzMissing, "Wert <BLZ> fehlt."},
+                           {kBlzFailure, "Sonstiger Fehler bei <BLZ>."},
+                           {kBlzLength, "Wert <BLZ> hat nicht genau 8 Stellen."},
+                           {kBlzInvalid, "Ungültiger Wert in Feld <BLZ>."},
+                           8, 8, true};
+constexpr Checks kNameRules{{kNameMissing, "Wert <Name> fehlt."},
+                            {kNameFailure, "Sonstiger Fehler bei <Name>."},
+                            {kNameLength, "Wert hat nicht max. 27 Buchstaben in Feld <Name>."},
+                            {},
+                            0, 27, false};
+constexpr Checks kKontoRules{{kKontoMissing, "Wert <Konto> fehlt."},
+                             {kKontoFailure, "Sonstiger Fehler bei <Konto>."},
+                             {kKontoLength, "Wert hat nicht max. 10 Stellen in Feld <Konto>."},
+                             {kKontoInvalid, "Ungültiger Wert in Feld <Konto>."},
+                             0, 10, true};
+// Optional: no rule for a missing value, but the empty text is no number.
+constexpr Checks kFreieReferenzRules{
+    {},
+    {kReferenzFailure, "Sonstiger Fehler bei <FreieReferenz>."},
+    {kReferenzLength, "Wert hat nicht max. 13 Stellen in Feld <FreieReferenz>."},
+    {kReferenzInvalid, "Ungültiger Wert in Feld <FreieReferenz>."},
+    0, 13, true};
+constexpr Checks kVerwendungsZweckRules{
+    {},
+    {kZweckFailure, "Sonstiger Fehler bei <VerwendungsZweck>."},
+    {kZweckLength, "Wert hat nicht max. 27 Buchstaben in Feld <VerwendungsZweck>."},
+    {},
+    0, 27, false};
+
 struct Continuation {
   Rule length;
   Rule failure;
@@ -168,6 +200,8 @@ struct GeldTransfer::State {
   void Clear(Rule rule) { rules.RuleBroken(rule, false); }
 
   void SetContinuation(Part part, std::string_view v);
+  // The amount text as a number, or nothing after breaking the rule that says why.
+  std::optional<detail::DecimalNumber> ParseAmount(std::string_view v);
   void SetNetAmount(const detail::DecimalNumber& net);
   void AppendFirstBlock(std::string& out) const;
   void AppendBlock(std::string& out, std::int64_t from, std::int64_t to) const;
@@ -177,122 +211,49 @@ GeldTransfer::GeldTransfer() : s_(std::make_unique<State>()) {
   s_->parts[kName2].FieldType(0);
   for (int p = kZweck2; p <= kZweck14; ++p) s_->parts[static_cast<std::size_t>(p)].FieldType(1);
   s_->parts[kMeineInfoName2].FieldType(2);
-  s_->Break(kBlzMissing, "Wert <BLZ> fehlt.");
-  s_->Break(kNameMissing, "Wert <Name> fehlt.");
-  s_->Break(kKontoMissing, "Wert <Konto> fehlt.");
+  s_->Break(kBlzMissing, kBlzRules.missing.message);
+  s_->Break(kNameMissing, kNameRules.missing.message);
+  s_->Break(kKontoMissing, kKontoRules.missing.message);
   s_->Break(kBetragMissing, "Wert <EuroBetrag> fehlt.");
 }
 
 GeldTransfer::~GeldTransfer() = default;
 
 void GeldTransfer::BLZ(std::string_view v) {
-  s_->Clear(kBlzMissing);
-  s_->Clear(kBlzFailure);
-  try {
-    if (!detail::IsValidUtf8(v)) {
-      s_->Break(kBlzFailure, "Sonstiger Fehler bei <BLZ>.");
-      return;
-    }
-    if (detail::CountCodePoints(v) != 8) {
-      s_->Break(kBlzLength, "Wert <BLZ> hat nicht genau 8 Stellen.");
-      return;
-    }
-    s_->Clear(kBlzLength);
-    if (!detail::IsDigitNumber(v)) {
-      s_->Break(kBlzInvalid, "Ungültiger Wert in Feld <BLZ>.");
-      return;
-    }
-    s_->values[kBlz] = v;
-    s_->Clear(kBlzInvalid);
-  } catch (...) {
-    s_->Break(kBlzFailure, "Sonstiger Fehler bei <BLZ>.");
-  }
+  detail::AssignProperty(s_->rules, kBlzRules, v, s_->values[kBlz]);
 }
 
 std::string GeldTransfer::BLZ() const { return s_->values[kBlz].str(); }
 
 void GeldTransfer::Name(std::string_view v) {
-  s_->Clear(kNameMissing);
-  s_->Clear(kNameFailure);
-  try {
-    if (!detail::IsValidUtf8(v)) {
-      s_->Break(kNameFailure, "Sonstiger Fehler bei <Name>.");
-      return;
-    }
-    if (detail::CountCodePoints(v) > kMaxText) {
-      s_->Break(kNameLength, "Wert hat nicht max. 27 Buchstaben in Feld <Name>.");
-      return;
-    }
-    s_->values[kName] = v;
-    s_->Clear(kNameLength);
-  } catch (...) {
-    s_->Break(kNameFailure, "Sonstiger Fehler bei <Name>.");
-  }
+  detail::AssignProperty(s_->rules, kNameRules, v, s_->values[kName]);
 }
 
 void GeldTransfer::Konto(std::string_view v) {
-  s_->Clear(kKontoMissing);
-  s_->Clear(kKontoFailure);
-  try {
-    if (!detail::IsValidUtf8(v)) {
-      s_->Break(kKontoFailure, "Sonstiger Fehler bei <Konto>.");
-      return;
-    }
-    if (detail::CountCodePoints(v) > 10) {
-      s_->Break(kKontoLength, "Wert hat nicht max. 10 Stellen in Feld <Konto>.");
-      return;
-    }
-    s_->Clear(kKontoLength);
-    if (!detail::IsDigitNumber(v)) {
-      s_->Break(kKontoInvalid, "Ungültiger Wert in Feld <Konto>.");
-      return;
-    }
-    s_->values[kKonto] = v;
-    s_->Clear(kKontoInvalid);
-  } catch (...) {
-    s_->Break(kKontoFailure, "Sonstiger Fehler bei <Konto>.");
-  }
+  detail::AssignProperty(s_->rules, kKontoRules, v, s_->values[kKonto]);
 }
 
 std::string GeldTransfer::Konto() const { return s_->values[kKonto].str(); }
 
 void GeldTransfer::FreieReferenz(std::string_view v) {
-  s_->Clear(kReferenzFailure);
-  try {
-    if (!detail::IsValidUtf8(v)) {
-      s_->Break(kReferenzFailure, "Sonstiger Fehler bei <FreieReferenz>.");
-      return;
-    }
-    if (detail::CountCodePoints(v) > 13) {
-      s_->Break(kReferenzLength, "Wert hat nicht max. 13 Stellen in Feld <FreieReferenz>.");
-      return;
-    }
-    s_->Clear(kReferenzLength);
-    if (!detail::IsDigitNumber(v)) {
-      s_->Break(kReferenzInvalid, "Ungültiger Wert in Feld <FreieReferenz>.");
-      return;
-    }
-    s_->values[kReferenz] = v;
-    s_->Clear(kReferenzInvalid);
-  } catch (...) {
-    s_->Break(kReferenzFailure, "Sonstiger Fehler bei <FreieReferenz>.");
+  detail::AssignProperty(s_->rules, kFreieReferenzRules, v, s_->values[kReferenz]);
+}
+
+std::optional<detail::DecimalNumber> GeldTransfer::State::ParseAmount(std::string_view v) {
+  if (!detail::IsValidUtf8(v)) {
+    Break(kBetragFailure, "Sonstiger Fehler bei <Euro Betrag>.");
+    return std::nullopt;
   }
+  auto amount = detail::DecimalNumber::Parse(v);
+  if (!amount) Break(kBetragInvalid, "Ungültiger Wert in Feld <Euro Betrag>.");
+  return amount;
 }
 
 void GeldTransfer::BetragEuro(std::string_view v) {
   s_->Clear(kBetragMissing);
   s_->Clear(kBetragFailure);
   try {
-    if (!detail::IsValidUtf8(v)) {
-      s_->Break(kBetragFailure, "Sonstiger Fehler bei <Euro Betrag>.");
-      return;
-    }
-    const auto net = detail::DecimalNumber::Parse(v);
-    if (!net) {
-      s_->Break(kBetragInvalid, "Ungültiger Wert in Feld <Euro Betrag>.");
-      return;
-    }
-    s_->SetNetAmount(*net);
+    if (const auto net = s_->ParseAmount(v)) s_->SetNetAmount(*net);
   } catch (...) {
     s_->Break(kBetragFailure, "Sonstiger Fehler bei <Euro Betrag>.");
   }
@@ -301,16 +262,10 @@ void GeldTransfer::BetragEuro(std::string_view v) {
 void GeldTransfer::BetragEuroNetto(std::string_view v) { BetragEuro(v); }
 
 void GeldTransfer::BetragEuroBrutto(std::string_view v) {
+  // Unlike the net path this clears nothing when the text is no usable number.
   try {
-    if (!detail::IsValidUtf8(v)) {
-      s_->Break(kBetragFailure, "Sonstiger Fehler bei <Euro Betrag>.");
-      return;
-    }
-    const auto gross = detail::DecimalNumber::Parse(v);
-    if (!gross) {
-      s_->Break(kBetragInvalid, "Ungültiger Wert in Feld <Euro Betrag>.");
-      return;
-    }
+    const auto gross = s_->ParseAmount(v);
+    if (!gross) return;
     if (std::isinf(gross->ToDouble())) {
       s_->Break(kBetragFailure, "Sonstiger Fehler bei <Euro Betrag>.");
       return;
@@ -355,21 +310,7 @@ void GeldTransfer::State::SetNetAmount(const detail::DecimalNumber& net) {
 std::string GeldTransfer::BetragEuroBrutto() const { return s_->values[kBetrag].str(); }
 
 void GeldTransfer::VerwendungsZweck(std::string_view v) {
-  s_->Clear(kZweckFailure);
-  try {
-    if (!detail::IsValidUtf8(v)) {
-      s_->Break(kZweckFailure, "Sonstiger Fehler bei <VerwendungsZweck>.");
-      return;
-    }
-    if (detail::CountCodePoints(v) > kMaxText) {
-      s_->Break(kZweckLength, "Wert hat nicht max. 27 Buchstaben in Feld <VerwendungsZweck>.");
-      return;
-    }
-    s_->values[kZweck] = v;
-    s_->Clear(kZweckLength);
-  } catch (...) {
-    s_->Break(kZweckFailure, "Sonstiger Fehler bei <VerwendungsZweck>.");
-  }
+  detail::AssignProperty(s_->rules, kVerwendungsZweckRules, v, s_->values[kZweck]);
 }
 
 void GeldTransfer::State::SetContinuation(Part part, std::string_view v) {

@@ -11,6 +11,7 @@
 #include "fields/short_text.h"
 #include "fields/text_codec.h"
 #include "fields/value_checks.h"
+#include "records/property_rules.h"
 #include "records/record_layout.h"
 
 namespace dtaus {
@@ -80,6 +81,24 @@ enum Rule : std::int16_t {
   kAusfuehrungWindow = 1082,
   kAusfuehrungFailure = 1083,
 };
+
+using Checks = detail::PropertyRules;
+constexpr Checks kBlzRules{{kBlzMissing, "Wert <BLZ> fehlt."},
+                           {kBlzFailure, "Sonstiger Fehler bei <BLZ>."},
+                           {kBlzLength, "Wert hat nicht genau 8 Stellen in Feld <BLZ>."},
+                           {kBlzInvalid, "Ungültiger Wert in Feld <BLZ>."},
+                           8, 8, true};
+constexpr Checks kKontoRules{{kKontoMissing, "Wert <Konto> fehlt."},
+                             {kKontoFailure, "Sonstiger Fehler bei <Konto>."},
+                             {kKontoLength, "Wert hat nicht max. 10 Stellen in Feld <Konto>."},
+                             {kKontoInvalid, "Ungültiger Wert in Feld <Konto>."},
+                             0, 10, true};
+constexpr Checks kReferenzRules{
+    {},
+    {kReferenzFailure, "Sonstiger Fehler bei <FreieReferenz>."},
+    {kReferenzLength, "Wert hat nicht max. 10 Stellen in Feld <FreieReferenz>."},
+    {kReferenzInvalid, "Ungültiger Wert in Feld <FreieReferenz>."},
+    0, 10, true};
 
 // Rule 1051 quotes the date check's description; the check has exactly these.
 struct DateMessage {
@@ -152,9 +171,9 @@ struct MeineInfo::State {
 
   void Break(Rule rule, RuleText message) { rules.RuleBroken(rule, true, message); }
   void Clear(Rule rule) { rules.RuleBroken(rule, false); }
-  // Konto and FreieReferenz: at most `width` digits.
-  void SetNumber(std::string_view v, std::size_t width, Slot slot, Rule length,
-                 RuleText length_text, Rule invalid, RuleText invalid_text);
+  // DateiMedia and GeldTransferTyp: 0 or 1 picks one of two codes for the record.
+  void SetChoice(std::int32_t value, Rule missing, Rule invalid, RuleText invalid_text, Slot slot,
+                 std::string_view code0, std::string_view code1);
 };
 
 MeineInfo::MeineInfo() : s_(std::make_unique<State>()) {
@@ -164,67 +183,39 @@ MeineInfo::MeineInfo() : s_(std::make_unique<State>()) {
   s_->values[kAusfuehrung] = ddmm + std::to_string(today.year);
   s_->Break(kMediaMissing, "Wert <DateiMedia> fehlt.");
   s_->Break(kTypMissing, "Wert <GeldTransferTyp> fehlt.");
-  s_->Break(kBlzMissing, "Wert <BLZ> fehlt.");
+  s_->Break(kBlzMissing, kBlzRules.missing.message);
   s_->Break(kNameMissing, "Wert <Name> fehlt.");
-  s_->Break(kKontoMissing, "Wert <Konto> fehlt.");
+  s_->Break(kKontoMissing, kKontoRules.missing.message);
 }
 
 MeineInfo::~MeineInfo() = default;
 
-void MeineInfo::DateiMedia(MediaTyp media) {
-  s_->Clear(kMediaMissing);
-  switch (media) {
-    case MediaTyp::Diskette:
-      s_->values[kSatzlaenge] = "0128";
-      break;
-    case MediaTyp::Kassette:
-      s_->values[kSatzlaenge] = "0256";
-      break;
-    default:
-      s_->Break(kMediaInvalid, "Ungültiger Wert in Feld <DateiMedia>.");
-      return;
+void MeineInfo::State::SetChoice(std::int32_t value, Rule missing, Rule invalid,
+                                 RuleText invalid_text, Slot slot, std::string_view code0,
+                                 std::string_view code1) {
+  Clear(missing);
+  if (value != 0 && value != 1) {
+    Break(invalid, invalid_text);
+    return;
   }
-  s_->Clear(kMediaInvalid);
+  values[slot] = value == 0 ? code0 : code1;
+  Clear(invalid);
+}
+
+void MeineInfo::DateiMedia(MediaTyp media) {
+  // The record length of records A and E: 128 on a diskette, 256 on a tape.
+  s_->SetChoice(static_cast<std::int32_t>(media), kMediaMissing, kMediaInvalid,
+                "Ungültiger Wert in Feld <DateiMedia>.", kSatzlaenge, "0128", "0256");
 }
 
 void MeineInfo::GeldTransferTyp(TransferTyp typ) {
-  s_->Clear(kTypMissing);
-  switch (typ) {
-    case TransferTyp::Lastschrift:
-      s_->values[kKennzeichen] = "LK";
-      break;
-    case TransferTyp::Gutschrift:
-      s_->values[kKennzeichen] = "GK";
-      break;
-    default:
-      s_->Break(kTypInvalid, "Ungültiger Wert in Feld <GeldTransferTyp>.");
-      return;
-  }
-  s_->Clear(kTypInvalid);
+  // The file kind: LK collects direct debits, GK pays out credit transfers.
+  s_->SetChoice(static_cast<std::int32_t>(typ), kTypMissing, kTypInvalid,
+                "Ungültiger Wert in Feld <GeldTransferTyp>.", kKennzeichen, "LK", "GK");
 }
 
 void MeineInfo::BLZ(std::string_view v) {
-  s_->Clear(kBlzFailure);
-  s_->Clear(kBlzMissing);
-  try {
-    if (!detail::IsValidUtf8(v)) {
-      s_->Break(kBlzFailure, "Sonstiger Fehler bei <BLZ>.");
-      return;
-    }
-    if (detail::CountCodePoints(v) != 8) {
-      s_->Break(kBlzLength, "Wert hat nicht genau 8 Stellen in Feld <BLZ>.");
-      return;
-    }
-    s_->Clear(kBlzLength);
-    if (!detail::IsDigitNumber(v)) {
-      s_->Break(kBlzInvalid, "Ungültiger Wert in Feld <BLZ>.");
-      return;
-    }
-    s_->Clear(kBlzInvalid);
-    s_->values[kBlz] = v;
-  } catch (...) {
-    s_->Break(kBlzFailure, "Sonstiger Fehler bei <BLZ>.");
-  }
+  detail::AssignProperty(s_->rules, kBlzRules, v, s_->values[kBlz]);
 }
 
 void MeineInfo::Name(std::string_view v) {
@@ -248,49 +239,13 @@ void MeineInfo::Name(std::string_view v) {
   }
 }
 
-void MeineInfo::State::SetNumber(std::string_view v, std::size_t width, Slot slot, Rule length,
-                                 RuleText length_text, Rule invalid, RuleText invalid_text) {
-  if (detail::CountCodePoints(v) > width) {
-    Break(length, length_text);
-    return;
-  }
-  Clear(length);
-  if (!detail::IsDigitNumber(v)) {
-    Break(invalid, invalid_text);
-    return;
-  }
-  values[slot] = v;
-  Clear(invalid);
-}
-
 void MeineInfo::Konto(std::string_view v) {
-  s_->Clear(kKontoFailure);
-  s_->Clear(kKontoMissing);
-  try {
-    if (!detail::IsValidUtf8(v)) {
-      s_->Break(kKontoFailure, "Sonstiger Fehler bei <Konto>.");
-      return;
-    }
-    s_->SetNumber(v, 10, kKonto, kKontoLength, "Wert hat nicht max. 10 Stellen in Feld <Konto>.",
-                  kKontoInvalid, "Ungültiger Wert in Feld <Konto>.");
-  } catch (...) {
-    s_->Break(kKontoFailure, "Sonstiger Fehler bei <Konto>.");
-  }
+  detail::AssignProperty(s_->rules, kKontoRules, v, s_->values[kKonto]);
 }
 
+// A reference, once given, cannot be removed again: the empty text is no number.
 void MeineInfo::FreieReferenz(std::string_view v) {
-  s_->Clear(kReferenzFailure);
-  try {
-    if (!detail::IsValidUtf8(v)) {
-      s_->Break(kReferenzFailure, "Sonstiger Fehler bei <FreieReferenz>.");
-      return;
-    }
-    s_->SetNumber(v, 10, kReferenz, kReferenzLength,
-                  "Wert hat nicht max. 10 Stellen in Feld <FreieReferenz>.", kReferenzInvalid,
-                  "Ungültiger Wert in Feld <FreieReferenz>.");
-  } catch (...) {
-    s_->Break(kReferenzFailure, "Sonstiger Fehler bei <FreieReferenz>.");
-  }
+  detail::AssignProperty(s_->rules, kReferenzRules, v, s_->values[kReferenz]);
 }
 
 void MeineInfo::AktuellesDatum(std::string_view v) {
