@@ -1,0 +1,54 @@
+#include "tools/amount.h"
+
+#include <locale>
+
+namespace dtaus::tool {
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+std::string two_digits(std::uint64_t value) {
+  return std::string(1, static_cast<char>('0' + value / 10)) + static_cast<char>('0' + value % 10);
+}
+
+}  // namespace
+
+std::optional<std::string> to_library_amount(std::string_view text, char decimal_point) {
+  const std::size_t separator = text.find_first_of(".,");
+  const std::string_view whole = text.substr(0, separator);
+  const std::string_view fraction =
+      separator == std::string_view::npos ? std::string_view() : text.substr(separator + 1);
+  auto digits_only = [](std::string_view s) {
+    for (char c : s) {
+      if (!is_digit(c)) return false;
+    }
+    return !s.empty();
+  };
+  if (!digits_only(whole)) return std::nullopt;
+  if (separator == std::string_view::npos) return std::string(whole);
+  if (!digits_only(fraction)) return std::nullopt;
+  std::string out(whole);
+  out.push_back(decimal_point);
+  out.append(fraction);
+  return out;
+}
+
+char library_decimal_point() {
+  return std::use_facet<std::numpunct<char>>(std::locale()).decimal_point();
+}
+
+std::string format_euro(std::uint64_t cents) {
+  return std::to_string(cents / 100) + "." + two_digits(cents % 100);
+}
+
+std::string format_euro_german(std::uint64_t cents) {
+  const std::string whole = std::to_string(cents / 100);
+  std::string grouped;
+  for (std::size_t i = 0; i < whole.size(); ++i) {
+    if (i > 0 && (whole.size() - i) % 3 == 0) grouped.push_back('.');
+    grouped.push_back(whole[i]);
+  }
+  return grouped + "," + two_digits(cents % 100);
+}
+
+}  // namespace dtaus::tool

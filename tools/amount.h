@@ -1,0 +1,39 @@
+// Amounts between the user, the library and the screen.
+//
+// Users write amounts as decimal numbers with a point or a comma ("12.50", "12,5",
+// "1000"). The library parses amounts with the decimal point of the global C++ locale,
+// so the tool rewrites every amount into that form before handing it over; the result
+// then never depends on the user's locale settings. Amounts in a DTAUS file are whole
+// cents and are shown with two decimals.
+//
+//   to_library_amount("12,50", '.')   // "12.50"
+//   to_library_amount("1.234,56", '.')   // nullopt: no grouping separators
+//   format_euro(123456)               // "1234.56"
+//   format_euro_german(123456)        // "1.234,56"
+#ifndef DTAUS_TOOLS_AMOUNT_H_
+#define DTAUS_TOOLS_AMOUNT_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace dtaus::tool {
+
+// Digits, optionally followed by one '.' or ',' and more digits; nothing else (no sign,
+// no blanks, no grouping). Returns the amount with `decimal_point` as its separator, or
+// nullopt when the text is not such a number.
+std::optional<std::string> to_library_amount(std::string_view text, char decimal_point);
+
+// The decimal point of the global C++ locale, which the library's amount parsing uses.
+char library_decimal_point();
+
+// Cents as euro with two decimals: "1234.56".
+std::string format_euro(std::uint64_t cents);
+
+// Cents as euro the German way, with thousands separators: "1.234,56".
+std::string format_euro_german(std::uint64_t cents);
+
+}  // namespace dtaus::tool
+
+#endif  // DTAUS_TOOLS_AMOUNT_H_

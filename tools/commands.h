@@ -1,0 +1,36 @@
+// The three commands of the dtaus tool, free of any command-line parsing so that they
+// can be called from tests with string streams.
+//
+//   GenerateOptions options{"orders.json", "DTAUS0.TXT", "", false};
+//   int code = run_generate(options, std::cout, std::cerr);
+//
+// Each returns the exit code (tool_error.h) or throws ToolError; main prints the
+// message of a ToolError as "dtaus: <message>".
+#ifndef DTAUS_TOOLS_COMMANDS_H_
+#define DTAUS_TOOLS_COMMANDS_H_
+
+#include <ostream>
+#include <string>
+
+namespace dtaus::tool {
+
+struct GenerateOptions {
+  std::string input;   // JSON orders, or CSV payments when `header` is given; "-": stdin
+  std::string output;  // the DTAUS file to write
+  std::string header;  // JSON file with the MeineInfo object, for CSV input
+  bool dtaus_alphabet = false;
+};
+
+// Writes the DTAUS file and prints a one-line summary; lists every invalid object on
+// `err` and writes nothing when the library rejects the input.
+int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream& err);
+
+// Prints the content of a DTAUS file and the reader's findings; 1 when it has errors.
+int run_show(const std::string& path, bool json, std::ostream& out);
+
+// Prints the accompanying slip; refuses (exit code 1) a file with errors.
+int run_slip(const std::string& path, bool html, std::ostream& out);
+
+}  // namespace dtaus::tool
+
+#endif  // DTAUS_TOOLS_COMMANDS_H_

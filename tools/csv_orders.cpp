@@ -1,0 +1,163 @@
+#include "tools/csv_orders.h"
+
+#include <csv.h>
+
+#include <memory>
+#include <optional>
+#include <set>
+#include <vector>
+
+#include "tools/property_table.h"
+#include "tools/tool_error.h"
+#include "tools/utf8.h"
+
+namespace dtaus::tool {
+namespace {
+
+[[noreturn]] void fail(const std::string& message) { throw ToolError(kExitUsage, message); }
+
+struct Row {
+  std::size_t line = 0;
+  std::vector<std::optional<std::string>> cells;  // nullopt: empty and unquoted
+};
+
+// Collects what libcsv reports. libcsv is C: nothing may be thrown through it, so the
+// callbacks only note a failure and the caller throws afterwards.
+struct Collector {
+  std::vector<Row> rows;
+  Row current;
+  bool row_started = false;
+  std::size_t line = 1;
+  bool out_of_memory = false;
+
+  static void on_field(void* data, std::size_t length, void* context) {
+    auto* self = static_cast<Collector*>(context);
+    try {
+      if (!self->row_started) {
+        self->current.line = self->line;
+        self->row_started = true;
+      }
+      if (data == nullptr) {
+        self->current.cells.emplace_back(std::nullopt);
+      } else {
+        self->current.cells.emplace_back(std::string(static_cast<const char*>(data), length));
+      }
+    } catch (...) {
+      self->out_of_memory = true;
+    }
+  }
+
+  static void on_row_end(int, void* context) {
+    auto* self = static_cast<Collector*>(context);
+    try {
+      self->rows.push_back(std::move(self->current));
+    } catch (...) {
+      self->out_of_memory = true;
+    }
+    self->current = Row{};
+    self->row_started = false;
+  }
+};
+
+char detect_separator(std::string_view text) {
+  const std::string_view first_line = text.substr(0, text.find('\n'));
+  std::size_t semicolons = 0;
+  std::size_t commas = 0;
+  for (char c : first_line) {
+    semicolons += c == ';';
+    commas += c == ',';
+  }
+  return semicolons > commas ? ';' : ',';
+}
+
+std::vector<Row> parse_rows(std::string_view text, const std::string& source) {
+  csv_parser parser;
+  if (csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI | CSV_EMPTY_IS_NULL) != 0) {
+    fail(source + ": out of memory");
+  }
+  std::unique_ptr<csv_parser, void (*)(csv_parser*)> guard(&parser, csv_free);
+  csv_set_delim(&parser, static_cast<unsigned char>(detect_separator(text)));
+
+  // Fed one line at a time, so that every row knows the line it starts on.
+  Collector collector;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t end = text.find('\n', pos);
+    const std::size_t length = (end == std::string_view::npos ? text.size() : end + 1) - pos;
+    if (csv_parse(&parser, text.data() + pos, length, Collector::on_field, Collector::on_row_end,
+                  &collector) != length) {
+      fail(source + ": line " + std::to_string(collector.line) +
+           ": malformed CSV: a quote inside an unquoted cell, or text after a closing quote");
+    }
+    if (collector.out_of_memory) fail(source + ": out of memory");
+    pos += length;
+    ++collector.line;
+  }
+  if (csv_fini(&parser, Collector::on_field, Collector::on_row_end, &collector) != 0) {
+    fail(source + ": malformed CSV: a quoted cell is still open at the end of the file");
+  }
+  if (collector.out_of_memory) fail(source + ": out of memory");
+  return std::move(collector.rows);
+}
+
+std::string cell_location(const std::string& source, std::size_t line, std::size_t column,
+                          std::string_view property) {
+  std::string location =
+      source + ": row " + std::to_string(line) + ", column " + std::to_string(column);
+  if (!property.empty()) location += " (" + std::string(property) + ")";
+  return location;
+}
+
+}  // namespace
+
+OrderDocument read_csv_orders(std::string_view text, const std::string& source,
+                              InputObject header) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+    text.remove_prefix(kByteOrderMark.size());
+
+  const std::vector<Row> rows = parse_rows(text, source);
+  if (rows.empty()) fail(source + ": no header row with the property names");
+
+  const Row& names = rows.front();
+  std::vector<std::string> columns;
+  std::set<std::string> seen;
+  for (std::size_t i = 0; i < names.cells.size(); ++i) {
+    const std::string location = cell_location(source, names.line, i + 1, "");
+    if (!names.cells[i] || names.cells[i]->empty()) fail(location + ": the column has no name");
+    const std::string& name = *names.cells[i];
+    if (!is_valid_utf8(name)) fail(location + ": not UTF-8");
+    if (find_payment_property(name) == nullptr) {
+      fail(location + ": unknown property \"" + name + "\" of GeldTransfer");
+    }
+    if (!seen.insert(name).second) fail(location + ": column \"" + name + "\" appears twice");
+    columns.push_back(name);
+  }
+
+  OrderDocument document;
+  document.header = std::move(header);
+  for (std::size_t r = 1; r < rows.size(); ++r) {
+    const Row& row = rows[r];
+    bool blank = true;
+    for (const auto& cell : row.cells) blank = blank && !cell;
+    if (blank) continue;  // a row of separators only, as spreadsheets write at the end
+    if (row.cells.size() != columns.size()) {
+      fail(source + ": row " + std::to_string(row.line) + " has " +
+           std::to_string(row.cells.size()) + " cells, the header row has " +
+           std::to_string(columns.size()));
+    }
+    InputObject payment;
+    payment.origin = "payment " + std::to_string(document.payments.size() + 1) + " (" + source +
+                     ": row " + std::to_string(row.line) + ")";
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+      if (!row.cells[c]) continue;
+      const std::string location = cell_location(source, row.line, c + 1, columns[c]);
+      if (!is_valid_utf8(*row.cells[c])) fail(location + ": not UTF-8");
+      payment.values.push_back(InputValue{columns[c], *row.cells[c], location});
+    }
+    document.payments.push_back(std::move(payment));
+  }
+  return document;
+}
+
+}  // namespace dtaus::tool

@@ -1,0 +1,38 @@
+// Payment orders in JSON: the header object and the payments, keyed by the library's
+// property names.
+//
+//   {
+//     "MeineInfo": {"DateiMedia": "Diskette", "GeldTransferTyp": "Gutschrift",
+//                   "BLZ": "12345678", "Name": "MUSTERMANN GMBH", "Konto": "1234567890"},
+//     "GeldTransfer": [
+//       {"BLZ": "87654321", "Konto": "1234567", "Name": "ERIKA MUSTERMANN",
+//        "BetragEuro": "100.00", "VerwendungsZweck": "RECHNUNG 4711"}
+//     ]
+//   }
+//
+// Every value is a string; DateiMedia and GeldTransferTyp take the names of the
+// enumeration members. Properties keep their document order, because the library
+// checks some of them against others assigned before (the execution date against the
+// creation date). Anything the tool cannot take (malformed JSON, an unknown property, a
+// value that is not a string) throws ToolError with exit code 2 and a message that names
+// the place: "orders.json: line 3, column 7: ..." or "orders.json: $.GeldTransfer[2].Nme: ...".
+#ifndef DTAUS_TOOLS_JSON_ORDERS_H_
+#define DTAUS_TOOLS_JSON_ORDERS_H_
+
+#include <string>
+#include <string_view>
+
+#include "tools/order_document.h"
+
+namespace dtaus::tool {
+
+// {"MeineInfo": {...}, "GeldTransfer": [{...}, ...]}; `source` names the input in
+// messages.
+OrderDocument read_json_orders(std::string_view text, const std::string& source);
+
+// The header file that goes with CSV input: {"MeineInfo": {...}}.
+InputObject read_json_header(std::string_view text, const std::string& source);
+
+}  // namespace dtaus::tool
+
+#endif  // DTAUS_TOOLS_JSON_ORDERS_H_

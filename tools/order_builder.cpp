@@ -1,0 +1,127 @@
+#include "tools/order_builder.h"
+
+#include "tools/amount.h"
+#include "tools/dtaus_alphabet.h"
+#include "tools/property_table.h"
+#include "tools/tool_error.h"
+#include "tools/utf8.h"
+
+namespace dtaus::tool {
+namespace {
+
+[[noreturn]] void fail(const std::string& message) { throw ToolError(kExitUsage, message); }
+
+std::string amount(const InputValue& value) {
+  std::optional<std::string> converted = to_library_amount(value.value, library_decimal_point());
+  if (!converted) {
+    fail(value.location + ": \"" + value.value +
+         "\" is not an amount: write digits with . or , before the cents, no sign, no "
+         "thousands separators");
+  }
+  return *converted;
+}
+
+}  // namespace
+
+std::vector<std::string> split_error_report(std::string_view report) {
+  std::vector<std::string> messages;
+  bool heading = true;
+  std::size_t pos = 0;
+  while (pos <= report.size()) {
+    const std::size_t end = std::min(report.find('\r', pos), report.size());
+    std::string_view line = report.substr(pos, end - pos);
+    pos = end + 1;
+    if (heading) {
+      heading = false;
+      continue;
+    }
+    if (line.substr(0, 3) == " - ") line.remove_prefix(3);
+    if (!line.empty()) messages.emplace_back(line);
+  }
+  return messages;
+}
+
+std::string OrderBuilder::Text(const InputValue& value) const {
+  if (!dtaus_alphabet_) {
+    // The library would only find out while writing, and could not say where.
+    std::size_t pos = 0;
+    char32_t c;
+    while (next_code_point(value.value, pos, c)) {
+      if (!is_windows_1252(c)) {
+        fail(value.location + ": " + describe_code_point(c) +
+             " cannot be written in a DTAUS file (Windows-1252)");
+      }
+    }
+    return value.value;
+  }
+  std::string rejected;
+  std::optional<std::string> converted = to_dtaus_alphabet(value.value, &rejected);
+  if (!converted) {
+    fail(value.location + ": " + rejected +
+         " is outside the DTAUS character set (capitals, digits, blank, . , & - / + * $ % "
+         "and Ä Ö Ü ß)");
+  }
+  return *converted;
+}
+
+void OrderBuilder::AssignHeader(MeineInfo& header, const InputValue& value) const {
+  const HeaderProperty* property = find_header_property(value.property);
+  if (property == nullptr) fail(value.location + ": unknown property of MeineInfo");
+  switch (property->kind) {
+    case ValueKind::kMedia:
+      if (value.value == "Diskette") {
+        header.DateiMedia(MediaTyp::Diskette);
+      } else if (value.value == "Kassette") {
+        header.DateiMedia(MediaTyp::Kassette);
+      } else {
+        fail(value.location + ": \"" + value.value + "\" is neither Diskette nor Kassette");
+      }
+      break;
+    case ValueKind::kTransfer:
+      if (value.value == "Gutschrift") {
+        header.GeldTransferTyp(TransferTyp::Gutschrift);
+      } else if (value.value == "Lastschrift") {
+        header.GeldTransferTyp(TransferTyp::Lastschrift);
+      } else {
+        fail(value.location + ": \"" + value.value + "\" is neither Gutschrift nor Lastschrift");
+      }
+      break;
+    case ValueKind::kAmount:  // the header has no amounts
+    case ValueKind::kText:
+      (header.*(property->set))(Text(value));
+      break;
+  }
+}
+
+void OrderBuilder::AssignPayment(GeldTransfer& payment, const InputValue& value) const {
+  const PaymentProperty* property = find_payment_property(value.property);
+  if (property == nullptr || property->set == nullptr) {
+    fail(value.location + ": unknown property of GeldTransfer");
+  }
+  if (property->kind == ValueKind::kAmount) {
+    (payment.*(property->set))(amount(value));
+  } else {
+    (payment.*(property->set))(Text(value));
+  }
+}
+
+std::shared_ptr<DtausDatei> OrderBuilder::Build(const OrderDocument& orders) {
+  invalid_.clear();
+  auto datei = std::make_shared<DtausDatei>();
+  std::shared_ptr<MeineInfo> header = datei->GetMeineInfo();
+  for (const InputValue& value : orders.header.values) AssignHeader(*header, value);
+  if (!header->MeineInfoIsValid()) {
+    invalid_.push_back({orders.header.origin, split_error_report(header->MeineInfoErrors())});
+  }
+  for (const InputObject& object : orders.payments) {
+    auto payment = std::make_shared<GeldTransfer>();
+    for (const InputValue& value : object.values) AssignPayment(*payment, value);
+    if (!payment->InputFieldsValid()) {
+      invalid_.push_back({object.origin, split_error_report(payment->InputFieldsErrors())});
+    }
+    datei->AddGeldTransfer(std::move(payment));
+  }
+  return datei;
+}
+
+}  // namespace dtaus::tool

@@ -1,0 +1,41 @@
+// The payment orders as the tool read them, before they reach the library.
+//
+// JSON and CSV input both end up here: one object for the header (MeineInfo) and one
+// per payment (GeldTransfer), each with its properties in input order and, for every
+// object and value, where it came from, so that any message can point the user at the
+// right place.
+//
+//   OrderDocument orders = read_json_orders(text, "orders.json");
+//   for (const InputObject& payment : orders.payments)
+//     for (const InputValue& v : payment.values) std::cout << v.location << '\n';
+#ifndef DTAUS_TOOLS_ORDER_DOCUMENT_H_
+#define DTAUS_TOOLS_ORDER_DOCUMENT_H_
+
+#include <string>
+#include <vector>
+
+namespace dtaus::tool {
+
+struct InputValue {
+  std::string property;  // the library's property name, e.g. "BetragEuro"
+  std::string value;     // UTF-8, exactly as given
+  // Where the value stands: "orders.json: $.GeldTransfer[2].BetragEuro" or
+  // "payments.csv: row 4, column 3 (BetragEuro)".
+  std::string location;
+};
+
+struct InputObject {
+  // The object as the user knows it: "MeineInfo (orders.json: $.MeineInfo)" or
+  // "payment 3 (payments.csv: row 4)".
+  std::string origin;
+  std::vector<InputValue> values;
+};
+
+struct OrderDocument {
+  InputObject header;
+  std::vector<InputObject> payments;
+};
+
+}  // namespace dtaus::tool
+
+#endif  // DTAUS_TOOLS_ORDER_DOCUMENT_H_

@@ -1,0 +1,42 @@
+// What `dtaus show` prints: the header, a table of the payments, the totals and the
+// reader's findings, as text for people or as JSON for programs.
+//
+//   dtaus::DtausReader reader(bytes);
+//   std::cout << render_show_text(reader, "DTAUS0.TXT");
+//
+// Texts are shown as the bank will read them, except that the DIN 66003 codes [ \ ] ~
+// are shown as the letters Ä Ö Ü ß they stand for. A name and a purpose are shown with
+// their continuation lines (extension parts 01 and 02) joined by blanks.
+#ifndef DTAUS_TOOLS_SHOW_REPORT_H_
+#define DTAUS_TOOLS_SHOW_REPORT_H_
+
+#include <string>
+
+#include "dtaus/dtaus_reader.h"
+
+namespace dtaus::tool {
+
+std::string render_show_text(const DtausReader& reader, const std::string& file_name);
+
+std::string render_show_json(const DtausReader& reader, const std::string& file_name);
+
+// One finding on one line: "error    byte 1034  E  E4 number of records C: says ...".
+std::string format_finding(const Finding& finding);
+
+// "1 error, 2 warnings"
+std::string count_findings(const DtausReader& reader);
+
+// Display helpers shared with the slip.
+// The payee's name with its continuation parts (type 01).
+std::string display_name(const PaymentRecord& payment);
+// The purpose with its continuation parts (type 02).
+std::string display_purpose(const PaymentRecord& payment);
+// A zero-filled number without its leading zeros ("0001234567" -> "1234567"); other
+// text unchanged.
+std::string strip_zeros(const std::string& digits);
+// ddmmyy -> dd.mm.yy, ddmmyyyy -> dd.mm.yyyy; anything else unchanged.
+std::string display_date(const std::string& date);
+
+}  // namespace dtaus::tool
+
+#endif  // DTAUS_TOOLS_SHOW_REPORT_H_

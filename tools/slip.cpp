@@ -1,0 +1,119 @@
+#include "tools/slip.h"
+
+#include <utility>
+#include <vector>
+
+#include "tools/amount.h"
+#include "tools/dtaus_alphabet.h"
+#include "tools/show_report.h"
+#include "tools/utf8.h"
+
+namespace dtaus::tool {
+namespace {
+
+using Lines = std::vector<std::pair<std::string, std::string>>;
+
+// The slip's entries in the order of the banks' forms.
+Lines slip_lines(const DtausReader& reader, const std::string& file_name) {
+  HeaderRecord a;
+  if (reader.Header()) a = *reader.Header();
+  const DtausTotals& totals = reader.Totals();
+  std::string kind = a.kind;
+  if (kind == "GK") kind = "Sammel-Überweisung (GK)";
+  if (kind == "LK") kind = "Sammel-Lastschrift (LK)";
+  return {
+      {"Auftraggeber", from_dtaus_alphabet(a.Name)},
+      {"Bankleitzahl", a.BLZ},
+      {"Kontonummer", strip_zeros(a.Konto)},
+      {"Art der Datei", kind},
+      {"Erstellungsdatum", display_date(a.AktuellesDatum)},
+      {"Ausführungsdatum",
+       a.AusfuehrungsDatum.empty() ? "nicht angegeben" : display_date(a.AusfuehrungsDatum)},
+      {"Anzahl der Datensätze C", std::to_string(totals.count)},
+      {"Summe der Beträge in Euro", format_euro_german(totals.euro_cents)},
+      {"Kontrollsumme der Kontonummern", std::to_string(totals.konto_sum)},
+      {"Kontrollsumme der Bankleitzahlen", std::to_string(totals.blz_sum)},
+      {"Datenträger", a.record_length == "0256" ? "Kassette" : "Diskette"},
+      {"Dateiname", file_name},
+  };
+}
+
+std::string escape_html(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out.push_back(c);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string render_slip_text(const DtausReader& reader, const std::string& file_name) {
+  const Lines lines = slip_lines(reader, file_name);
+  std::size_t width = 0;
+  for (const auto& [label, value] : lines) width = std::max(width, utf8_length(label));
+  std::string out = "Begleitzettel\nBelegloser Datenträgeraustausch (DTAUS)\n\n";
+  for (const auto& [label, value] : lines) {
+    out += label + std::string(width + 2 - utf8_length(label), ' ') + value + "\n";
+  }
+  const std::string rule(40, '_');
+  out += "\n\nOrt, Datum     " + rule + "\n\n\nUnterschrift   " + rule + "\n";
+  return out;
+}
+
+std::string render_slip_html(const DtausReader& reader, const std::string& file_name) {
+  std::string out =
+      "<!DOCTYPE html>\n"
+      "<html lang=\"de\">\n"
+      "<head>\n"
+      "<meta charset=\"utf-8\">\n"
+      "<title>Begleitzettel " +
+      escape_html(file_name) +
+      "</title>\n"
+      "<style>\n"
+      "@page { size: A4; margin: 20mm; }\n"
+      "body { font-family: sans-serif; font-size: 11pt; max-width: 170mm; margin: 0 auto; }\n"
+      "h1 { font-size: 18pt; margin: 0 0 2mm; }\n"
+      "p.untertitel { margin: 0 0 8mm; }\n"
+      "table { border-collapse: collapse; width: 100%; }\n"
+      "th, td { text-align: left; padding: 2.5mm 3mm; border-bottom: 0.2mm solid #999; }\n"
+      "th { width: 45%; font-weight: normal; }\n"
+      "td { font-weight: bold; }\n"
+      ".unterschriften { display: flex; gap: 12mm; margin-top: 30mm; }\n"
+      ".linie { flex: 1; border-top: 0.3mm solid #000; padding-top: 1.5mm; font-size: 9pt; }\n"
+      "</style>\n"
+      "</head>\n"
+      "<body>\n"
+      "<h1>Begleitzettel</h1>\n"
+      "<p class=\"untertitel\">Belegloser Datenträgeraustausch (DTAUS)</p>\n"
+      "<table>\n";
+  for (const auto& [label, value] : slip_lines(reader, file_name)) {
+    out += "<tr><th>" + escape_html(label) + "</th><td>" + escape_html(value) + "</td></tr>\n";
+  }
+  out +=
+      "</table>\n"
+      "<div class=\"unterschriften\">\n"
+      "<div class=\"linie\">Ort, Datum</div>\n"
+      "<div class=\"linie\">Unterschrift</div>\n"
+      "</div>\n"
+      "</body>\n"
+      "</html>\n";
+  return out;
+}
+
+}  // namespace dtaus::tool
