@@ -3,11 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "dtaus/dtaus.h"
 #include "reader/dtaus_file_builder.h"
 
 namespace dtaus {
@@ -408,6 +414,147 @@ TEST(DtausReaderTest, SurvivesAnyInput) {
     DtausReader reader(noise);
     EXPECT_TRUE(reader.HasErrors());
   }
+}
+
+// Round trips: files the library writes read back clean, with every value as assigned.
+
+std::string WriteWithLibrary(DtausDatei& datei, const std::string& name) {
+  const char* dir = std::getenv("DTAUS_TEST_TMP");
+  const std::filesystem::path path =
+      std::filesystem::path(dir != nullptr ? dir : std::filesystem::temp_directory_path()) /
+      ("reader_" + name + ".dtaus");
+  datei.Pfad(path.string());
+  EXPECT_EQ(datei.Generate(), "");
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void FillHeader(MeineInfo& kopf, MediaTyp media, TransferTyp typ) {
+  kopf.DateiMedia(media);
+  kopf.GeldTransferTyp(typ);
+  kopf.BLZ("10020030");
+  kopf.Name("MÜLLER & SÖHNE GMBH");
+  kopf.AktuellesDatum("01.02.26");
+  kopf.AusfuehrungsDatum("");
+  kopf.Konto("532013000");
+  kopf.FreieReferenz("77");
+  ASSERT_TRUE(kopf.MeineInfoIsValid()) << kopf.MeineInfoErrors();
+}
+
+// The continuation properties in the order the record writes them.
+using Setter = void (GeldTransfer::*)(std::string_view);
+struct Continuation {
+  Setter set;
+  const char* type;
+};
+const Continuation kContinuations[] = {
+    {&GeldTransfer::Name2, "01"},
+    {&GeldTransfer::VerwendungsZweck2, "02"},
+    {&GeldTransfer::VerwendungsZweck3, "02"},
+    {&GeldTransfer::VerwendungsZweck4, "02"},
+    {&GeldTransfer::VerwendungsZweck5, "02"},
+    {&GeldTransfer::VerwendungsZweck6, "02"},
+    {&GeldTransfer::VerwendungsZweck7, "02"},
+    {&GeldTransfer::VerwendungsZweck8, "02"},
+    {&GeldTransfer::VerwendungsZweck9, "02"},
+    {&GeldTransfer::VerwendungsZweck10, "02"},
+    {&GeldTransfer::VerwendungsZweck11, "02"},
+    {&GeldTransfer::VerwendungsZweck12, "02"},
+    {&GeldTransfer::VerwendungsZweck13, "02"},
+    {&GeldTransfer::VerwendungsZweck14, "02"},
+    {&GeldTransfer::MeineInfoName2, "03"},
+};
+
+TEST(DtausReaderRoundTripTest, LibraryFilesWithZeroToFifteenPartsReadBackClean) {
+  for (int n = 0; n <= 15; ++n) {
+    SCOPED_TRACE("parts: " + std::to_string(n));
+    DtausDatei datei;
+    FillHeader(*datei.GetMeineInfo(), MediaTyp::Diskette, TransferTyp::Gutschrift);
+    auto zahlung = std::make_shared<GeldTransfer>();
+    zahlung->BLZ("50010517");
+    zahlung->Konto("5431223");
+    zahlung->Name("JÖRG WEIßBACH");
+    zahlung->FreieReferenz("4711");
+    zahlung->BetragEuro("12.34");
+    zahlung->VerwendungsZweck("RECHNUNG 2026-0815");
+    std::vector<std::string> texts;
+    for (int i = 0; i < n; ++i) {
+      texts.push_back(i == 3 ? "" : "TEIL " + std::to_string(i + 1) + " ÄÖÜ");
+      ((*zahlung).*kContinuations[i].set)(texts.back());
+    }
+    datei.AddGeldTransfer(zahlung);
+    const std::string bytes = WriteWithLibrary(datei, "parts" + std::to_string(n));
+
+    DtausReader reader(bytes);
+    ExpectFindings(reader, {});
+    const HeaderRecord& a = *reader.Header();
+    EXPECT_EQ(a.kind, "GK");
+    EXPECT_EQ(a.BLZ, "10020030");
+    EXPECT_EQ(a.Name, "MÜLLER & SÖHNE GMBH");
+    EXPECT_EQ(a.AktuellesDatum, "010226");
+    EXPECT_EQ(a.Konto, "0532013000");
+    EXPECT_EQ(a.FreieReferenz, "0000000077");
+    EXPECT_EQ(a.AusfuehrungsDatum, "");
+    ASSERT_EQ(reader.Payments().size(), 1u);
+    const PaymentRecord& c = reader.Payments()[0];
+    EXPECT_EQ(c.BLZ, "50010517");
+    EXPECT_EQ(c.Konto, "0005431223");
+    EXPECT_EQ(c.Name, "JÖRG WEIßBACH");
+    EXPECT_EQ(c.FreieReferenz, "0000000004711");
+    EXPECT_EQ(c.cents, 1468);  // 12.34 net plus 19 %
+    EXPECT_EQ(c.VerwendungsZweck, "RECHNUNG 2026-0815");
+    EXPECT_EQ(c.TextSchluessel + c.TextSchluesselErgaenzung, "51000");
+    EXPECT_EQ(c.MeineInfoBLZ, "10020030");
+    EXPECT_EQ(c.first_blz, "10020030");
+    EXPECT_EQ(c.MeineInfoKonto, "0532013000");
+    EXPECT_EQ(c.MeineInfoName, "MÜLLER & SÖHNE GMBH");
+    ASSERT_EQ(c.parts.size(), static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+      EXPECT_EQ(c.parts[i].type, kContinuations[i].type);
+      EXPECT_EQ(c.parts[i].text, texts[i]);
+    }
+  }
+}
+
+TEST(DtausReaderRoundTripTest, KassetteDirectDebitsWithThreePayments) {
+  DtausDatei datei;
+  FillHeader(*datei.GetMeineInfo(), MediaTyp::Kassette, TransferTyp::Lastschrift);
+  const char* kBlz[] = {"25050180", "43060967", "10020030"};
+  const char* kKonto[] = {"33445566", "1122334455", "1"};
+  const char* kBrutto[] = {"120.00", "60.5", "0.01"};
+  for (int i = 0; i < 3; ++i) {
+    auto zahlung = std::make_shared<GeldTransfer>();
+    zahlung->BLZ(kBlz[i]);
+    zahlung->Konto(kKonto[i]);
+    zahlung->Name("MITGLIED " + std::to_string(i + 1));
+    zahlung->BetragEuroBrutto(kBrutto[i]);
+    datei.AddGeldTransfer(zahlung);
+  }
+  const std::string bytes = WriteWithLibrary(datei, "kassette");
+  ASSERT_EQ(bytes.size(), 256u + 3 * 256u + 256u);
+
+  DtausReader reader(bytes);
+  ExpectFindings(reader, {});
+  EXPECT_EQ(reader.Header()->DateiMedia, MediaTyp::Kassette);
+  EXPECT_EQ(reader.Header()->GeldTransferTyp, TransferTyp::Lastschrift);
+  ASSERT_EQ(reader.Payments().size(), 3u);
+  const std::int64_t kCents[] = {12000, 6050, 1};
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    const PaymentRecord& c = reader.Payments()[i];
+    EXPECT_EQ(c.offset, 256u * (i + 1));
+    EXPECT_EQ(c.BLZ, kBlz[i]);
+    EXPECT_EQ(std::stoull(c.Konto), std::stoull(kKonto[i]));
+    EXPECT_EQ(c.Name, "MITGLIED " + std::to_string(i + 1));
+    EXPECT_EQ(c.cents, kCents[i]);
+    EXPECT_EQ(c.TextSchluessel, "05");
+  }
+  const TrailerRecord& e = *reader.Trailer();
+  EXPECT_EQ(e.Satzlaenge, "0256");
+  EXPECT_EQ(e.TotalDatensatzItems, "0000003");
+  EXPECT_EQ(e.TotalPasivKonto, "00000001155780022");
+  EXPECT_EQ(e.TotalPasivBLZ, "00000000078131177");
+  EXPECT_EQ(e.TotalEuro, "0000000018051");
 }
 
 }  // namespace
