@@ -45,6 +45,9 @@ class DtausDatei {
   std::string Generate();
 
  private:
+  // The stored path, as Generate uses it.
+  const std::string& getPfad() const;
+
   struct State;
   std::unique_ptr<State> s_;
 };

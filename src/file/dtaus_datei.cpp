@@ -54,13 +54,15 @@ struct DtausDatei::State {
   std::vector<std::shared_ptr<GeldTransfer>> payments;
   std::string scratch;  // one record C in UTF-8 while it is encoded
 
-  std::string Generate(detail::FileWriter& writer);
+  std::string Generate(const std::string& path, detail::FileWriter& writer);
 };
 
 DtausDatei::DtausDatei() : s_(std::make_unique<State>()) {}
 DtausDatei::~DtausDatei() = default;
 
 void DtausDatei::Pfad(std::string_view path) { s_->path = path; }
+
+const std::string& DtausDatei::getPfad() const { return s_->path; }
 
 std::shared_ptr<MeineInfo> DtausDatei::GetMeineInfo() const { return s_->header; }
 
@@ -71,7 +73,7 @@ void DtausDatei::AddGeldTransfer(std::shared_ptr<GeldTransfer> gt) {
 std::string DtausDatei::Generate() {
   try {
     detail::FileWriter writer(detail::CurrentFileSystem());
-    return s_->Generate(writer);
+    return s_->Generate(getPfad(), writer);
   } catch (const GenerateFailure& f) {
     return "Sonstiger Fehler:" + f.description;
   } catch (const std::bad_alloc&) {
@@ -83,13 +85,13 @@ std::string DtausDatei::Generate() {
   }
 }
 
-std::string DtausDatei::State::Generate(detail::FileWriter& writer) {
-  if (path.empty()) return "Bitte vorher den Pfad festlegen.";
-  if (!detail::IsValidUtf8(path) || path.find('\0') != std::string::npos) {
+std::string DtausDatei::State::Generate(const std::string& target, detail::FileWriter& writer) {
+  if (target.empty()) return "Bitte vorher den Pfad festlegen.";
+  if (!detail::IsValidUtf8(target) || target.find('\0') != std::string::npos) {
     throw GenerateFailure{"Der Pfad ist kein gültiger Dateiname."};
   }
   // From here on the file exists and is empty; every later failure leaves it so.
-  if (std::string error = writer.Truncate(path); !error.empty()) throw GenerateFailure{error};
+  if (std::string error = writer.Truncate(target); !error.empty()) throw GenerateFailure{error};
 
   const MeineInfo& kopf = *header;
   if (!kopf.MeineInfoIsValid()) return "Das MeineInfo-Objekt enthält Fehler.";
@@ -132,7 +134,7 @@ std::string DtausDatei::State::Generate(detail::FileWriter& writer) {
   if (!footer.FooterIsValid()) return "Sonstiger Fehler.";
   AppendEncoded(bytes, footer.getFooterAsStream());
 
-  if (std::string error = writer.Replace(path, bytes); !error.empty()) {
+  if (std::string error = writer.Replace(target, bytes); !error.empty()) {
     throw GenerateFailure{error};
   }
   return {};
