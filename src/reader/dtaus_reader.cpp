@@ -221,8 +221,8 @@ class Parser {
     std::string preview = quoted(bytes_.substr(pos, std::min(count, kPreview)));
     if (count > kPreview) preview += "...";
     Error(pos, "", "",
-          std::to_string(count) + (count == 1 ? " byte" : " bytes") +
-              " that belong to no record: " + preview);
+          std::to_string(count) + (count == 1 ? " byte that belongs" : " bytes that belong") +
+              " to no record: " + preview);
     return next;
   }
 

@@ -274,7 +274,7 @@ TEST(DtausReaderTest, ReportsDamagedFiles) {
          "type \"04\" is none of 01 (name), 02 (purpose) and 03 (ordering party's name)"}}},
       {"stray newline between records",
        insert(768, "\n"),
-       {{kError, 768, "", "", "1 byte that belong to no record: \"\\n\""}}},
+       {{kError, 768, "", "", "1 byte that belongs to no record: \"\\n\""}}},
       {"stray CR LF after record E",
        good + "\r\n",
        {{kError, 1152, "", "", "2 bytes that belong to no record: \"\\r\\n\""}}},
