@@ -1,0 +1,205 @@
+#include "summary_table.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "sample_orders.h"
+
+namespace dtaus::bench {
+namespace {
+
+struct Row {
+  std::string benchmark;
+  std::string median;
+  std::string relative;  // ratio to the baseline, or to the file size
+  std::string target;
+  std::string met;
+};
+
+std::string Format(const char* format, double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+std::string Duration(double ns) {
+  if (ns < 1e3) return Format("%.0f ns", ns);
+  if (ns < 1e6) return Format("%.2f µs", ns / 1e3);
+  if (ns < 1e9) return Format("%.2f ms", ns / 1e6);
+  return Format("%.2f s", ns / 1e9);
+}
+
+std::string Megabytes(double bytes) { return Format("%.1f MB", bytes / 1e6); }
+
+// 25165312 -> "25,165,312"
+std::string Grouped(long long value) {
+  std::string digits = std::to_string(value);
+  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
+    digits.insert(static_cast<std::size_t>(at), ",");
+  }
+  return digits;
+}
+
+std::string Times(double ratio) { return Format("%.2f×", ratio); }
+
+std::string Verdict(bool met) { return met ? "yes" : "**no**"; }
+
+// Characters, not bytes: "×" and "µ" take one column each.
+std::size_t Width(const std::string& text) {
+  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }));
+}
+
+void Print(const std::vector<Row>& rows, std::ostream& out) {
+  const Row heading{"Benchmark", "Median", "Relative", "Target", "Met"};
+  std::array<std::size_t, 5> widths{};
+  auto cells = [](const Row& r) {
+    return std::array<const std::string*, 5>{&r.benchmark, &r.median, &r.relative, &r.target,
+                                             &r.met};
+  };
+  for (const Row* r : {&heading}) {
+    for (std::size_t i = 0; i < 5; ++i) widths[i] = Width(*cells(*r)[i]);
+  }
+  for (const Row& r : rows) {
+    for (std::size_t i = 0; i < 5; ++i) widths[i] = std::max(widths[i], Width(*cells(r)[i]));
+  }
+  // Numbers are right-aligned, text left-aligned.
+  constexpr std::array<bool, 5> kRight = {false, true, true, false, false};
+  auto line = [&](const Row& r) {
+    out << '|';
+    for (std::size_t i = 0; i < 5; ++i) {
+      const std::string& cell = *cells(r)[i];
+      const std::string pad(widths[i] - Width(cell), ' ');
+      out << ' ' << (kRight[i] ? pad + cell : cell + pad) << " |";
+    }
+    out << '\n';
+  };
+  line(heading);
+  out << '|';
+  for (std::size_t i = 0; i < 5; ++i) {
+    out << (kRight[i] ? " " + std::string(widths[i] - 1, '-') + ": |"
+                      : " " + std::string(widths[i], '-') + " |");
+  }
+  out << '\n';
+  for (const Row& r : rows) line(r);
+}
+
+std::string Shape(int count, int parts) { return Grouped(count) + " × " + std::to_string(parts); }
+
+void AddFileRows(const ResultCollector& results, std::vector<Row>& rows) {
+  for (int count : {1, 1000, kMaxPayments}) {
+    for (int parts : {0, kMaxParts}) {
+      const std::string args =
+          "/payments:" + std::to_string(count) + "/parts:" + std::to_string(parts);
+      const bool largest = count == kMaxPayments && parts == kMaxParts;
+      const auto base = results.Find("BaselineWrite" + args);
+      const auto generate = results.Find("Generate" + args);
+      const auto end_to_end = results.Find("EndToEnd" + args);
+      const double bytes = static_cast<double>(FileSize(count, parts != 0));
+      const bool have_base = base && base->error.empty() && base->median_ns > 0;
+      if (base) {
+        rows.push_back({"Baseline: one write() of " + Grouped(static_cast<long long>(bytes)) +
+                            " B (" + Shape(count, parts) + ")",
+                        base->error.empty() ? Duration(base->median_ns) : "failed", "1.00×", "",
+                        ""});
+      }
+      auto add = [&](const std::string& label, const std::optional<ResultCollector::Result>& r,
+                     double max_ratio, double max_ns, const std::string& target) {
+        if (!r) return;
+        Row row{label + ", " + Shape(count, parts), "", "", "", ""};
+        if (!r->error.empty()) {
+          row.median = "failed: " + r->error;
+          rows.push_back(row);
+          return;
+        }
+        row.median = Duration(r->median_ns);
+        const double ratio = have_base ? r->median_ns / base->median_ns : 0;
+        if (have_base) row.relative = Times(ratio);
+        if (largest) {
+          row.target = target;
+          row.met = Verdict(have_base && ratio <= max_ratio && r->median_ns < max_ns);
+        }
+        rows.push_back(row);
+      };
+      add("Generate alone", generate, 3.0, 1e300, "≤ 3× baseline");
+      add("End to end", end_to_end, 10.0, 100e6, "≤ 10× baseline, < 100 ms");
+    }
+  }
+}
+
+void AddMemoryRows(const ResultCollector& results, std::vector<Row>& rows) {
+  const std::string shape = Shape(kMaxPayments, kMaxParts);
+  const auto peak = results.Find("PeakMemory/payments:" + std::to_string(kMaxPayments) +
+                                 "/parts:" + std::to_string(kMaxParts));
+  if (!peak) return;
+  if (!peak->error.empty()) {
+    rows.push_back({"Peak RSS, end to end " + shape, "failed: " + peak->error, "", "", ""});
+    return;
+  }
+  const double rss = peak->counters.count("peak_rss") ? peak->counters.at("peak_rss") : 0;
+  const double size = peak->counters.count("file_size") ? peak->counters.at("file_size") : 0;
+  const double startup = peak->counters.count("startup_rss") ? peak->counters.at("startup_rss") : 0;
+  const double ratio = size > 0 ? rss / size : 0;
+  rows.push_back({"Peak RSS, end to end " + shape + " (own process)", Megabytes(rss),
+                  Times(ratio) + " file", "≤ 4× file size", Verdict(size > 0 && ratio <= 4.0)});
+  rows.push_back(
+      {"… of it the same process writing an empty file", Megabytes(startup), "", "", ""});
+  rows.push_back({"File size, " + shape, Grouped(static_cast<long long>(size)) + " B", "", "", ""});
+}
+
+void AddAssignmentRows(const ResultCollector& results, std::vector<Row>& rows) {
+  struct Item {
+    const char* name;
+    const char* label;
+    double max_ns;  // 0: no target
+    const char* target;
+  };
+  static constexpr Item kItems[] = {
+      {"AssignBetragEuro", "Assign BetragEuro (\"1234.56\")", 1e3, "≤ 1 µs"},
+      {"AssignBLZ", "Assign BLZ", 1e3, "≤ 1 µs"},
+      {"AssignKonto", "Assign Konto", 1e3, "≤ 1 µs"},
+      {"AssignName", "Assign Name", 1e3, "≤ 1 µs"},
+      {"AssignVerwendungsZweck2", "Assign a continuation line (VerwendungsZweck2)", 1e3, "≤ 1 µs"},
+      {"AssignAusfuehrungsDatum", "Assign AusfuehrungsDatum", 1e3, "≤ 1 µs"},
+      {"NewMeineInfo", "New MeineInfo (constructor only)", 0, ""},
+      {"BuildMeineInfo", "Header: new MeineInfo and its 8 properties", 0, ""},
+      {"NewGeldTransfer", "New GeldTransfer (constructor only)", 0, ""},
+      {"BuildGeldTransfer/parts:0", "Payment: new GeldTransfer and its 6 properties", 0, ""},
+      {"BuildGeldTransfer/parts:15", "Payment: 6 properties and 15 continuation lines", 2e3,
+       "< 2 µs"},
+  };
+  for (const Item& item : kItems) {
+    const auto r = results.Find(item.name);
+    if (!r) continue;
+    if (!r->error.empty()) {
+      rows.push_back({item.label, "failed: " + r->error, "", "", ""});
+      continue;
+    }
+    Row row{item.label, Duration(r->median_ns), "", "", ""};
+    if (item.max_ns > 0) {
+      row.target = item.target;
+      row.met = Verdict(r->median_ns <= item.max_ns);
+    }
+    rows.push_back(row);
+  }
+}
+
+}  // namespace
+
+void PrintSummaryTable(const ResultCollector& results, std::ostream& out) {
+  std::vector<Row> rows;
+  AddFileRows(results, rows);
+  AddMemoryRows(results, rows);
+  AddAssignmentRows(results, rows);
+  if (rows.empty()) {
+    out << "No benchmark ran.\n";
+    return;
+  }
+  Print(rows, out);
+}
+
+}  // namespace dtaus::bench
