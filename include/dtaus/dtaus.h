@@ -7,6 +7,7 @@
 #define DTAUS_DTAUS_H_
 
 #include "dtaus/dtaus_datei.h"
+#include "dtaus/dtaus_reader.h"
 #include "dtaus/geld_transfer.h"
 #include "dtaus/meine_info.h"
 #include "dtaus/types.h"
