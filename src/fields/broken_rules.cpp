@@ -4,7 +4,7 @@
 
 namespace dtaus::detail {
 
-void BrokenRules::RuleBroken(std::int16_t id, bool is_broken, RuleText rule) {
+void BrokenRules::Update(std::int16_t id, bool is_broken, RuleText rule) {
   auto it = std::find_if(entries_.begin(), entries_.end(),
                          [id](const Entry& e) { return e.id == id; });
   if (is_broken) {

@@ -59,7 +59,12 @@ class BrokenRules {
 
   // Marks rule `id` as broken (adding it with `rule` unless it is broken already) or as
   // no longer broken (removing it if present). Never fails.
-  void RuleBroken(std::int16_t id, bool is_broken, RuleText rule = RuleText());
+  void RuleBroken(std::int16_t id, bool is_broken, RuleText rule = RuleText()) {
+    // Every assignment clears several rules, and in a valid record none is broken: that
+    // case costs one comparison here instead of a call.
+    if (!is_broken && entries_.empty()) return;
+    Update(id, is_broken, rule);
+  }
 
   std::int16_t Count() const { return static_cast<std::int16_t>(entries_.size()); }
   bool IsBroken(std::int16_t id) const;
@@ -74,6 +79,8 @@ class BrokenRules {
   void set_listener(Listener* listener) { listener_ = listener; }
 
  private:
+  void Update(std::int16_t id, bool is_broken, RuleText rule);
+
   std::vector<Entry> entries_;
   Listener* listener_ = nullptr;
 };

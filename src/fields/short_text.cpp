@@ -36,6 +36,12 @@ void ShortText::set_heap(Heap h) noexcept {
 }
 
 void ShortText::assign(std::string_view text) {
+  if (!on_heap() && text.size() <= kInlineCapacity) {
+    // The usual case: inline before and after. memmove, since `text` may overlap buf_.
+    if (!text.empty()) std::memmove(buf_, text.data(), text.size());
+    tag_ = static_cast<unsigned char>(text.size());
+    return;
+  }
   if (text.size() <= kInlineCapacity) {
     // Copy out first: `text` may live in the storage that is about to be replaced.
     char copy[kInlineCapacity];
@@ -51,11 +57,9 @@ void ShortText::assign(std::string_view text) {
   set_heap({data, text.size()});
 }
 
-void ShortText::release() noexcept {
-  if (on_heap()) {
-    delete[] heap().data;
-    tag_ = 0;
-  }
+void ShortText::release_heap() noexcept {
+  delete[] heap().data;
+  tag_ = 0;
 }
 
 }  // namespace dtaus::detail

@@ -56,7 +56,12 @@ class ShortText {
   bool on_heap() const noexcept { return tag_ == kHeapTag; }
   Heap heap() const noexcept;
   void set_heap(Heap h) noexcept;
-  void release() noexcept;
+  // Inline: most texts never reach the heap, and every field of every payment is
+  // destroyed with it, so the common case must not cost a call.
+  void release() noexcept {
+    if (on_heap()) release_heap();
+  }
+  void release_heap() noexcept;
 
   // Inline: the text's bytes, with tag_ holding its length. On the heap: a Heap record
   // copied into buf_, with tag_ == kHeapTag.

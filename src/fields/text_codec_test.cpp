@@ -40,6 +40,26 @@ TEST(TextCodec, CountsAndSlicesCodePoints) {
   EXPECT_EQ(SliceCodePoints("ab", 5, 1), "");
 }
 
+// Counting and validating go word by word: characters of every length must be found
+// at every position relative to an eight-byte boundary, also split across two words.
+TEST(TextCodec, CountsAndValidatesAtEveryAlignment) {
+  const std::string pieces[] = {"a", "ä", "€", "\xF0\x9F\x98\x80"};  // 1 to 4 bytes
+  for (std::size_t lead = 0; lead < 9; ++lead) {
+    for (const std::string& piece : pieces) {
+      for (std::size_t repeat = 1; repeat <= 5; ++repeat) {
+        std::string text(lead, 'x');
+        for (std::size_t i = 0; i < repeat; ++i) text += piece + "yz";
+        SCOPED_TRACE(text);
+        EXPECT_EQ(CountCodePoints(text), lead + 3 * repeat);
+        EXPECT_TRUE(IsValidUtf8(text));
+        // Cut inside the last character: no longer valid when it had several bytes.
+        EXPECT_EQ(IsValidUtf8(text.substr(0, text.size() - 2 - piece.size() + 1)),
+                  piece.size() == 1);
+      }
+    }
+  }
+}
+
 TEST(TextCodec, EveryWindows1252ByteRoundTrips) {
   std::string all;
   for (int b = 0; b < 256; ++b) all += static_cast<char>(b);

@@ -10,6 +10,9 @@
 namespace dtaus::detail {
 namespace {
 
+// 10^308 - 1 < DBL_MAX (about 1.8e308) < 10^309 - 1.
+constexpr std::size_t kDigitsBelowDoubleMax = 308;
+
 bool AllAsciiDigits(std::string_view text) {
   for (char c : text) {
     if (c < '0' || c > '9') return false;
@@ -74,7 +77,12 @@ bool IsWholeNumber(std::string_view text) {
 }
 
 bool IsDigitNumber(std::string_view text) {
-  return AllAsciiDigits(text) && IsWholeNumber(text);
+  if (!AllAsciiDigits(text)) return false;
+  // Digits alone always parse, in any locale, and hold no separator; up to 308 of them
+  // stay below the largest double. IsWholeNumber would say yes, so it is spared for the
+  // bank codes and account numbers of every payment.
+  if (text.size() <= kDigitsBelowDoubleMax) return true;
+  return IsWholeNumber(text);
 }
 
 std::string FormatDtausDate(std::string_view text, bool four_digit_year) {
