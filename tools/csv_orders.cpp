@@ -84,9 +84,13 @@ std::vector<Row> parse_rows(std::string_view text, const std::string& source) {
   while (pos < text.size()) {
     const std::size_t end = text.find('\n', pos);
     const std::size_t length = (end == std::string_view::npos ? text.size() : end + 1) - pos;
-    if (csv_parse(&parser, text.data() + pos, length, Collector::on_field, Collector::on_row_end,
-                  &collector) != length) {
-      fail(source + ": line " + std::to_string(collector.line) +
+    const std::size_t parsed = csv_parse(&parser, text.data() + pos, length, Collector::on_field,
+                                         Collector::on_row_end, &collector);
+    if (parsed != length) {
+      // libcsv stops at the offending byte: its column is what a text editor shows.
+      const std::size_t column = utf8_length(text.substr(pos, parsed)) + 1;
+      fail(source + ": line " + std::to_string(collector.line) + ", column " +
+           std::to_string(column) +
            ": malformed CSV: a quote inside an unquoted cell, or text after a closing quote");
     }
     if (collector.out_of_memory) fail(source + ": out of memory");

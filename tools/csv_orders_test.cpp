@@ -86,7 +86,8 @@ TEST(CsvOrdersTest, RefusesWhatItCannotTake) {
       {"Name;BLZ\nA;1;2\n", "z.csv: row 2 has 3 cells, the header row has 2"},
       {"Name;BLZ\nA;1\n\nB\n", "z.csv: row 4 has 1 cells, the header row has 2"},
       {"Name;BLZ\nA\"B;1\n",
-       "z.csv: line 2: malformed CSV: a quote inside an unquoted cell, or text after a closing "
+       "z.csv: line 2, column 2: malformed CSV: a quote inside an unquoted cell, or text after a "
+       "closing "
        "quote"},
       {"Name;BLZ\n\"A;1\n",
        "z.csv: malformed CSV: a quoted cell is still open at the end of the file"},

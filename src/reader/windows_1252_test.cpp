@@ -39,23 +39,5 @@ TEST(Windows1252Test, DecodesEveryRangeOfTheCodePage) {
   }
 }
 
-TEST(Windows1252Test, EncodesUtf8OfEveryLength) {
-  struct Case {
-    char32_t code_point;
-    const char* utf8;
-  };
-  const Case cases[] = {{0x41, "A"}, {0xE9, "é"}, {0x20AC, "€"}, {0x1F600, "\xF0\x9F\x98\x80"}};
-  for (const Case& c : cases) {
-    std::string out;
-    append_utf8(c.code_point, out);
-    EXPECT_EQ(out, c.utf8);
-  }
-}
-
-TEST(Windows1252Test, DecodesAWholeText) {
-  EXPECT_EQ(decode_windows_1252("M\xDCLLER \x80 100"), "MÜLLER € 100");
-  EXPECT_EQ(decode_windows_1252(""), "");
-}
-
 }  // namespace
 }  // namespace dtaus::detail
