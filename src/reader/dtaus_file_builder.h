@@ -3,7 +3,7 @@
 // library would never write.
 //
 //   dtaus::detail::DtausFileBuilder file;   // a valid GK file on a Diskette
-//   dtaus::detail::PaymentSpec payment;     // 119.00 EUR to ERIKA MUSTERMANN
+//   dtaus::detail::PaymentInput payment;     // 119.00 EUR to ERIKA MUSTERMANN
 //   payment.parts = {{"02", "ZWECK 2"}};
 //   file.Add(payment);
 //   std::string bytes = file.Bytes();       // A, C, E with matching count and sums
@@ -18,7 +18,7 @@
 namespace dtaus::detail {
 
 // One record C. Numbers are given without leading zeros; the builder fills them.
-struct PaymentSpec {
+struct PaymentInput {
   std::string key = "51";
   std::string supplement = "000";
   std::string blz = "87654321";
@@ -39,9 +39,9 @@ struct DtausFileBuilder {
   std::string creation_date = "051226";
   std::string konto = "1234567890";
   std::string execution_date;  // empty: eight blanks
-  std::vector<PaymentSpec> payments;
+  std::vector<PaymentInput> payments;
 
-  void Add(PaymentSpec payment) { payments.push_back(std::move(payment)); }
+  void Add(PaymentInput payment) { payments.push_back(std::move(payment)); }
 
   static std::string Text(const std::string& s, std::size_t width) {
     return s + std::string(width - s.size(), ' ');
@@ -59,7 +59,7 @@ struct DtausFileBuilder {
     return a;
   }
 
-  std::string PaymentRecord(const PaymentSpec& p) const {
+  std::string PaymentRecord(const PaymentInput& p) const {
     const std::size_t n = p.parts.size();
     std::string c = "0" + std::to_string(187 + 29 * n) + "C" + blz + p.blz + Number(p.konto, 10) +
                     Number(p.reference, 13) + p.key + p.supplement + " " + Number("", 11) + blz +

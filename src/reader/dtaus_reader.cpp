@@ -265,7 +265,7 @@ class Parser {
   // Reads the fields of one record by its table. Fields beyond the end of a cut-off
   // record stay empty; the cut itself has been reported.
   template <typename Record, std::size_t N>
-  void ReadFields(const std::array<FieldSpec<Record>, N>& fields, std::string_view record,
+  void ReadFields(const std::array<FieldLayout<Record>, N>& fields, std::string_view record,
                   std::size_t record_offset, const std::string& name, Record& out) {
     for (const auto& field : fields) {
       if (field.offset + field.width > record.size()) break;

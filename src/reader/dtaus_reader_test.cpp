@@ -20,7 +20,7 @@ namespace dtaus {
 namespace {
 
 using FileBuilder = detail::DtausFileBuilder;
-using detail::PaymentSpec;
+using detail::PaymentInput;
 
 // What a test expects of one finding. `field` and `message` are compared in full.
 struct Expected {
@@ -55,7 +55,7 @@ constexpr Severity kWarning = Severity::kWarning;
 
 TEST(DtausReaderTest, ReadsTheWorkedExample) {
   FileBuilder file;
-  PaymentSpec payment;
+  PaymentInput payment;
   payment.cents = "11900";
   file.Add(payment);
   const std::string bytes = file.Bytes();
@@ -129,7 +129,7 @@ TEST(DtausReaderTest, ReadsZeroToFifteenExtensionParts) {
                                 512, 512, 512, 640, 640, 640, 640, 768};
   for (int n = 0; n <= 15; ++n) {
     SCOPED_TRACE("parts: " + std::to_string(n));
-    PaymentSpec payment;
+    PaymentInput payment;
     for (int i = 0; i < n; ++i) {
       const std::string type = i == 0 ? "01" : (i == 14 ? "03" : "02");
       payment.parts.emplace_back(type, "TEIL " + std::to_string(i + 1));
@@ -156,7 +156,7 @@ TEST(DtausReaderTest, ReadsAKassetteFile) {
   FileBuilder file;
   file.kassette = true;
   file.kind = "LK";
-  PaymentSpec payment;
+  PaymentInput payment;
   payment.key = "05";
   file.Add(payment);
   const std::string bytes = file.Bytes();
@@ -174,7 +174,7 @@ TEST(DtausReaderTest, ReadsAKassetteFile) {
 TEST(DtausReaderTest, DecodesWindows1252Texts) {
   FileBuilder file;
   file.name = "M\xDCLLER & S\xD6HNE";
-  PaymentSpec payment;
+  PaymentInput payment;
   payment.name =
       "STRA\xDF"
       "E [\\]~";
@@ -193,12 +193,12 @@ TEST(DtausReaderTest, DecodesWindows1252Texts) {
 // extension parts) and lists every finding it must produce.
 TEST(DtausReaderTest, ReportsDamagedFiles) {
   FileBuilder file;
-  PaymentSpec first;
+  PaymentInput first;
   first.cents = "100";
-  PaymentSpec second;
+  PaymentInput second;
   second.konto = "2";
   second.parts = {{"01", "ZWEITER NAME"}, {"02", "ZWECK 2"}, {"02", "ZWECK 3"}};
-  PaymentSpec third;
+  PaymentInput third;
   third.blz = "10020030";
   file.Add(first);
   file.Add(second);
@@ -363,8 +363,8 @@ TEST(DtausReaderTest, ReportsDamagedFiles) {
 // After a stray byte the reader finds its way back: the records after it are read.
 TEST(DtausReaderTest, ResynchronisesAfterStrayBytes) {
   FileBuilder file;
-  file.Add(PaymentSpec{});
-  file.Add(PaymentSpec{});
+  file.Add(PaymentInput{});
+  file.Add(PaymentInput{});
   std::string bytes = file.Bytes();
   bytes.insert(384, "\r\n");
   bytes.insert(128, "\xEF\xBB\xBF");
@@ -382,10 +382,10 @@ TEST(DtausReaderTest, ResynchronisesAfterStrayBytes) {
 TEST(DtausReaderTest, SurvivesAnyInput) {
   FileBuilder file;
   file.kassette = true;
-  PaymentSpec payment;
+  PaymentInput payment;
   for (int i = 0; i < 15; ++i) payment.parts.emplace_back("02", "X");
   file.Add(payment);
-  file.Add(PaymentSpec{});
+  file.Add(PaymentInput{});
   const std::string good = file.Bytes();
 
   for (std::size_t length = 0; length < good.size(); ++length) {

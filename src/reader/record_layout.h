@@ -40,7 +40,7 @@ enum class FieldKind {
 };
 
 template <typename Record>
-struct FieldSpec {
+struct FieldLayout {
   std::string_view dtaus_field;
   std::string_view label;
   std::size_t offset;
@@ -51,7 +51,7 @@ struct FieldSpec {
 
 // True when the fields follow each other without gaps and end at `length`.
 template <typename Record, std::size_t N>
-constexpr bool fields_fill(const std::array<FieldSpec<Record>, N>& fields, std::size_t length) {
+constexpr bool fields_fill(const std::array<FieldLayout<Record>, N>& fields, std::size_t length) {
   std::size_t next = 0;
   for (const auto& field : fields) {
     if (field.offset != next || field.width == 0) return false;
@@ -62,7 +62,7 @@ constexpr bool fields_fill(const std::array<FieldSpec<Record>, N>& fields, std::
 
 // Record A: the header. A11 is split into a reserve, the execution date and a second
 // reserve; the execution date was added to DTAUS later in the unused space.
-inline constexpr std::array<FieldSpec<HeaderRecord>, 14> kHeaderFields = {{
+inline constexpr std::array<FieldLayout<HeaderRecord>, 14> kHeaderFields = {{
     {"A1", "record length", 0, 4, FieldKind::kNumber, &HeaderRecord::record_length},
     {"A2", "record type", 4, 1, FieldKind::kRecordType, nullptr},
     {"A3", "file kind", 5, 2, FieldKind::kFileKind, &HeaderRecord::kind},
@@ -82,7 +82,7 @@ static_assert(fields_fill(kHeaderFields, kBlockSize), "record A fills one block"
 
 // Record C up to and including the extension-part count C18. The extension parts that
 // follow are laid out by part_offset below.
-inline constexpr std::array<FieldSpec<PaymentRecord>, 21> kPaymentFields = {{
+inline constexpr std::array<FieldLayout<PaymentRecord>, 21> kPaymentFields = {{
     {"C1", "record length", 0, 4, FieldKind::kNumber, &PaymentRecord::record_length},
     {"C2", "record type", 4, 1, FieldKind::kRecordType, nullptr},
     {"C3", "bank code of the first involved bank", 5, 8, FieldKind::kNumber,
@@ -161,7 +161,7 @@ static_assert(payment_record_length(kMaxParts) == 622);
 static_assert(part_offset(2) == 256 && part_offset(14) == 640);
 
 // Record E: the trailer with the count and the control sums.
-inline constexpr std::array<FieldSpec<TrailerRecord>, 9> kTrailerFields = {{
+inline constexpr std::array<FieldLayout<TrailerRecord>, 9> kTrailerFields = {{
     {"E1", "record length", 0, 4, FieldKind::kNumber, &TrailerRecord::Satzlaenge},
     {"E2", "record type", 4, 1, FieldKind::kRecordType, nullptr},
     {"E3", "reserve", 5, 5, FieldKind::kReserve, nullptr},
