@@ -88,6 +88,7 @@ std::string render_slip_html(const DtausReader& reader, const std::string& file_
       "<style>\n"
       "@page { size: A4; margin: 20mm; }\n"
       "body { font-family: sans-serif; font-size: 11pt; max-width: 170mm; margin: 0 auto; }\n"
+      "@media screen { body { margin: 15mm auto; } }\n"
       "h1 { font-size: 18pt; margin: 0 0 2mm; }\n"
       "p.untertitel { margin: 0 0 8mm; }\n"
       "table { border-collapse: collapse; width: 100%; }\n"
