@@ -301,30 +301,38 @@ TEST_F(DtausCliTest, ShowJsonHoldsTheSame) {
 TEST_F(DtausCliTest, ShowListsFindingsOfADamagedFile) {
   std::string bytes = ExpectedFile();
   bytes.replace(640 + 10, 7, "0000003");  // E4 claims three payments
+  bytes.replace(128 + 93, 1, "\t");       // a tab in the first payee's name
   bytes.insert(384, "\n");                // a line break between C1 and C2
   Write("broken.dtaus", bytes);
   Result r = Dtaus({"show", "broken.dtaus"});
   EXPECT_EQ(r.code, 1);
   const std::string findings =
-      "Findings: 2 errors, 0 warnings\n"
+      "Findings: 2 errors, 1 warning\n"
+      "warning byte 221  C 1  C14a name of the payee or payer: U+0009 is outside the DTAUS "
+      "character set\n"
       "error   byte 384  1 byte that belongs to no record: \"\\n\"\n"
       "error   byte 651  E  E4 number of records C: says 0000003, but the file has 2 records C\n";
   EXPECT_EQ(r.out.substr(r.out.size() - findings.size()), findings) << r.out;
+  // Control characters would break the table; they show as '?'.
+  EXPECT_NE(r.out.find("\n1  ?ÖRG WEIß  50010517"), std::string::npos) << r.out;
 
   r = Dtaus({"show", "--json", "broken.dtaus"});
   EXPECT_EQ(r.code, 1);
   const nlohmann::json j = nlohmann::json::parse(r.out);
-  ASSERT_EQ(j["findings"].size(), 2u);
-  EXPECT_EQ(j["findings"][1]["offset"], 651);
-  EXPECT_EQ(j["findings"][1]["record"], "E");
-  EXPECT_EQ(j["findings"][1]["field"], "E4 number of records C");
+  ASSERT_EQ(j["findings"].size(), 3u);
+  EXPECT_EQ(j["findings"][0]["severity"], "warning");
+  EXPECT_EQ(j["findings"][2]["severity"], "error");
+  EXPECT_EQ(j["findings"][2]["offset"], 651);
+  EXPECT_EQ(j["findings"][2]["record"], "E");
+  EXPECT_EQ(j["findings"][2]["field"], "E4 number of records C");
+  EXPECT_EQ(j["payments"][0]["name"], "\tÖRG WEIß");
   EXPECT_EQ(j["clean"], false);
 
   r = Dtaus({"slip", "broken.dtaus"});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err,
-            "dtaus: broken.dtaus has errors (2 errors, 0 warnings); a slip would not match it, "
+            "dtaus: broken.dtaus has errors (2 errors, 1 warning); a slip would not match it, "
             "see dtaus show\n");
 }
 

@@ -46,6 +46,23 @@ std::string amount_text(const PaymentRecord& payment) {
                                         : payment.BetragEuro;
 }
 
+// A damaged file may hold control characters in any field; on a terminal they would
+// break the table, so they are shown as '?'.
+std::string printable(const std::string& text) {
+  std::string out;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    char32_t c;
+    if (!next_code_point(text, pos, c) || c < 0x20 || (c >= 0x7F && c < 0xA0)) {
+      out.push_back('?');
+      if (c == 0xFFFD) ++pos;  // skip the byte that is not UTF-8
+      continue;
+    }
+    append_utf8(c, out);
+  }
+  return out;
+}
+
 std::string or_dash(const std::string& s) { return s.empty() ? "-" : s; }
 
 std::string pad(const std::string& s, std::size_t width, bool right) {
@@ -100,7 +117,7 @@ std::string count_findings(const DtausReader& reader) {
 std::string render_show_text(const DtausReader& reader, const std::string& file_name) {
   std::string out;
   auto line = [&out](const std::string& label, const std::string& value) {
-    out += pad(label, 11, false) + value + "\n";
+    out += pad(label, 11, false) + printable(value) + "\n";
   };
   line("File", file_name + ", " + std::to_string(reader.FileSize()) + " bytes");
   if (const auto& a = reader.Header()) {
@@ -127,8 +144,9 @@ std::string render_show_text(const DtausReader& reader, const std::string& file_
     std::vector<Row> rows;
     for (std::size_t i = 0; i < payments.size(); ++i) {
       const PaymentRecord& c = payments[i];
-      rows.push_back({{std::to_string(i + 1), display_name(c), c.BLZ, strip_zeros(c.Konto),
-                       amount_text(c), display_purpose(c)}});
+      rows.push_back({{std::to_string(i + 1), printable(display_name(c)), printable(c.BLZ),
+                       printable(strip_zeros(c.Konto)), printable(amount_text(c)),
+                       printable(display_purpose(c))}});
     }
     std::array<std::size_t, 6> widths{};
     for (std::size_t col = 0; col < titles.size(); ++col) {
