@@ -4,37 +4,80 @@
 
 namespace dtaus::detail {
 
+BrokenRules::BrokenRules(const BrokenRules& other) : listener_(other.listener_) {
+  if (other.count_ > 1) {
+    heap_ = new Entry[other.count_];
+    capacity_ = other.count_;
+  }
+  std::copy(other.data(), other.data() + other.count_, data());
+  count_ = other.count_;
+}
+
+BrokenRules& BrokenRules::operator=(const BrokenRules& other) {
+  if (this == &other) return *this;
+  BrokenRules copy(other);
+  Release();
+  // Take over the copy's storage and leave it inline and empty.
+  if (copy.on_heap()) {
+    heap_ = copy.heap_;
+  } else {
+    inline_ = copy.inline_;
+  }
+  count_ = copy.count_;
+  capacity_ = copy.capacity_;
+  listener_ = copy.listener_;
+  copy.count_ = 0;
+  copy.capacity_ = 1;
+  return *this;
+}
+
+void BrokenRules::Grow() {
+  // Four entries are enough for the rules a new record starts with; beyond that, double.
+  const std::uint32_t capacity = on_heap() ? 2 * capacity_ : 4;
+  Entry* block = new Entry[capacity];
+  std::copy(data(), data() + count_, block);
+  Release();
+  heap_ = block;
+  capacity_ = capacity;
+}
+
 void BrokenRules::Update(std::int16_t id, bool is_broken, RuleText rule) {
-  auto it = std::find_if(entries_.begin(), entries_.end(),
-                         [id](const Entry& e) { return e.id == id; });
+  Entry* const begin = data();
+  Entry* const end = begin + count_;
+  Entry* const it = std::find_if(begin, end, [id](const Entry& e) { return e.id == id; });
   if (is_broken) {
-    if (it != entries_.end()) return;
-    if (entries_.capacity() == 0) entries_.reserve(4);  // one block for the usual few rules
-    entries_.push_back({id, rule.view()});
-    if (listener_) listener_->BrokenRule(rule.view());
+    if (it != end) return;
+    if (count_ == capacity_) Grow();
+    const std::string_view message = rule.view();
+    data()[count_++] = {id, static_cast<std::uint32_t>(message.size()), message.data()};
+    if (listener_) listener_->BrokenRule(message);
     return;
   }
-  if (it == entries_.end()) return;
-  entries_.erase(it);
-  if (entries_.empty()) {
-    // A valid record keeps no heap block for its tracker: a full file has 16 trackers
-    // per payment and 32,767 payments.
-    std::vector<Entry>().swap(entries_);
-    if (listener_) listener_->NoBrokenRules();
+  if (it == end) return;
+  std::copy(it + 1, end, it);
+  --count_;
+  if (on_heap() && count_ <= 1) {
+    // Back inline: a record with at most one broken rule, above all a valid one, keeps no
+    // heap block.
+    Entry* const block = heap_;
+    const Entry first = block[0];
+    delete[] block;
+    capacity_ = 1;
+    inline_ = count_ == 1 ? first : Entry{};
   }
+  if (count_ == 0 && listener_) listener_->NoBrokenRules();
 }
 
 bool BrokenRules::IsBroken(std::int16_t id) const {
-  return std::any_of(entries_.begin(), entries_.end(),
-                     [id](const Entry& e) { return e.id == id; });
+  return std::any_of(data(), data() + count_, [id](const Entry& e) { return e.id == id; });
 }
 
 std::string BrokenRules::Report(std::string_view heading, std::string_view prefix) const {
   std::string report(heading);
   report += "\r\r";
-  for (const Entry& e : entries_) {
+  for (const Entry& e : getRules()) {
     report += prefix;
-    report += e.message;
+    report += e.message();
     report += '\r';
   }
   return report;

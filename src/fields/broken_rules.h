@@ -20,7 +20,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace dtaus::detail {
 
@@ -42,9 +41,14 @@ class RuleText {
 
 class BrokenRules {
  public:
+  // One broken rule. The message is kept as pointer and length, so that an entry takes
+  // 16 bytes and one of them fits inside the tracker itself.
   struct Entry {
     std::int16_t id;
-    std::string_view message;
+    std::uint32_t length;
+    const char* text;
+
+    std::string_view message() const { return std::string_view(text, length); }
   };
 
   // Observes the tracker: BrokenRule when an entry is added, NoBrokenRules when the
@@ -57,20 +61,25 @@ class BrokenRules {
     virtual void NoBrokenRules() = 0;
   };
 
+  BrokenRules() = default;
+  BrokenRules(const BrokenRules& other);
+  BrokenRules& operator=(const BrokenRules& other);
+  ~BrokenRules() { Release(); }
+
   // Marks rule `id` as broken (adding it with `rule` unless it is broken already) or as
   // no longer broken (removing it if present). Never fails.
   void RuleBroken(std::int16_t id, bool is_broken, RuleText rule = RuleText()) {
     // Every assignment clears several rules, and in a valid record none is broken: that
     // case costs one comparison here instead of a call.
-    if (!is_broken && entries_.empty()) return;
+    if (!is_broken && count_ == 0) return;
     Update(id, is_broken, rule);
   }
 
-  std::int16_t Count() const { return static_cast<std::int16_t>(entries_.size()); }
+  std::int16_t Count() const { return static_cast<std::int16_t>(count_); }
   bool IsBroken(std::int16_t id) const;
 
   // The broken rules in tracker order.
-  std::span<const Entry> getRules() const { return entries_; }
+  std::span<const Entry> getRules() const { return std::span<const Entry>(data(), count_); }
 
   // The error report: `heading`, two carriage returns, then per rule `prefix`, the
   // message and a carriage return. No line feeds: hosts show it as it is.
@@ -79,11 +88,30 @@ class BrokenRules {
   void set_listener(Listener* listener) { listener_ = listener; }
 
  private:
+  // Where the entries live. A full file has 32,767 payments with 16 trackers each
+  // (the payment's and one per extension part), and nearly all of them hold no rule or
+  // just one (an extension part whose text was never assigned). So one entry is held
+  // inline and only more go to the heap: building a payment allocates once for its
+  // trackers instead of sixteen times, and a valid one keeps no heap block at all.
+  bool on_heap() const { return capacity_ > 1; }
+  const Entry* data() const { return on_heap() ? heap_ : &inline_; }
+  Entry* data() { return on_heap() ? heap_ : &inline_; }
   void Update(std::int16_t id, bool is_broken, RuleText rule);
+  void Grow();
+  void Release() {
+    if (on_heap()) delete[] heap_;
+  }
 
-  std::vector<Entry> entries_;
+  union {
+    Entry inline_{};  // capacity_ == 1
+    Entry* heap_;     // capacity_ > 1
+  };
+  std::uint32_t count_ = 0;
+  std::uint32_t capacity_ = 1;
   Listener* listener_ = nullptr;
 };
+
+static_assert(sizeof(BrokenRules::Entry) <= 16);
 
 }  // namespace dtaus::detail
 

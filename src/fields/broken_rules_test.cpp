@@ -69,5 +69,53 @@ TEST(BrokenRules, EmptyMessageStillCounts) {
   EXPECT_EQ(rules.Report("H:", " - "), "H:\r\r - \r");
 }
 
+// One rule is held inside the tracker and more on the heap: the order must survive every
+// move between the two, in both directions.
+TEST(BrokenRules, KeepsOrderWhileGrowingAndShrinking) {
+  BrokenRules rules;
+  const RuleText texts[] = {"r0", "r1", "r2", "r3", "r4", "r5", "r6", "r7", "r8"};
+  std::vector<std::int16_t> expected;
+  for (std::int16_t id = 0; id < 9; ++id) {
+    rules.RuleBroken(id, true, texts[id]);
+    expected.push_back(id);
+    ASSERT_EQ(Ids(rules), expected);
+  }
+  for (const std::int16_t id : {4, 0, 8, 2, 6, 1, 3, 7}) {
+    rules.RuleBroken(id, false);
+    std::erase(expected, id);
+    ASSERT_EQ(Ids(rules), expected);
+  }
+  EXPECT_EQ(rules.Report("H:", ""), "H:\r\rr5\r");
+  rules.RuleBroken(1, true, "again");
+  rules.RuleBroken(0, true, "first");
+  EXPECT_EQ(rules.Report("H:", ""), "H:\r\rr5\ragain\rfirst\r");
+  rules.RuleBroken(5, false);
+  rules.RuleBroken(1, false);
+  rules.RuleBroken(0, false);
+  EXPECT_EQ(rules.Count(), 0);
+  EXPECT_EQ(rules.Report("H:", ""), "H:\r\r");
+}
+
+TEST(BrokenRules, CopiesAreIndependent) {
+  for (int n = 0; n <= 5; ++n) {
+    SCOPED_TRACE(n);
+    BrokenRules original;
+    for (std::int16_t id = 0; id < n; ++id) original.RuleBroken(id, true, "m");
+    BrokenRules copy(original);
+    BrokenRules assigned;
+    assigned.RuleBroken(99, true, "old");
+    assigned.RuleBroken(98, true, "old");
+    assigned = original;
+    original.RuleBroken(50, true, "new");
+    original.RuleBroken(0, false);
+    EXPECT_EQ(copy.Count(), n);
+    EXPECT_EQ(assigned.Count(), n);
+    EXPECT_EQ(Ids(copy), Ids(assigned));
+    EXPECT_FALSE(copy.IsBroken(50));
+    EXPECT_FALSE(assigned.IsBroken(99));
+    EXPECT_EQ(copy.IsBroken(0), n > 0);
+  }
+}
+
 }  // namespace
 }  // namespace dtaus::detail

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "dtaus/meine_info.h"
 #include "fields/broken_rules.h"
@@ -188,12 +189,19 @@ void AppendBlankParts(std::string& out, std::int64_t count) {
   if (count > 0) out.append(static_cast<std::size_t>(count) * OptField::kStreamWidth, ' ');
 }
 
+// The fifteen part slots with their types: "01" for Name2, "02" for the purpose lines,
+// "03" for MeineInfoName2.
+template <std::size_t... kSlots>
+std::array<OptField, sizeof...(kSlots)> MakeParts(std::index_sequence<kSlots...>) {
+  return {OptField(kSlots == kName2 ? 0 : kSlots == kMeineInfoName2 ? 2 : 1)...};
+}
+
 }  // namespace
 
 struct GeldTransfer::State {
   detail::BrokenRules rules;  // mInputFieldsErrors
   std::array<detail::ShortText, kSlotCount> values;
-  std::array<OptField, kPartCount> parts;
+  std::array<OptField, kPartCount> parts = MakeParts(std::make_index_sequence<kPartCount>());
   detail::OptFields collection;
 
   void Break(Rule rule, RuleText message) { rules.RuleBroken(rule, true, message); }
@@ -208,9 +216,6 @@ struct GeldTransfer::State {
 };
 
 GeldTransfer::GeldTransfer() : s_(std::make_unique<State>()) {
-  s_->parts[kName2].FieldType(0);
-  for (int p = kZweck2; p <= kZweck14; ++p) s_->parts[static_cast<std::size_t>(p)].FieldType(1);
-  s_->parts[kMeineInfoName2].FieldType(2);
   s_->Break(kBlzMissing, kBlzRules.missing.message);
   s_->Break(kNameMissing, kNameRules.missing.message);
   s_->Break(kKontoMissing, kKontoRules.missing.message);

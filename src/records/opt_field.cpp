@@ -20,6 +20,13 @@ OptField::OptField() {
   errors_.RuleBroken(kValueMissing, true, "<Field Value> not set");
 }
 
+OptField::OptField(std::int32_t type) {
+  // The value rule first: an invalid type then ends up behind it, as after OptField()
+  // and FieldType(type).
+  errors_.RuleBroken(kValueMissing, true, "<Field Value> not set");
+  FieldType(type);
+}
+
 void OptField::FieldType(std::int32_t type) {
   errors_.RuleBroken(kTypeMissing, false);
   errors_.RuleBroken(kTypeFailure, false);

@@ -29,6 +29,10 @@ class OptField {
   static constexpr int kStreamWidth = 29;
 
   OptField();
+  // A part of a known type, as a payment creates its fifteen: the state of OptField()
+  // followed by FieldType(type), reached without breaking and clearing the rule that
+  // the type is missing, so that the part's tracker never needs a heap block.
+  explicit OptField(std::int32_t type);
 
   // 0, 1 or 2 for the codes "01", "02", "03"; anything else breaks a rule.
   void FieldType(std::int32_t type);

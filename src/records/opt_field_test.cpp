@@ -19,6 +19,24 @@ TEST(OptField, NewPartIsInvalidWithBothRules) {
   EXPECT_EQ(part.OptionalFieldErrors(), "Optional Fields Errors:\r\r<Field Value> not set\r");
 }
 
+// A payment creates its parts with their type at once; they must be indistinguishable
+// from parts created empty and given the type afterwards, also for a type out of range.
+TEST(OptField, TypedPartEqualsPartGivenItsTypeLater) {
+  for (std::int32_t type = -1; type <= 3; ++type) {
+    SCOPED_TRACE(type);
+    OptField typed(type);
+    OptField later;
+    later.FieldType(type);
+    EXPECT_EQ(typed.OptionalFieldErrors(), later.OptionalFieldErrors());
+    EXPECT_EQ(typed.OptionalFieldValid(), later.OptionalFieldValid());
+    EXPECT_EQ(typed.code(), later.code());
+    typed.FieldValue("TEXT");
+    later.FieldValue("TEXT");
+    EXPECT_EQ(typed.OptionalFieldErrors(), later.OptionalFieldErrors());
+    EXPECT_EQ(typed.getFieldAsStream(), later.getFieldAsStream());
+  }
+}
+
 TEST(OptField, StreamsCodeAndTextPaddedTo27) {
   const struct {
     std::int32_t type;
