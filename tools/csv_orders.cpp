@@ -9,7 +9,7 @@
 
 #include "tools/property_table.h"
 #include "tools/tool_error.h"
-#include "tools/utf8.h"
+#include "fields/text_codec.h"
 
 namespace dtaus::tool {
 namespace {
@@ -88,7 +88,7 @@ std::vector<Row> parse_rows(std::string_view text, const std::string& source) {
                                          Collector::on_row_end, &collector);
     if (parsed != length) {
       // libcsv stops at the offending byte: its column is what a text editor shows.
-      const std::size_t column = utf8_length(text.substr(pos, parsed)) + 1;
+      const std::size_t column = detail::CountCodePoints(text.substr(pos, parsed)) + 1;
       fail(source + ": line " + std::to_string(collector.line) + ", column " +
            std::to_string(column) +
            ": malformed CSV: a quote inside an unquoted cell, or text after a closing quote");
@@ -130,7 +130,7 @@ OrderDocument read_csv_orders(std::string_view text, const std::string& source,
     const std::string location = cell_location(source, names.line, i + 1, "");
     if (!names.cells[i] || names.cells[i]->empty()) fail(location + ": the column has no name");
     const std::string& name = *names.cells[i];
-    if (!is_valid_utf8(name)) fail(location + ": not UTF-8");
+    if (!detail::IsValidUtf8(name)) fail(location + ": not UTF-8");
     if (find_payment_property(name) == nullptr) {
       fail(location + ": unknown property \"" + name + "\" of GeldTransfer");
     }
@@ -156,7 +156,7 @@ OrderDocument read_csv_orders(std::string_view text, const std::string& source,
     for (std::size_t c = 0; c < columns.size(); ++c) {
       if (!row.cells[c]) continue;
       const std::string location = cell_location(source, row.line, c + 1, columns[c]);
-      if (!is_valid_utf8(*row.cells[c])) fail(location + ": not UTF-8");
+      if (!detail::IsValidUtf8(*row.cells[c])) fail(location + ": not UTF-8");
       payment.values.push_back(InputValue{columns[c], *row.cells[c], location});
     }
     document.payments.push_back(std::move(payment));

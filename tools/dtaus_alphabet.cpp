@@ -1,28 +1,9 @@
 #include "tools/dtaus_alphabet.h"
 
-#include "tools/utf8.h"
+#include "fields/text_codec.h"
 
 namespace dtaus::tool {
 namespace {
-
-bool is_dtaus_ascii(char32_t c) {
-  if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
-  switch (c) {
-    case ' ':
-    case '.':
-    case ',':
-    case '&':
-    case '-':
-    case '/':
-    case '+':
-    case '*':
-    case '$':
-    case '%':
-      return true;
-    default:
-      return false;
-  }
-}
 
 // The DIN 66003 code of a German letter in either case, or 0.
 char din_66003_code(char32_t c) {
@@ -52,17 +33,17 @@ std::optional<std::string> to_dtaus_alphabet(std::string_view utf8, std::string*
   std::size_t pos = 0;
   while (pos < utf8.size()) {
     char32_t c;
-    if (!next_code_point(utf8, pos, c)) {
+    if (!detail::ReadCodePoint(utf8, pos, c)) {
       if (rejected != nullptr) *rejected = "a byte that is not UTF-8";
       return std::nullopt;
     }
     if (c >= 'a' && c <= 'z') c = c - 'a' + 'A';
     if (const char code = din_66003_code(c); code != 0) {
       out.push_back(code);
-    } else if (is_dtaus_ascii(c)) {
+    } else if (detail::IsDtausBasicCharacter(c)) {
       out.push_back(static_cast<char>(c));
     } else {
-      if (rejected != nullptr) *rejected = describe_code_point(c);
+      if (rejected != nullptr) *rejected = detail::DescribeCharacter(c);
       return std::nullopt;
     }
   }

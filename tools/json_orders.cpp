@@ -4,7 +4,7 @@
 
 #include "tools/property_table.h"
 #include "tools/tool_error.h"
-#include "tools/utf8.h"
+#include "fields/text_codec.h"
 
 namespace dtaus::tool {
 namespace {
@@ -25,8 +25,8 @@ std::string describe_parse_error(const Json::parse_error& e) {
   std::size_t pos = 0;
   while (pos < what.size()) {
     char32_t c;
-    if (next_code_point(what, pos, c)) {
-      append_utf8(c, clean);
+    if (detail::ReadCodePoint(what, pos, c)) {
+      detail::AppendUtf8(clean, c);
     } else {
       clean.push_back('?');
       ++pos;

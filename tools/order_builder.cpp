@@ -4,7 +4,7 @@
 #include "tools/dtaus_alphabet.h"
 #include "tools/property_table.h"
 #include "tools/tool_error.h"
-#include "tools/utf8.h"
+#include "fields/text_codec.h"
 
 namespace dtaus::tool {
 namespace {
@@ -46,9 +46,9 @@ std::string OrderBuilder::Text(const InputValue& value) const {
     // The library would only find out while writing, and could not say where.
     std::size_t pos = 0;
     char32_t c;
-    while (next_code_point(value.value, pos, c)) {
-      if (!is_windows_1252(c)) {
-        fail(value.location + ": " + describe_code_point(c) +
+    while (detail::ReadCodePoint(value.value, pos, c)) {
+      if (detail::CodePointToWindows1252(c) < 0) {
+        fail(value.location + ": " + detail::DescribeCharacter(c) +
              " cannot be written in a DTAUS file (Windows-1252)");
       }
     }

@@ -7,7 +7,7 @@
 
 #include "tools/amount.h"
 #include "tools/dtaus_alphabet.h"
-#include "tools/utf8.h"
+#include "fields/text_codec.h"
 
 namespace dtaus::tool {
 namespace {
@@ -53,12 +53,12 @@ std::string printable(const std::string& text) {
   std::size_t pos = 0;
   while (pos < text.size()) {
     char32_t c;
-    if (!next_code_point(text, pos, c) || c < 0x20 || (c >= 0x7F && c < 0xA0)) {
+    if (!detail::ReadCodePoint(text, pos, c) || c < 0x20 || (c >= 0x7F && c < 0xA0)) {
       out.push_back('?');
       if (c == 0xFFFD) ++pos;  // skip the byte that is not UTF-8
       continue;
     }
-    append_utf8(c, out);
+    detail::AppendUtf8(out, c);
   }
   return out;
 }
@@ -66,7 +66,7 @@ std::string printable(const std::string& text) {
 std::string or_dash(const std::string& s) { return s.empty() ? "-" : s; }
 
 std::string pad(const std::string& s, std::size_t width, bool right) {
-  const std::size_t length = utf8_length(s);
+  const std::size_t length = detail::CountCodePoints(s);
   const std::string fill(width > length ? width - length : 0, ' ');
   return right ? fill + s : s + fill;
 }
@@ -150,8 +150,8 @@ std::string render_show_text(const DtausReader& reader, const std::string& file_
     }
     std::array<std::size_t, 6> widths{};
     for (std::size_t col = 0; col < titles.size(); ++col) {
-      widths[col] = utf8_length(titles[col]);
-      for (const Row& row : rows) widths[col] = std::max(widths[col], utf8_length(row.cells[col]));
+      widths[col] = detail::CountCodePoints(titles[col]);
+      for (const Row& row : rows) widths[col] = std::max(widths[col], detail::CountCodePoints(row.cells[col]));
     }
     auto render = [&](const std::array<std::string, 6>& cells) {
       std::string text;

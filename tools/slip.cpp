@@ -6,7 +6,7 @@
 #include "tools/amount.h"
 #include "tools/dtaus_alphabet.h"
 #include "tools/show_report.h"
-#include "tools/utf8.h"
+#include "fields/text_codec.h"
 
 namespace dtaus::tool {
 namespace {
@@ -66,10 +66,10 @@ std::string escape_html(const std::string& text) {
 std::string render_slip_text(const DtausReader& reader, const std::string& file_name) {
   const Lines lines = slip_lines(reader, file_name);
   std::size_t width = 0;
-  for (const auto& [label, value] : lines) width = std::max(width, utf8_length(label));
+  for (const auto& [label, value] : lines) width = std::max(width, detail::CountCodePoints(label));
   std::string out = "Begleitzettel\nBelegloser Datenträgeraustausch (DTAUS)\n\n";
   for (const auto& [label, value] : lines) {
-    out += label + std::string(width + 2 - utf8_length(label), ' ') + value + "\n";
+    out += label + std::string(width + 2 - detail::CountCodePoints(label), ' ') + value + "\n";
   }
   const std::string rule(40, '_');
   out += "\n\nOrt, Datum     " + rule + "\n\n\nUnterschrift   " + rule + "\n";

@@ -32,7 +32,9 @@ char32_t NextCodePoint(const unsigned char*& p) {
   return c;
 }
 
-int ToWindows1252(char32_t c) {
+}  // namespace
+
+int CodePointToWindows1252(char32_t c) {
   if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<int>(c);
   for (std::size_t i = 0; i < kHighControls.size(); ++i) {
     if (kHighControls[i] == c) return static_cast<int>(0x80 + i);
@@ -40,45 +42,79 @@ int ToWindows1252(char32_t c) {
   return -1;
 }
 
-}  // namespace
+char32_t Windows1252ToCodePoint(unsigned char byte) {
+  return byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte;
+}
+
+bool ReadCodePoint(std::string_view text, std::size_t& pos, char32_t& code_point) {
+  code_point = 0xFFFD;
+  if (pos >= text.size()) return false;
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data()) + pos;
+  const std::size_t left = text.size() - pos;
+  const unsigned char b = *p;
+  std::size_t length;
+  char32_t min;
+  if (b < 0x80) {
+    length = 1, min = 0;
+  } else if (b >= 0xC2 && b <= 0xDF) {
+    length = 2, min = 0x80;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    length = 3, min = 0x800;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    length = 4, min = 0x10000;
+  } else {
+    return false;
+  }
+  if (left < length) return false;
+  for (std::size_t i = 1; i < length; ++i) {
+    if (!IsContinuation(p[i])) return false;
+  }
+  const unsigned char* q = p;
+  const char32_t c = NextCodePoint(q);
+  if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+  code_point = c;
+  pos += length;
+  return true;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+bool IsDtausBasicCharacter(char32_t c) {
+  if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
+  constexpr std::string_view kSpecials = " .,&-/+*$%";
+  return c < 0x80 && kSpecials.find(static_cast<char>(c)) != std::string_view::npos;
+}
 
 bool IsValidUtf8(std::string_view text) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const auto* end = p + text.size();
-  while (p < end) {
+  std::size_t pos = 0;
+  char32_t c;
+  while (pos < text.size()) {
     // Host text is mostly ASCII: skip it eight bytes at a time.
-    if (end - p >= 8) {
+    if (text.size() - pos >= 8) {
       std::uint64_t word;
-      std::memcpy(&word, p, sizeof word);
+      std::memcpy(&word, text.data() + pos, sizeof word);
       if ((word & kHighBits) == 0) {
-        p += 8;
+        pos += 8;
         continue;
       }
     }
-    const unsigned char b = *p;
-    if (b < 0x80) {
-      ++p;
-      continue;
-    }
-    int extra;
-    char32_t min;
-    if (b >= 0xC2 && b <= 0xDF) {
-      extra = 1, min = 0x80;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      extra = 2, min = 0x800;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      extra = 3, min = 0x10000;
-    } else {
-      return false;
-    }
-    if (end - p <= extra) return false;
-    for (int i = 1; i <= extra; ++i) {
-      if (!IsContinuation(p[i])) return false;
-    }
-    const unsigned char* q = p;
-    const char32_t c = NextCodePoint(q);
-    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
-    p = q;
+    if (!ReadCodePoint(text, pos, c)) return false;
   }
   return true;
 }
@@ -132,7 +168,7 @@ bool AppendWindows1252(std::string& out, std::string_view utf8, char32_t* unmapp
     p = run;
     if (p == end) break;
     const char32_t c = NextCodePoint(p);
-    const int byte = ToWindows1252(c);
+    const int byte = CodePointToWindows1252(c);
     if (byte < 0) {
       *unmappable = c;
       return false;
@@ -145,20 +181,7 @@ bool AppendWindows1252(std::string& out, std::string_view utf8, char32_t* unmapp
 std::string DecodeWindows1252(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());
-  for (char ch : bytes) {
-    const auto b = static_cast<unsigned char>(ch);
-    const char32_t c = b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : b;
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
+  for (char ch : bytes) AppendUtf8(out, Windows1252ToCodePoint(static_cast<unsigned char>(ch)));
   return out;
 }
 
@@ -169,6 +192,14 @@ std::string CodePointName(char32_t c) {
     digits.insert(digits.begin(), kHex[v & 0xF]);
   }
   return "U+" + digits;
+}
+
+std::string DescribeCharacter(char32_t c) {
+  const std::string name = CodePointName(c);
+  if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return name;
+  std::string out = "'";
+  AppendUtf8(out, c);
+  return out + "' (" + name + ")";
 }
 
 }  // namespace dtaus::detail

@@ -31,8 +31,29 @@ bool AppendWindows1252(std::string& out, std::string_view utf8, char32_t* unmapp
 // The UTF-8 text of Windows-1252 bytes. Every byte maps to exactly one character.
 std::string DecodeWindows1252(std::string_view bytes);
 
+// Reads the code point at `pos` of any bytes and advances `pos` past it. Returns false at
+// the end and on ill-formed UTF-8; then `pos` stays and `code_point` is U+FFFD.
+bool ReadCodePoint(std::string_view text, std::size_t& pos, char32_t& code_point);
+
+void AppendUtf8(std::string& out, char32_t code_point);
+
+// The character of one Windows-1252 byte.
+char32_t Windows1252ToCodePoint(unsigned char byte);
+
+// The Windows-1252 byte of a character, or -1 when the code page has none.
+int CodePointToWindows1252(char32_t code_point);
+
+// The plain DTAUS character set that bank software accepts in text fields: the capital
+// letters A-Z, the digits and the blank . , & - / + * $ %. (Ä Ö Ü ß come on top, as
+// Windows-1252 letters or in the DIN 66003 form [ \ ] ~.)
+bool IsDtausBasicCharacter(char32_t code_point);
+
 // "U+00E4": how messages name a character.
 std::string CodePointName(char32_t c);
+
+// 'é' (U+00E9) for a message; a control character by its code point alone, so that the
+// message stays on one line.
+std::string DescribeCharacter(char32_t c);
 
 }  // namespace dtaus::detail
 

@@ -106,3 +106,35 @@ TEST(TextCodec, ReportsTheFirstUnmappableCharacter) {
 
 }  // namespace
 }  // namespace dtaus::detail
+
+namespace dtaus::detail {
+namespace {
+
+TEST(TextCodec, ReadsCodePointsOfAnyBytes) {
+  const std::string text = "a\xC3\xA4\xF0\x9F\x98\x80\xE2\x82";  // a, ä, U+1F600, truncated
+  std::size_t pos = 0;
+  char32_t c = 0;
+  std::u32string read;
+  while (ReadCodePoint(text, pos, c)) read += c;
+  EXPECT_EQ(read, U"a\u00E4\U0001F600");
+  EXPECT_EQ(pos, 7u);  // stops before the ill-formed tail
+  EXPECT_EQ(c, U'\uFFFD');
+  std::string back;
+  for (char32_t r : read) AppendUtf8(back, r);
+  EXPECT_EQ(back, text.substr(0, 7));
+}
+
+TEST(TextCodec, DescribesCharactersForMessages) {
+  EXPECT_EQ(DescribeCharacter(U'é'), "'é' (U+00E9)");
+  EXPECT_EQ(DescribeCharacter(U'\t'), "U+0009");
+  EXPECT_EQ(DescribeCharacter(U'\u0085'), "U+0085");
+  EXPECT_TRUE(IsDtausBasicCharacter(U'Z'));
+  EXPECT_TRUE(IsDtausBasicCharacter(U'%'));
+  EXPECT_FALSE(IsDtausBasicCharacter(U'a'));
+  EXPECT_FALSE(IsDtausBasicCharacter(U'Ä'));
+  EXPECT_FALSE(IsDtausBasicCharacter(U'['));
+  EXPECT_FALSE(IsDtausBasicCharacter(U'\u012E'));  // low byte '.' must not pass
+}
+
+}  // namespace
+}  // namespace dtaus::detail

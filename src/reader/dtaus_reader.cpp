@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "reader/record_layout.h"
-#include "reader/windows_1252.h"
+#include "fields/text_codec.h"
 
 namespace dtaus {
 namespace detail {
@@ -61,18 +61,7 @@ bool is_date(std::string_view s, std::size_t length) {
 // German letters Ä Ö Ü ß. Those arrive either as Windows-1252 letters or in the DIN
 // 66003 form [ \ ] ~ that older bank software expects in their place.
 bool is_dtaus_character(unsigned char c) {
-  if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
   switch (c) {
-    case ' ':
-    case '.':
-    case ',':
-    case '&':
-    case '-':
-    case '/':
-    case '+':
-    case '*':
-    case '$':
-    case '%':
     case '[':
     case '\\':
     case ']':
@@ -83,33 +72,19 @@ bool is_dtaus_character(unsigned char c) {
     case 0xDF:  // ß
       return true;
     default:
-      return false;
+      return IsDtausBasicCharacter(c);
   }
 }
 
-std::string hex_code_point(char32_t code_point) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out = "U+";
-  for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kHex[(code_point >> shift) & 0xF]);
-  return out;
-}
-
-// One character for a message: 'a' (U+0061); control characters by code point only, so
-// that a message always stays on one line.
 std::string describe_character(unsigned char byte) {
-  const char32_t code_point = windows_1252_code_point(byte);
-  const std::string hex = hex_code_point(code_point);
-  if (code_point < 0x20 || (code_point >= 0x7F && code_point < 0xA0)) return hex;
-  std::string out = "'";
-  append_utf8(code_point, out);
-  return out + "' (" + hex + ")";
+  return DescribeCharacter(Windows1252ToCodePoint(byte));
 }
 
 // Bytes as a quoted UTF-8 text for a message, control characters escaped.
 std::string quoted(std::string_view raw) {
   std::string out = "\"";
   for (char c : raw) {
-    const char32_t code_point = windows_1252_code_point(static_cast<unsigned char>(c));
+    const char32_t code_point = Windows1252ToCodePoint(static_cast<unsigned char>(c));
     if (code_point == '\n') {
       out += "\\n";
     } else if (code_point == '\r') {
@@ -122,7 +97,7 @@ std::string quoted(std::string_view raw) {
       out.push_back('\\');
       out.push_back(static_cast<char>(code_point));
     } else {
-      append_utf8(code_point, out);
+      AppendUtf8(out, code_point);
     }
   }
   return out + "\"";
@@ -272,7 +247,7 @@ class Parser {
       const std::string_view raw = record.substr(field.offset, field.width);
       const std::size_t offset = record_offset + field.offset;
       const std::string label = field_name(field.dtaus_field, field.label);
-      std::string value = decode_windows_1252(raw);
+      std::string value = DecodeWindows1252(raw);
       switch (field.kind) {
         case FieldKind::kRecordType:
         case FieldKind::kFree:
@@ -282,7 +257,7 @@ class Parser {
           break;
         case FieldKind::kText: {
           const std::string_view text = drop_trailing_blanks(raw);
-          value = decode_windows_1252(text);
+          value = DecodeWindows1252(text);
           CheckCharacters(text, offset, name, label);
           break;
         }
@@ -485,7 +460,7 @@ class Parser {
       }
       CheckCharacters(text, pos + offset + kPartTypeWidth, name, label);
       payment.parts.push_back(
-          ExtensionPart{pos + offset, decode_windows_1252(type), decode_windows_1252(text)});
+          ExtensionPart{pos + offset, DecodeWindows1252(type), DecodeWindows1252(text)});
     }
     if (record.size() >= kSecondBlockReserveOffset + kSecondBlockReserveWidth) {
       CheckBlank(record.substr(kSecondBlockReserveOffset, kSecondBlockReserveWidth),
