@@ -1,32 +1,42 @@
 #include "fields/dt_aus_field.h"
 
+#include <cstring>
+
 #include "fields/dtaus_error.h"
 #include "fields/text_codec.h"
 
 namespace dtaus::detail {
 
-void AppendField(std::string& out, std::string_view value, std::int16_t width,
-                 bool left_aligned, std::int32_t fill) {
+char* WriteField(char* out, std::string_view value, std::int16_t width, bool left_aligned,
+                 std::int32_t fill) {
   const std::size_t length = CountCodePoints(value);
   if (length > 32767) {
     throw DtausError(kFieldRenderError, "Field value longer than 32767 characters");
   }
-  if (static_cast<std::int64_t>(length) >= width) {
-    out += value;
-    return;
+  std::size_t padding = 0;
+  char fill_char = ' ';
+  if (static_cast<std::int64_t>(length) < width) {
+    if (fill != kFillBlank && fill != kFillZero) {
+      throw DtausError(kFieldRenderError, "Invalid field fill mode " + std::to_string(fill));
+    }
+    fill_char = fill == kFillZero ? '0' : ' ';
+    padding = static_cast<std::size_t>(width) - length;
   }
-  if (fill != kFillBlank && fill != kFillZero) {
-    throw DtausError(kFieldRenderError, "Invalid field fill mode " + std::to_string(fill));
+  if (!left_aligned) {
+    std::memset(out, fill_char, padding);
+    out += padding;
+    padding = 0;
   }
-  const char fill_char = fill == kFillZero ? '0' : ' ';
-  const std::size_t padding = static_cast<std::size_t>(width) - length;
-  if (left_aligned) {
-    out += value;
-    out.append(padding, fill_char);
-  } else {
-    out.append(padding, fill_char);
-    out += value;
-  }
+  if (!value.empty()) std::memcpy(out, value.data(), value.size());
+  out += value.size();
+  std::memset(out, fill_char, padding);
+  return out + padding;
+}
+
+void AppendField(std::string& out, std::string_view value, std::int16_t width, bool left_aligned,
+                 std::int32_t fill) {
+  RawAppend append(out, FieldBound(value, width));
+  append.cursor = WriteField(append.cursor, value, width, left_aligned, fill);
 }
 
 std::string DtAusField::toFileString() const {

@@ -11,8 +11,8 @@
 //   konto.FieldValue("12345");
 //   konto.toFileString();   // "0000012345"
 //
-// The records keep their layouts as constant tables and render through AppendField,
-// the same routine toFileString uses.
+// The records keep their layouts as constant tables and render through WriteField, the
+// same routine toFileString uses.
 #ifndef DTAUS_FIELDS_DT_AUS_FIELD_H_
 #define DTAUS_FIELDS_DT_AUS_FIELD_H_
 
@@ -29,9 +29,46 @@ inline constexpr std::int32_t kFillZero = 1;
 // Appends `value` (valid UTF-8) padded to `width` characters with the fill character,
 // after the value when `left_aligned`, before it otherwise. Throws DtausError
 // (kFieldRenderError) when padding is needed with an unknown fill mode, or when the
-// value is longer than 32,767 characters (field lengths are 16-bit counts).
-void AppendField(std::string& out, std::string_view value, std::int16_t width,
-                 bool left_aligned, std::int32_t fill);
+// value is longer than 32,767 characters (field lengths are 16-bit counts); `out` is
+// unchanged then.
+void AppendField(std::string& out, std::string_view value, std::int16_t width, bool left_aligned,
+                 std::int32_t fill);
+
+// The most bytes a field of `width` takes for `value`: the value and at most `width`
+// fill characters.
+inline std::size_t FieldBound(std::string_view value, std::int16_t width) {
+  return value.size() + static_cast<std::size_t>(width > 0 ? width : 0);
+}
+
+// AppendField for a caller that has made room: writes the field at `out`, which must
+// have FieldBound(value, width) bytes, and returns the end of what it wrote. Throws like
+// AppendField, before writing anything.
+char* WriteField(char* out, std::string_view value, std::int16_t width, bool left_aligned,
+                 std::int32_t fill);
+
+// Appends to a string through a raw pointer. A record is some forty short fields, and
+// appending each piece to a std::string checks capacity and length every time; instead
+// the string grows once by an upper bound, the pieces are written at `cursor`, and the
+// destructor cuts the string back to what was written, also when a write throws.
+//
+//   RawAppend append(out, FieldBound(value, 10));
+//   append.cursor = WriteField(append.cursor, value, 10, false, kFillZero);
+class RawAppend {
+ public:
+  RawAppend(std::string& out, std::size_t bound) : out_(out) {
+    const std::size_t start = out.size();
+    out.resize(start + bound);
+    cursor = out.data() + start;
+  }
+  ~RawAppend() { out_.resize(static_cast<std::size_t>(cursor - out_.data())); }
+  RawAppend(const RawAppend&) = delete;
+  RawAppend& operator=(const RawAppend&) = delete;
+
+  char* cursor;
+
+ private:
+  std::string& out_;
+};
 
 class DtAusField {
  public:

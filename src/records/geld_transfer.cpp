@@ -1,8 +1,10 @@
 // GeldTransfer: one payment record C, its input rules and its rendering.
 #include "dtaus/geld_transfer.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
@@ -185,8 +187,14 @@ constexpr std::array<Continuation, kPartCount> kContinuations = {{
 constexpr std::size_t kMaxText = 27;
 constexpr std::size_t kMaxCents = 11;
 
-void AppendBlankParts(std::string& out, std::int64_t count) {
-  if (count > 0) out.append(static_cast<std::size_t>(count) * OptField::kStreamWidth, ' ');
+// The bytes `count` blank parts take (none when `count` is not positive).
+std::size_t BlankPartsWidth(std::int64_t count) {
+  return count > 0 ? static_cast<std::size_t>(count) * OptField::kStreamWidth : 0;
+}
+
+char* WriteBlanks(char* out, std::size_t n) {
+  std::memset(out, ' ', n);
+  return out + n;
 }
 
 // The fifteen part slots with their types: "01" for Name2, "02" for the purpose lines,
@@ -211,8 +219,11 @@ struct GeldTransfer::State {
   // The amount text as a number, or nothing after breaking the rule that says why.
   std::optional<detail::DecimalNumber> ParseAmount(std::string_view v);
   void SetNetAmount(const detail::DecimalNumber& net);
-  void AppendFirstBlock(std::string& out) const;
-  void AppendBlock(std::string& out, std::int64_t from, std::int64_t to) const;
+  // The blocks after the fixed part of the record, written at `out` with room for
+  // BlockBound(from, to) bytes (the first block: from 1 to 2); each returns the end.
+  std::size_t BlockBound(std::int64_t from, std::int64_t to) const;
+  char* WriteFirstBlock(char* out) const;
+  char* WriteBlock(char* out, std::int64_t from, std::int64_t to) const;
 };
 
 GeldTransfer::GeldTransfer() : s_(std::make_unique<State>()) {
@@ -402,54 +413,73 @@ bool GeldTransfer::prepareStream() {
 
 std::string_view GeldTransfer::getBetragEuro() const { return s_->values[kBetrag].view(); }
 
-void GeldTransfer::State::AppendFirstBlock(std::string& out) const {
+std::size_t GeldTransfer::State::BlockBound(std::int64_t from, std::int64_t to) const {
+  std::size_t bound =
+      std::max(kFirstBlockReserve, kBlockReserve) + BlankPartsWidth(to - collection.Count());
+  std::int64_t p = 0;
+  for (const auto& entry : collection) {
+    ++p;
+    if (p >= from && p <= to) bound += entry.part->StreamBound();
+  }
+  return bound;
+}
+
+char* GeldTransfer::State::WriteFirstBlock(char* out) const {
   // Positions 188-256: extension parts 1 and 2 (or blanks) and an 11-blank reserve.
-  const std::size_t start = out.size();
+  char* const start = out;
   try {
     int p = 0;
     for (const auto& entry : collection) {
       if (++p > 2) break;
-      entry.part->appendFieldAsStream(out);
+      out = entry.part->writeFieldAsStream(out);
     }
-    AppendBlankParts(out, 2 - collection.Count());
-    out.append(kFirstBlockReserve, ' ');
+    out = WriteBlanks(out, BlankPartsWidth(2 - collection.Count()));
+    return WriteBlanks(out, kFirstBlockReserve);
   } catch (const std::exception& e) {
-    out.resize(start);
     detail::Notify(e.what());
+    return start;
   }
 }
 
-void GeldTransfer::State::AppendBlock(std::string& out, std::int64_t from, std::int64_t to) const {
+char* GeldTransfer::State::WriteBlock(char* out, std::int64_t from, std::int64_t to) const {
   // A continuation block: four parts (or blanks) and a 12-blank reserve, 128 in all.
   std::int64_t p = 0;
   for (const auto& entry : collection) {
     ++p;
-    if (p >= from && p <= to) entry.part->appendFieldAsStream(out);
+    if (p >= from && p <= to) out = entry.part->writeFieldAsStream(out);
   }
-  AppendBlankParts(out, to - collection.Count());
-  out.append(kBlockReserve, ' ');
+  out = WriteBlanks(out, BlankPartsWidth(to - collection.Count()));
+  return WriteBlanks(out, kBlockReserve);
 }
 
 std::string GeldTransfer::getOptFieldsFirstBlock() {
   std::string out;
-  s_->AppendFirstBlock(out);
+  detail::RawAppend append(out, s_->BlockBound(1, 2));
+  append.cursor = s_->WriteFirstBlock(append.cursor);
   return out;
 }
 
 std::string GeldTransfer::getOptFieldsBlock(std::int16_t from, std::int16_t to) const {
   std::string out;
-  s_->AppendBlock(out, from, to);
+  detail::RawAppend append(out, s_->BlockBound(from, to));
+  append.cursor = s_->WriteBlock(append.cursor, from, to);
   return out;
 }
 
 void GeldTransfer::appendRecordAsStream(std::string& out) {
   const std::size_t start = out.size();
   try {
-    detail::AppendLayout(out, kRecordC, s_->values);
-    s_->AppendFirstBlock(out);
     // Blocks 3 to 6 carry parts 3-6, 7-10, 11-14 and 15, as far as there are parts.
     const int n = s_->collection.Count();
-    for (int from = 3; from <= n; from += 4) s_->AppendBlock(out, from, from + 3);
+    // The whole record is written into room made once (see RawAppend).
+    std::size_t bound = detail::LayoutBound(kRecordC, s_->values) + s_->BlockBound(1, 2);
+    for (int from = 3; from <= n; from += 4) bound += s_->BlockBound(from, from + 3);
+    detail::RawAppend append(out, bound);
+    append.cursor = detail::WriteLayout(append.cursor, kRecordC, s_->values);
+    append.cursor = s_->WriteFirstBlock(append.cursor);
+    for (int from = 3; from <= n; from += 4) {
+      append.cursor = s_->WriteBlock(append.cursor, from, from + 3);
+    }
   } catch (...) {
     out.resize(start);
     out += "Fehler bei Generierung von GeldTransfer.";

@@ -1,5 +1,7 @@
 #include "records/opt_field.h"
 
+#include <cstring>
+
 #include "fields/dt_aus_field.h"
 #include "fields/text_codec.h"
 
@@ -59,13 +61,21 @@ void OptField::FieldValue(std::string_view text) {
   }
 }
 
-void OptField::appendFieldAsStream(std::string& out) const {
+char* OptField::writeFieldAsStream(char* out) const {
+  static constexpr std::string_view kInvalid = "ERROR: Optional Field Invalid";
+  static_assert(kInvalid.size() == kStreamWidth);
   if (!OptionalFieldValid()) {
-    out += "ERROR: Optional Field Invalid";
-    return;
+    std::memcpy(out, kInvalid.data(), kInvalid.size());
+    return out + kInvalid.size();
   }
-  out += code_;
-  AppendField(out, text_.view(), kTextWidth, true, kFillBlank);
+  out[0] = code_[0];
+  out[1] = code_[1];
+  return WriteField(out + 2, text_.view(), kTextWidth, true, kFillBlank);
+}
+
+void OptField::appendFieldAsStream(std::string& out) const {
+  RawAppend append(out, StreamBound());
+  append.cursor = writeFieldAsStream(append.cursor);
 }
 
 std::string OptField::getFieldAsStream() const {

@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "fields/broken_rules.h"
+#include "fields/dt_aus_field.h"
 #include "fields/short_text.h"
 
 namespace dtaus::detail {
@@ -43,6 +44,10 @@ class OptField {
   // "ERROR: Optional Field Invalid" (also 29 characters) for an invalid part.
   std::string getFieldAsStream() const;
   void appendFieldAsStream(std::string& out) const;
+  // The stream form written at `out`, which must have StreamBound() bytes; returns the
+  // end. For records that render all their parts into one buffer.
+  char* writeFieldAsStream(char* out) const;
+  std::size_t StreamBound() const { return FieldBound(text_.view(), kTextWidth) + 2; }
 
   bool OptionalFieldValid() const { return errors_.Count() == 0; }
   std::string OptionalFieldErrors() const;

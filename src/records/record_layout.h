@@ -22,8 +22,8 @@ struct FieldSpec {
   std::string_view field;  // the DTAUS field, e.g. "A7"
   std::int16_t width;
   bool left_aligned;
-  std::int32_t fill;       // kFillBlank or kFillZero
-  int slot;                // index of the record's stored value, or kConstant
+  std::int32_t fill;  // kFillBlank or kFillZero
+  int slot;           // index of the record's stored value, or kConstant
   std::string_view constant;
 
   static constexpr int kConstant = -1;
@@ -36,14 +36,41 @@ constexpr int TotalWidth(const FieldSpec (&layout)[N]) {
   return total;
 }
 
-// Appends the fields of `layout` in order, taking slot values from `values`. Throws
-// DtausError like AppendField.
-inline void AppendLayout(std::string& out, std::span<const FieldSpec> layout,
+// The slot value or constant that field `f` shows.
+inline std::string_view FieldValueOf(const FieldSpec& f, std::span<const ShortText> values) {
+  return f.slot == FieldSpec::kConstant ? f.constant
+                                        : values[static_cast<std::size_t>(f.slot)].view();
+}
+
+// The most bytes WriteLayout writes.
+inline std::size_t LayoutBound(std::span<const FieldSpec> layout,
+                               std::span<const ShortText> values) {
+  std::size_t bound = 0;
+  for (const FieldSpec& f : layout) bound += FieldBound(FieldValueOf(f, values), f.width);
+  return bound;
+}
+
+// Writes the fields of `layout` in order at `out`, which must have LayoutBound bytes,
+// and returns the end. Throws DtausError like WriteField.
+inline char* WriteLayout(char* out, std::span<const FieldSpec> layout,
                          std::span<const ShortText> values) {
   for (const FieldSpec& f : layout) {
-    const std::string_view value =
-        f.slot == FieldSpec::kConstant ? f.constant : values[static_cast<std::size_t>(f.slot)].view();
-    AppendField(out, value, f.width, f.left_aligned, f.fill);
+    out = WriteField(out, FieldValueOf(f, values), f.width, f.left_aligned, f.fill);
+  }
+  return out;
+}
+
+// Appends the fields of `layout` in order, taking slot values from `values`. Throws
+// DtausError like AppendField; `out` is unchanged then.
+inline void AppendLayout(std::string& out, std::span<const FieldSpec> layout,
+                         std::span<const ShortText> values) {
+  const std::size_t start = out.size();
+  RawAppend append(out, LayoutBound(layout, values));
+  try {
+    append.cursor = WriteLayout(append.cursor, layout, values);
+  } catch (...) {
+    append.cursor = out.data() + start;
+    throw;
   }
 }
 
