@@ -38,6 +38,13 @@ class FileSystem {
   virtual void Remove(const std::string& path) = 0;
 };
 
+// The name of a temporary file in the directory of `path`: "<dir>/.dtaus-<process>-<n>.tmp".
+// It sits beside the target, because a rename replaces a file in one step only within
+// one file system, and it has a short name of its own, because a name built on the
+// target's would break the file-name limit (255 characters) for targets whose own name
+// is still allowed.
+std::string TempPathBeside(const std::string& path, unsigned long process, unsigned n);
+
 // The platform's file system (POSIX or Win32, chosen when the library is built).
 FileSystem& PlatformFileSystem();
 

@@ -285,6 +285,26 @@ TEST_F(GenerateRobustnessTest, EveryInjectedFaultTransientOrPersistentOverManyPa
   }
 }
 
+TEST_F(GenerateRobustnessTest, LongestFileNameTheFileSystemAllows) {
+  // 255 bytes is the most a file name may have. The file itself can be made, so the
+  // temporary file beside it must not need a longer name (regression: it was named
+  // after the target plus a suffix, and every Generate to such a path failed with
+  // "File name too long" after emptying the file).
+  AddPayments(1);
+  for (const std::size_t length : {std::size_t{200}, std::size_t{245}, std::size_t{255}}) {
+    SCOPED_TRACE(length);
+    const fs::path path = dir_ / (std::string(length - 4, 'D') + ".TXT");
+    datei_.Pfad(path.string());
+    EXPECT_EQ(datei_.Generate(), "");
+    EXPECT_EQ(fs::file_size(path), 512u);
+    fs::remove(path);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 0);
+  }
+  // One byte more and the platform refuses the file itself.
+  datei_.Pfad((dir_ / (std::string(252, 'D') + ".TXT")).string());
+  EXPECT_EQ(datei_.Generate(), "Sonstiger Fehler:File name too long");
+}
+
 // ---- Hostile host input ----
 
 using PaymentSetter = void (GeldTransfer::*)(std::string_view);

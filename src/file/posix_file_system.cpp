@@ -33,8 +33,7 @@ class PosixFileSystem final : public FileSystem {
                          std::string* temp_path) override {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-      *temp_path = path + ".tmp" + std::to_string(::getpid()) + "-" +
-                   std::to_string(counter.fetch_add(1));
+      *temp_path = TempPathBeside(path, static_cast<unsigned long>(::getpid()), counter.fetch_add(1));
       const int fd = ::open(temp_path->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kFileMode);
       if (fd >= 0) {
         *handle = fd;

@@ -102,8 +102,7 @@ class Win32FileSystem final : public FileSystem {
     static std::atomic<unsigned> counter{0};
     DWORD last_error = ERROR_FILE_EXISTS;
     for (int attempt = 0; attempt < 100; ++attempt) {
-      *temp_path = path + ".tmp" + std::to_string(::GetCurrentProcessId()) + "-" +
-                   std::to_string(counter.fetch_add(1));
+      *temp_path = TempPathBeside(path, ::GetCurrentProcessId(), counter.fetch_add(1));
       std::wstring wide;
       std::string error;
       if (!WidePath(*temp_path, &wide, &error)) return error;
