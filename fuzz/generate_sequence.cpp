@@ -354,8 +354,17 @@ struct Payment {
   PaymentModel model;
 };
 
-enum class PathMode { kNone, kNormal, kUmlaut, kMissingDir, kDirectory, kInvalidUtf8, kNul };
-constexpr int kPathModes = 7;
+enum class PathMode {
+  kNone,
+  kNormal,
+  kUmlaut,
+  kMissingDir,
+  kDirectory,
+  kInvalidUtf8,
+  kNul,
+  kLongName,  // a file name of 255 bytes, the most the file system allows
+};
+constexpr int kPathModes = 8;
 
 struct File {
   std::unique_ptr<DtausDatei> object = std::make_unique<DtausDatei>();
@@ -482,6 +491,7 @@ const std::string& WorkDir() {
 
 const std::string kNormalName = "DTAUS0.TXT";
 const std::string kUmlautName = "\u00DCberweisung.txt";
+const std::string kLongName = std::string(251, 'D') + ".TXT";
 
 std::string PathFor(PathMode mode) {
   const std::string& dir = WorkDir();
@@ -493,6 +503,7 @@ std::string PathFor(PathMode mode) {
     case PathMode::kDirectory: return dir;
     case PathMode::kInvalidUtf8: return dir + "/a\xFF.txt";
     case PathMode::kNul: return dir + "/" + kNormalName + std::string(1, '\0') + "x";
+    case PathMode::kLongName: return dir + "/" + kLongName;
   }
   return "";
 }
@@ -710,8 +721,9 @@ void CheckWrittenFile(const std::string& bytes, const File& f, const std::vector
 
 void GenerateAndCheck(File& f, const std::vector<Payment>& all, Fault fault) {
   // The file at the path (or, for the paths that name no file, DTAUS0.TXT beside them).
-  const bool to_umlaut = f.path == PathMode::kUmlaut;
-  const std::string target = PathFor(to_umlaut ? PathMode::kUmlaut : PathMode::kNormal);
+  const bool named = f.path == PathMode::kNormal || f.path == PathMode::kUmlaut ||
+                     f.path == PathMode::kLongName;
+  const std::string target = PathFor(named ? f.path : PathMode::kNormal);
   const auto before = Snapshot(target);
   const Prediction expected = Predict(f, all, fault);
 
@@ -732,7 +744,7 @@ void GenerateAndCheck(File& f, const std::vector<Payment>& all, Fault fault) {
   }
 
   const auto after = Snapshot(target);
-  switch (f.path == PathMode::kNormal || to_umlaut ? expected.outcome : Outcome::kUntouched) {
+  switch (named ? expected.outcome : Outcome::kUntouched) {
     case Outcome::kUntouched:
       DTAUS_FUZZ_CHECK(after == before, "the file changed although Generate could not create it");
       break;
@@ -746,9 +758,10 @@ void GenerateAndCheck(File& f, const std::vector<Payment>& all, Fault fault) {
       CheckWrittenFile(*after, f, all);
       break;
   }
-  // Only the two target files may exist: no temporary file is ever left behind.
+  // Only the target files may exist: no temporary file is ever left behind.
   for (const std::string& name : DirEntries()) {
-    DTAUS_FUZZ_CHECK(name == kNormalName || name == kUmlautName, "left behind: " + name);
+    DTAUS_FUZZ_CHECK(name == kNormalName || name == kUmlautName || name == kLongName,
+                     "left behind: " + name);
   }
 }
 
