@@ -5,38 +5,18 @@
 #include <new>
 
 namespace dtaus::com {
-namespace {
-
-// Replaces every unpaired surrogate by U+FFFD. Windows' own UTF-8 conversion does
-// the same, but not every implementation of it agrees (older ones dropped the unit or
-// failed), and the length rules of the core must see the same text everywhere.
-std::wstring repair_surrogates(std::wstring_view text) {
-  std::wstring result(text);
-  for (std::size_t i = 0; i < result.size(); ++i) {
-    const wchar_t unit = result[i];
-    const bool high = unit >= 0xD800 && unit <= 0xDBFF;
-    const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
-    if (high && i + 1 < result.size() && result[i + 1] >= 0xDC00 && result[i + 1] <= 0xDFFF) {
-      ++i;  // a proper pair: keep both halves
-    } else if (high || low) {
-      result[i] = 0xFFFD;
-    }
-  }
-  return result;
-}
-
-}  // namespace
 
 std::string to_utf8(BSTR text) {
   const UINT length = ::SysStringLen(text);
   if (length == 0) return {};
-  const std::wstring wide = repair_surrogates(std::wstring_view(text, length));
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  if (size <= 0) throw std::bad_alloc();
+  // Without WC_ERR_INVALID_CHARS an unpaired surrogate becomes U+FFFD instead of
+  // failing the conversion (Windows since Vista, and Wine).
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
+                                         nullptr, nullptr);
+  if (size <= 0) throw std::bad_alloc();  // with these flags only memory can run out
   std::string result(static_cast<std::size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), result.data(),
-                        size, nullptr, nullptr);
+  ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), result.data(), size, nullptr,
+                        nullptr);
   return result;
 }
 

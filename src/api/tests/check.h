@@ -17,10 +17,12 @@
 
 namespace dtaus::com::test {
 
-// `text` as printable ASCII.
+// `text` as printable ASCII, cut after 300 characters so that a failing comparison of
+// whole files stays readable.
 inline std::string Printable(std::string_view text) {
+  constexpr std::size_t kLimit = 300;
   std::string out;
-  for (const char c : text) {
+  for (const char c : text.substr(0, kLimit)) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte == '\r') {
       out += "\\r";
@@ -34,6 +36,7 @@ inline std::string Printable(std::string_view text) {
       out += c;
     }
   }
+  if (text.size() > kLimit) out += "... (" + std::to_string(text.size()) + " bytes)";
   return out;
 }
 

@@ -1,20 +1,22 @@
 // The early-bound C++ client of OrvelDtAus.dll, run under Wine by scripts/test-com
 // after regsvr32 has registered the DLL.
 //
-//   com_client_test.exe <OrvelDtAus.dll> <work directory> [<32-bit OrvelDtAus.dll>]
+//   com_client_test.exe <OrvelDtAus.dll> <work directory>
+//   com_client_test.exe --i686-type-library <32-bit OrvelDtAus.dll>
 //
 // It checks what a script host cannot see: the type library member by member (name,
 // dispatch id, accessor kind, types and function-table slot), the four entry points
 // with the module count, the registration, every member called through the function
-// tables, and how the file object treats payments that are not its own. The optional
-// third argument is the 32-bit build, whose type library is checked too.
+// tables, and how the file object treats payments that are not its own. The second
+// form checks only the type library of the 32-bit build, for machines that cannot run
+// it. (Wine registers stdole2.tlb anew when a 64-bit process reads a 32-bit type
+// library, so the test script runs that form before its registry snapshots.)
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
 #include <ole2.h>
 
 #include <cstdio>
-#include <fstream>
 #include <iterator>
 #include <span>
 #include <string>
@@ -112,9 +114,9 @@ long long Boolean(I* object, HRESULT (STDMETHODCALLTYPE I::*member)(VARIANT_BOOL
   return result;
 }
 
-std::string Padded(std::string_view text, std::size_t width, char fill = ' ') {
+std::string Padded(std::string_view text, std::size_t width) {
   std::string out(text);
-  if (out.size() < width) out.append(width - out.size(), fill);
+  if (out.size() < width) out.append(width - out.size(), ' ');
   return out;
 }
 
@@ -130,20 +132,6 @@ std::string ReadFileBytes(const std::wstring& path) {
   while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
   ::CloseHandle(file);
   return bytes;
-}
-
-// The names of the files in `directory`.
-std::vector<std::wstring> FilesIn(const std::wstring& directory) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW data;
-  const HANDLE find = ::FindFirstFileW((directory + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name != L"." && name != L"..") names.push_back(name);
-  } while (::FindNextFileW(find, &data));
-  ::FindClose(find);
-  return names;
 }
 
 std::string Contains(const std::string& text, std::string_view part) {
@@ -593,6 +581,18 @@ void CheckRegistration(const std::wstring& dll) {
 // ---------------------------------------------------------------------------------
 // Every member through the function tables
 
+// A valid header: credit transfers on a diskette.
+void FillHeader(_MeineInfo* header, const wchar_t* name = L"MUSTERMANN GMBH") {
+  header->put_DateiMedia(Diskette);
+  header->put_GeldTransferTyp(Gutschrift);
+  Bstr blz(L"12345678");
+  Bstr text(name);
+  Bstr konto(L"1234567890");
+  header->put_BLZ(blz);
+  header->put_Name(text);
+  header->put_Konto(konto);
+}
+
 const std::string kMeineInfoHeading = "Fehler in MeineInfo:\r\r";
 const std::string kGeldTransferHeading = "Fehler in GeldTransfer:\r\r";
 
@@ -600,15 +600,6 @@ using MeineInfoPut = HRESULT (STDMETHODCALLTYPE _MeineInfo::*)(BSTR);
 using GeldTransferPut = HRESULT (STDMETHODCALLTYPE _GeldTransfer::*)(BSTR);
 
 void CheckMeineInfo() {
-  Ref<_MeineInfo> info = Create<_MeineInfo>(CLSID_MeineInfo);
-  if (!info) return;
-  CHECK_EQ(Boolean(info.Get(), &_MeineInfo::MeineInfoIsValid), VARIANT_FALSE, "new header");
-  CHECK_EQ(Text(info.Get(), &_MeineInfo::MeineInfoErrors),
-           kMeineInfoHeading + " - Wert <DateiMedia> fehlt.\r - Wert <GeldTransferTyp> fehlt.\r"
-                               " - Wert <BLZ> fehlt.\r - Wert <Name> fehlt.\r"
-                               " - Wert <Konto> fehlt.\r",
-           "errors of a new header");
-
   // The enumerations go through as 32-bit integers, whatever their value: the core
   // must see the out-of-range ones to report them.
   const struct {
@@ -626,26 +617,18 @@ void CheckMeineInfo() {
                                       "Ungültiger Wert in Feld <GeldTransferTyp>."}) {
       CHECK_EQ(errors.find(message) != std::string::npos, !row.accepted, which + ": " + message);
     }
-    for (const std::string message :
-         {"Wert <DateiMedia> fehlt.", "Wert <GeldTransferTyp> fehlt."}) {
-      CHECK(errors.find(message) == std::string::npos, which + ": cleared " + message);
-    }
   }
 
-  // Each setter reaches its own rule: a rejected value names the field.
+  // Each text setter reaches its own member: a rejected value names the field.
   const struct {
     MeineInfoPut put;
     const wchar_t* value;
     const char* message;
   } rejected[] = {
       {&_MeineInfo::put_BLZ, L"1234567", "Wert hat nicht genau 8 Stellen in Feld <BLZ>."},
-      {&_MeineInfo::put_BLZ, L"1234567X", "Ungültiger Wert in Feld <BLZ>."},
       {&_MeineInfo::put_Name, L"ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß ÄÖÜ€",
        "Wert hat nicht max. 27 Buchstaben in Feld <Name>."},
-      {&_MeineInfo::put_Konto, L"12345678901", "Wert hat nicht max. 10 Stellen in Feld <Konto>."},
       {&_MeineInfo::put_Konto, L"12a", "Ungültiger Wert in Feld <Konto>."},
-      {&_MeineInfo::put_FreieReferenz, L"12345678901",
-       "Wert hat nicht max. 10 Stellen in Feld <FreieReferenz>."},
       {&_MeineInfo::put_FreieReferenz, L"", "Ungültiger Wert in Feld <FreieReferenz>."},
       {&_MeineInfo::put_AktuellesDatum, L"5.12.26",
        "Ungültiger Format für Feld <AktuellesDatum> (Ungültiger Format )."},
@@ -660,13 +643,8 @@ void CheckMeineInfo() {
     CHECK_EQ(Contains(errors, row.message), row.message, "rejected value");
   }
 
-  // A name of 27 characters with umlauts and the euro sign counts characters, not bytes.
-  Bstr name27(L"ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß ÄÖ€");
-  CHECK_EQ(info->put_Name(name27), S_OK, "Name");
-  CHECK(Text(info.Get(), &_MeineInfo::MeineInfoErrors).find("<Name>") == std::string::npos,
-        "27 non-ASCII characters accepted");
-
-  // The creation date can be read back, compacted; a rejected one reads as empty.
+  // The creation date reads back compacted; a rejected one reads as empty.
+  Ref<_MeineInfo> info = Create<_MeineInfo>(CLSID_MeineInfo);
   Bstr datum(L"05.12.26");
   info->put_AktuellesDatum(datum);
   CHECK_EQ(Text(info.Get(), &_MeineInfo::get_AktuellesDatum), "051226", "AktuellesDatum get");
@@ -674,31 +652,18 @@ void CheckMeineInfo() {
   info->put_AktuellesDatum(bad_datum);
   CHECK_EQ(Text(info.Get(), &_MeineInfo::get_AktuellesDatum), "", "rejected AktuellesDatum");
 
-  // A complete header is valid, and valid is VARIANT_TRUE, not 1.
-  Ref<_MeineInfo> valid = Create<_MeineInfo>(CLSID_MeineInfo);
-  valid->put_DateiMedia(Kassette);
-  valid->put_GeldTransferTyp(Lastschrift);
-  const struct {
-    MeineInfoPut put;
-    const wchar_t* value;
-  } accepted[] = {{&_MeineInfo::put_BLZ, L"12345678"},
-                  {&_MeineInfo::put_Name, L"MÜLLER & SÖHNE"},
-                  {&_MeineInfo::put_Konto, L"42"},
-                  {&_MeineInfo::put_FreieReferenz, L"4711"},
-                  {&_MeineInfo::put_AusfuehrungsDatum, L""}};
-  for (const auto& row : accepted) {
-    Bstr value(row.value);
-    CHECK_EQ((valid.Get()->*row.put)(value), S_OK, "accepted value " + Utf8(row.value));
-  }
-  CHECK_EQ(Text(valid.Get(), &_MeineInfo::MeineInfoErrors), kMeineInfoHeading,
-           "valid header has no messages");
-  CHECK_EQ(Boolean(valid.Get(), &_MeineInfo::MeineInfoIsValid), VARIANT_TRUE, "valid is -1");
+  // Booleans are VARIANT_FALSE (0) and VARIANT_TRUE (-1), not 1.
+  CHECK_EQ(Boolean(info.Get(), &_MeineInfo::MeineInfoIsValid), VARIANT_FALSE, "invalid is 0");
+  info->put_AktuellesDatum(datum);
+  FillHeader(info.Get());
+  CHECK_EQ(Boolean(info.Get(), &_MeineInfo::MeineInfoIsValid), VARIANT_TRUE, "valid is -1");
 
-  // Out-parameters: null pointers are refused, not written through.
+  // Null out-parameters are refused, not written through; a null BSTR is the empty text.
   CHECK_EQ(info->get_AktuellesDatum(nullptr), E_POINTER, "null out-parameter (text)");
   CHECK_EQ(info->MeineInfoIsValid(nullptr), E_POINTER, "null out-parameter (Boolean)");
-  // A null BSTR is the empty text.
-  CHECK_EQ(valid->put_AusfuehrungsDatum(nullptr), S_OK, "null BSTR");
+  CHECK_EQ(info->put_AusfuehrungsDatum(nullptr), S_OK, "null BSTR");
+  CHECK_EQ(Text(info.Get(), &_MeineInfo::MeineInfoErrors), kMeineInfoHeading,
+           "null BSTR accepted as the empty execution date");
 }
 
 // The fifteen continuation properties, in the order in which the record writes them.
@@ -729,10 +694,6 @@ void CheckGeldTransfer() {
   Ref<_GeldTransfer> gt = Create<_GeldTransfer>(CLSID_GeldTransfer);
   if (!gt) return;
   CHECK_EQ(Boolean(gt.Get(), &_GeldTransfer::InputFieldsValid), VARIANT_FALSE, "new payment");
-  CHECK_EQ(Text(gt.Get(), &_GeldTransfer::InputFieldsErrors),
-           kGeldTransferHeading + " - Wert <BLZ> fehlt.\r - Wert <Name> fehlt.\r"
-                                  " - Wert <Konto> fehlt.\r - Wert <EuroBetrag> fehlt.\r",
-           "errors of a new payment");
 
   // Each text setter reaches its own field: 28 characters break the field's own rule.
   const std::wstring too_long(28, L'x');
@@ -785,11 +746,9 @@ void CheckGeldTransfer() {
     GeldTransferPut put;
     const wchar_t* value;
     const char* cents;
-  } amounts[] = {{&_GeldTransfer::put_BetragEuro, L"100", "11900"},
+  } amounts[] = {{&_GeldTransfer::put_BetragEuro, L"12.34", "1468"},
                  {&_GeldTransfer::put_BetragEuroNetto, L"1", "119"},
-                 {&_GeldTransfer::put_BetragEuroBrutto, L"10", "1000"},
-                 {&_GeldTransfer::put_BetragEuro, L"12.34", "1468"},
-                 {&_GeldTransfer::put_BetragEuroBrutto, L"119", "11900"}};
+                 {&_GeldTransfer::put_BetragEuroBrutto, L"10", "1000"}};
   for (const auto& row : amounts) {
     Bstr value(row.value);
     CHECK_EQ((gt.Get()->*row.put)(value), S_OK, "amount");
@@ -808,18 +767,6 @@ void CheckGeldTransfer() {
 
 // ---------------------------------------------------------------------------------
 // The file object
-
-// A valid header: credit transfers on a diskette.
-void FillHeader(_MeineInfo* header, const wchar_t* name = L"MUSTERMANN GMBH") {
-  header->put_DateiMedia(Diskette);
-  header->put_GeldTransferTyp(Gutschrift);
-  Bstr blz(L"12345678");
-  Bstr text(name);
-  Bstr konto(L"1234567890");
-  header->put_BLZ(blz);
-  header->put_Name(text);
-  header->put_Konto(konto);
-}
 
 Ref<_GeldTransfer> Payment(const wchar_t* name = L"ERIKA MUSTERMANN") {
   Ref<_GeldTransfer> gt = Create<_GeldTransfer>(CLSID_GeldTransfer);
@@ -1012,32 +959,6 @@ void CheckDtausDatei(const std::wstring& work) {
              "payment changed after AddGeldTransfer");
   }
 
-  // Windows-1252 in the file, and a path with characters outside any ANSI code page.
-  {
-    const std::wstring directory = work + L"\\Zahlläufe € Ω 中文";
-    ::CreateDirectoryW(directory.c_str(), nullptr);
-    const std::wstring path = directory + L"\\DTAUS ä€.TXT";
-    Ref<_DtausDatei> datei = Create<_DtausDatei>(CLSID_DtausDatei);
-    Ref<_MeineInfo> header;
-    datei->get_GetMeineInfo(header.Put());
-    FillHeader(header.Get(), L"MÜLLER & SÖHNE €");
-    Bstr pfad(path);
-    datei->put_Pfad(pfad);
-    Ref<_GeldTransfer> gt = Payment(L"JÜRGEN SCHÄFER ß");
-    datei->AddGeldTransfer(gt.Get());
-    CHECK_EQ(Text(datei.Get(), &_DtausDatei::Generate), "", "non-ASCII path: Generate");
-    const std::string bytes = ReadFileBytes(path);
-    const std::string datum = Today(datei.Get());
-    CHECK_EQ(bytes,
-             RecordA(datum, "M\xDCLLER & S\xD6HNE \x80") +
-                 RecordC("J\xDCRGEN SCH\xC4" "FER \xDF", "M\xDCLLER & S\xD6HNE \x80") +
-                 RecordE(1, 1234567, 87654321, 11900),
-             "non-ASCII text written as Windows-1252");
-    const std::vector<std::wstring> files = FilesIn(directory);
-    CHECK(files.size() == 1 && files[0] == L"DTAUS ä€.TXT",
-          "exactly the file, under its Unicode name, no temporary file left");
-  }
-
   // A lone surrogate becomes U+FFFD: one character for the length rules, and a
   // character Windows-1252 lacks when the file is written.
   {
@@ -1204,24 +1125,28 @@ void CheckLateBinding() {
 int main(int argc, char** argv) {
   // Plain "\n" on the console pipe, so that the test script sees clean lines.
   _setmode(_fileno(stdout), _O_BINARY);
-  if (argc < 3) {
-    std::printf("usage: com_client_test <OrvelDtAus.dll> <work directory> [<32-bit dll>]\n");
+  const bool type_library_only = argc == 3 && std::string_view(argv[1]) == "--i686-type-library";
+  if (argc != 3) {
+    std::printf("usage: com_client_test <OrvelDtAus.dll> <work directory>\n"
+                "       com_client_test --i686-type-library <32-bit OrvelDtAus.dll>\n");
     return 2;
   }
-  const std::wstring dll = Wide(argv[1]);
-  const std::wstring work = Wide(argv[2]);
   if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
     std::printf("RESULT: FAIL (CoInitializeEx)\n");
     return 1;
   }
-  CheckEntryPoints(dll);
-  CheckTypeLibrary(dll, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
-  if (argc > 3) CheckTypeLibrary(Wide(argv[3]), SYS_WIN32);
-  CheckRegistration(dll);
-  CheckMeineInfo();
-  CheckGeldTransfer();
-  CheckDtausDatei(work);
-  CheckLateBinding();
+  if (type_library_only) {
+    CheckTypeLibrary(Wide(argv[2]), SYS_WIN32);
+  } else {
+    const std::wstring dll = Wide(argv[1]);
+    CheckEntryPoints(dll);
+    CheckTypeLibrary(dll, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
+    CheckRegistration(dll);
+    CheckMeineInfo();
+    CheckGeldTransfer();
+    CheckDtausDatei(Wide(argv[2]));
+    CheckLateBinding();
+  }
   ::CoUninitialize();
   return dtaus::com::test::AllChecks().Finish();
 }

@@ -67,6 +67,12 @@ std::vector<std::wstring> FilesIn(const std::string& directory) {
   return names;
 }
 
+// "C:\\dir" for "C:\\dir\\file".
+std::string Directory(const std::string& path) {
+  const std::size_t end = path.find_last_of("\\/");
+  return end == std::string::npos ? std::string() : path.substr(0, end);
+}
+
 // A failure description must be something Generate can put after "Sonstiger
 // Fehler:": not empty, one line, no line break that Windows appends to its messages.
 bool OneLine(const std::string& description) {
@@ -93,7 +99,7 @@ void CheckReplace(FileSystem& fs, const std::string& dir) {
   CHECK_EQ(fs.CreateTemp(target, &first, &first_temp), "", "CreateTemp");
   CHECK_EQ(fs.CreateTemp(target, &second, &second_temp), "", "CreateTemp again");
   CHECK(first_temp != second_temp, "temporary names are unique");
-  CHECK_EQ(first_temp.rfind(target, 0), 0, "temporary file next to the target");
+  CHECK_EQ(Directory(first_temp), dir, "temporary file next to the target");
   CHECK_EQ(Content(target), "alt", "target untouched while the temporary file is written");
 
   const std::string text = "A\x80\xFC" + std::string(5000, 'x');  // bytes as they are
@@ -135,30 +141,38 @@ void CheckUnicodePaths(FileSystem& fs, const std::string& dir) {
 }
 
 void CheckFailures(FileSystem& fs, const std::string& dir) {
-  // `temp`: also for CreateTemp, which puts its file next to the path and so succeeds
-  // for a directory or an empty (relative) path.
+  // CreateTemp puts its file beside the path, under a name of its own: it fails only
+  // when the directory does. The target's name is checked where it is used.
   const struct {
     const char* what;
     std::string path;
-    bool temp;
   } bad_paths[] = {
-      {"missing directory", dir + "\\fehlt\\DTAUS0.TXT", true},
-      {"embedded NUL", dir + std::string("\\vorher\0nachher.txt", 19), true},
-      {"malformed UTF-8", dir + "\\kaputt\xFF.txt", true},
-      {"a directory as file", dir, false},
-      {"empty path", "", false},
+      {"missing directory", dir + "\\fehlt\\DTAUS0.TXT"},
+      {"embedded NUL", dir + std::string("\\vorher\0nachher.txt", 19)},
+      {"malformed UTF-8", dir + "\\kaputt\xFF.txt"},
+      {"a directory as file", dir},
+      {"empty path", ""},
   };
   for (const auto& row : bad_paths) {
     const std::string error = fs.CreateEmpty(row.path);
     CHECK(OneLine(error), std::string("CreateEmpty fails: ") + row.what + " | " + error);
-    if (!row.temp) continue;
-    FileSystem::Handle handle = 0;
-    std::string temp;
-    const std::string temp_error = fs.CreateTemp(row.path, &handle, &temp);
-    CHECK(OneLine(temp_error), std::string("CreateTemp fails: ") + row.what + " | " + temp_error);
   }
-  // The embedded NUL must not have cut the path short and created "vorher".
+  FileSystem::Handle handle = 0;
+  std::string temp;
+  const std::string temp_error = fs.CreateTemp(bad_paths[0].path, &handle, &temp);
+  CHECK(OneLine(temp_error), "CreateTemp fails in a missing directory | " + temp_error);
+
+  // Renaming onto a bad target fails and leaves the temporary file for the caller to
+  // remove; above all the NUL must not cut the path short and create "vorher".
+  fs.CreateTemp(dir + "\\ziel.txt", &handle, &temp);
+  fs.Close(handle);
+  for (const auto& row : {bad_paths[1], bad_paths[2]}) {
+    const std::string error = fs.Rename(temp, row.path);
+    CHECK(OneLine(error), std::string("Rename fails: ") + row.what + " | " + error);
+  }
   CHECK_EQ(Content(dir + "\\vorher"), "<missing>", "no file at the path cut at the NUL");
+  CHECK_EQ(Content(temp), "", "temporary file still there after the failed renames");
+  fs.Remove(temp);
 
   const std::string missing = dir + "\\nicht-da.tmp";
   const std::string rename_error = fs.Rename(missing, dir + "\\ziel.txt");
@@ -166,8 +180,6 @@ void CheckFailures(FileSystem& fs, const std::string& dir) {
   CHECK_EQ(Content(dir + "\\ziel.txt"), "<missing>", "failed Rename creates nothing");
 
   // A closed handle: writing and closing again fail with a description.
-  FileSystem::Handle handle = 0;
-  std::string temp;
   fs.CreateTemp(dir + "\\zu.txt", &handle, &temp);
   fs.Close(handle);
   std::size_t written = 0;
