@@ -45,6 +45,9 @@ inline std::size_t FieldBound(std::string_view value, std::int16_t width) {
 // AppendField, before writing anything.
 char* WriteField(char* out, std::string_view value, std::int16_t width, bool left_aligned,
                  std::int32_t fill);
+// WriteField for a value whose number of characters the caller knows (ShortText does).
+char* WriteCountedField(char* out, std::string_view value, std::size_t length, std::int16_t width,
+                        bool left_aligned, std::int32_t fill);
 
 // Appends to a string through a raw pointer. A record is some forty short fields, and
 // appending each piece to a std::string checks capacity and length every time; instead

@@ -36,19 +36,20 @@ void ShortText::set_heap(Heap h) noexcept {
 }
 
 void ShortText::assign(std::string_view text) {
-  if (!on_heap() && text.size() <= kInlineCapacity) {
-    // The usual case: inline before and after. memmove, since `text` may overlap buf_.
-    if (!text.empty()) std::memmove(buf_, text.data(), text.size());
-    tag_ = static_cast<unsigned char>(text.size());
-    return;
-  }
   if (text.size() <= kInlineCapacity) {
+    const auto tag = static_cast<unsigned char>(text.size() | (IsAscii(text) ? 0 : kNonAsciiBit));
+    if (!on_heap()) {
+      // The usual case: inline before and after. memmove, since `text` may overlap buf_.
+      if (!text.empty()) std::memmove(buf_, text.data(), text.size());
+      tag_ = tag;
+      return;
+    }
     // Copy out first: `text` may live in the storage that is about to be replaced.
     char copy[kInlineCapacity];
     if (!text.empty()) std::memcpy(copy, text.data(), text.size());
     release();
     if (!text.empty()) std::memcpy(buf_, copy, text.size());
-    tag_ = static_cast<unsigned char>(text.size());
+    tag_ = tag;
     return;
   }
   char* data = new char[text.size()];

@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "fields/text_codec.h"
+
 namespace dtaus::detail {
 
 class ShortText {
@@ -34,9 +36,16 @@ class ShortText {
   }
 
   std::string_view view() const noexcept {
-    if (!on_heap()) return std::string_view(buf_, tag_);
+    if (!on_heap()) return std::string_view(buf_, tag_ & kSizeBits);
     const Heap h = heap();
     return std::string_view(h.data, h.size);
+  }
+  // The number of characters of the text (valid UTF-8). Every field of every record is
+  // padded by this count when a file is written, and nearly all values are ASCII, whose
+  // count is their size: assign notes whether a text is, so that only the others are
+  // counted.
+  std::size_t CharCount() const noexcept {
+    return (tag_ & kNonAsciiBit) == 0 ? tag_ : CountCodePoints(view());
   }
   std::string str() const { return std::string(view()); }
   bool empty() const noexcept { return view().empty(); }
@@ -45,7 +54,12 @@ class ShortText {
   static constexpr std::size_t kInlineCapacity = 31;
 
  private:
+  // tag_ of an inline text: its size in bits 0-4, and kNonAsciiBit when it has bytes
+  // outside ASCII. A text on the heap has tag_ == kHeapTag, which includes that bit.
+  static constexpr unsigned char kSizeBits = 0x1F;
+  static constexpr unsigned char kNonAsciiBit = 0x40;
   static constexpr unsigned char kHeapTag = 0xFF;
+  static_assert(kInlineCapacity <= kSizeBits);
 
   struct Heap {
     char* data;
@@ -63,8 +77,8 @@ class ShortText {
   }
   void release_heap() noexcept;
 
-  // Inline: the text's bytes, with tag_ holding its length. On the heap: a Heap record
-  // copied into buf_, with tag_ == kHeapTag.
+  // Inline: the text's bytes, with tag_ holding its length and kNonAsciiBit. On the
+  // heap: a Heap record copied into buf_, with tag_ == kHeapTag.
   char buf_[kInlineCapacity];
   unsigned char tag_ = 0;
 };

@@ -38,5 +38,33 @@ TEST(ShortText, AssignsFromItsOwnStorage) {
   EXPECT_EQ(t.view(), std::string(39, 'b'));
 }
 
+// Records pad every field by its character count, which ShortText knows without
+// counting for ASCII text: the count must follow every kind of assignment.
+TEST(ShortText, CountsCharactersNotBytes) {
+  const struct {
+    std::string text;
+    std::size_t chars;
+  } cases[] = {
+      {"", 0},
+      {"ERIKA MUSTERMANN", 16},
+      {"MÜLLER", 6},
+      {"ÄÖÜäöüß€", 8},
+      {std::string(31, 'x'), 31},
+      {std::string(30, 'x') + "ä", 31},  // 32 bytes: on the heap
+      {std::string(60, 'y'), 60},
+  };
+  ShortText reused("Ä");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const ShortText t(c.text);
+    EXPECT_EQ(t.CharCount(), c.chars);
+    reused = c.text;  // from whatever the previous case left
+    EXPECT_EQ(reused.CharCount(), c.chars);
+    ShortText copy(reused);
+    ShortText moved(std::move(copy));
+    EXPECT_EQ(moved.CharCount(), c.chars);
+  }
+}
+
 }  // namespace
 }  // namespace dtaus::detail

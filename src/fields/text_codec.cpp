@@ -16,9 +16,8 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
 };
 
-// Bit 7 of each of eight bytes (the bit that every non-ASCII byte has), and 1 in each byte.
+// Bit 7 of each of eight bytes: the bit that every non-ASCII byte has.
 constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-constexpr std::uint64_t kLowBytes = 0x0101010101010101ull;
 
 bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
@@ -114,26 +113,13 @@ bool IsValidUtf8(std::string_view text) {
         continue;
       }
     }
+    if (static_cast<unsigned char>(text[pos]) < 0x80) {
+      ++pos;
+      continue;
+    }
     if (!ReadCodePoint(text, pos, c)) return false;
   }
   return true;
-}
-
-std::size_t CountCodePoints(std::string_view utf8) {
-  // Every byte starts a character except the continuation bytes 10xxxxxx. This runs for
-  // every assignment and every rendered field, so it counts those eight bytes at a time:
-  // bit 7 set and bit 6 clear marks one, and the marks are summed by a multiplication.
-  const char* p = utf8.data();
-  std::size_t left = utf8.size();
-  std::size_t continuations = 0;
-  for (; left >= 8; left -= 8, p += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    const std::uint64_t marks = word & ~(word << 1) & kHighBits;
-    continuations += static_cast<std::size_t>(((marks >> 7) * kLowBytes) >> 56);
-  }
-  for (; left > 0; --left, ++p) continuations += IsContinuation(static_cast<unsigned char>(*p));
-  return utf8.size() - continuations;
 }
 
 std::string_view SliceCodePoints(std::string_view utf8, std::size_t first, std::size_t count) {

@@ -70,7 +70,7 @@ char* OptField::writeFieldAsStream(char* out) const {
   }
   out[0] = code_[0];
   out[1] = code_[1];
-  return WriteField(out + 2, text_.view(), kTextWidth, true, kFillBlank);
+  return WriteCountedField(out + 2, text_.view(), text_.CharCount(), kTextWidth, true, kFillBlank);
 }
 
 void OptField::appendFieldAsStream(std::string& out) const {

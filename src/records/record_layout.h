@@ -55,7 +55,12 @@ inline std::size_t LayoutBound(std::span<const FieldSpec> layout,
 inline char* WriteLayout(char* out, std::span<const FieldSpec> layout,
                          std::span<const ShortText> values) {
   for (const FieldSpec& f : layout) {
-    out = WriteField(out, FieldValueOf(f, values), f.width, f.left_aligned, f.fill);
+    if (f.slot == FieldSpec::kConstant) {
+      out = WriteField(out, f.constant, f.width, f.left_aligned, f.fill);
+    } else {
+      const ShortText& v = values[static_cast<std::size_t>(f.slot)];
+      out = WriteCountedField(out, v.view(), v.CharCount(), f.width, f.left_aligned, f.fill);
+    }
   }
   return out;
 }
