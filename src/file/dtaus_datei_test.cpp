@@ -1,5 +1,7 @@
 #include "dtaus/dtaus_datei.h"
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -20,7 +22,7 @@ class DtausDateiTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::path(::testing::TempDir()) /
-           ("dtaus_datei_" +
+           ("dtaus_datei_" + std::to_string(::getpid()) + "_" +
             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);

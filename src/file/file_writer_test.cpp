@@ -1,5 +1,7 @@
 #include "file/file_writer.h"
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -23,7 +25,8 @@ class FileWriterTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::path(::testing::TempDir()) /
-           ("file_writer_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+           ("file_writer_" + std::to_string(::getpid()) + "_" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     path_ = (dir_ / "DTAUS0.TXT").string();

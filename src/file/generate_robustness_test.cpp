@@ -133,8 +133,10 @@ std::string MountTmpfs(const fs::path& dir, const char* options) {
 class GenerateRobustnessTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // One directory per process: several builds of this checkout may run their tests at once.
     dir_ = fs::path(::testing::TempDir()) /
-           ("robust_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+           ("robust_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     fs::permissions(dir_, fs::perms::all);  // reachable once root is dropped
