@@ -23,10 +23,9 @@ std::string to_utf8(BSTR text) {
 BSTR to_bstr(std::string_view text) {
   // Texts from the core are valid UTF-8; should one not be, MultiByteToWideChar
   // without MB_ERR_INVALID_CHARS turns the bad bytes into U+FFFD instead of failing.
-  const int size =
-      text.empty() ? 0
-                   : ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0);
+  const int size = text.empty() ? 0
+                                : ::MultiByteToWideChar(CP_UTF8, 0, text.data(),
+                                                        static_cast<int>(text.size()), nullptr, 0);
   BSTR result = ::SysAllocStringLen(nullptr, static_cast<UINT>(size));
   if (result == nullptr) throw std::bad_alloc();
   if (size > 0) {

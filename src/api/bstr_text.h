@@ -17,6 +17,7 @@
 #define DTAUS_API_BSTR_TEXT_H_
 
 #include <windows.h>
+// The OLE headers build on the types of windows.h.
 #include <oleauto.h>
 
 #include <string>

@@ -12,6 +12,7 @@
 #define DTAUS_API_CLASS_FACTORY_H_
 
 #include <windows.h>
+// The OLE headers build on the types of windows.h.
 #include <unknwn.h>
 
 #include <atomic>

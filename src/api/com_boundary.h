@@ -15,6 +15,7 @@
 #define DTAUS_API_COM_BOUNDARY_H_
 
 #include <windows.h>
+// The OLE headers build on the types of windows.h.
 #include <oleauto.h>
 
 #include <new>

@@ -20,6 +20,7 @@
 #define DTAUS_API_COM_OBJECT_H_
 
 #include <windows.h>
+// The OLE headers build on the types of windows.h.
 #include <oleauto.h>
 
 #include <atomic>
@@ -75,8 +76,8 @@ class ComObject : public Interface {
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* exception,
                                    UINT* bad_argument) override {
-    return TypeInfoDispatch::Invoke(__uuidof(Interface), static_cast<Interface*>(this), id,
-                                    flags, params, result, exception, bad_argument);
+    return TypeInfoDispatch::Invoke(__uuidof(Interface), static_cast<Interface*>(this), id, flags,
+                                    params, result, exception, bad_argument);
   }
 
  protected:

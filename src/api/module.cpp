@@ -142,8 +142,8 @@ HRESULT UnregisterClasses(ITypeLib* library, const LibraryFacts& facts,
     const Registrar registrar(std::move(substitutions));
     // A program identifier is a name anyone may have taken over since; it is ours to
     // remove only while it still points at our class.
-    const bool program_id_is_ours = registrar.Read(L"{progid}\\CLSID") ==
-                                    registrar.Expand(L"{clsid}");
+    const bool program_id_is_ours =
+        registrar.Read(L"{progid}\\CLSID") == registrar.Expand(L"{clsid}");
     hr = registrar.Remove(std::span(kClassKeys).first(program_id_is_ours ? 2 : 1));
     if (FAILED(hr)) return hr;
   }

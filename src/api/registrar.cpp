@@ -18,9 +18,9 @@ HRESULT Registrar::Write(std::span<const RegistryRow> rows) const {
     const std::wstring key = Expand(row.key);
     const std::wstring value = Expand(row.value);
     HKEY handle = nullptr;
-    LSTATUS status = ::RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr,
-                                       REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
-                                       &handle, nullptr);
+    LSTATUS status =
+        ::RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_SET_VALUE, nullptr, &handle, nullptr);
     if (status == ERROR_SUCCESS) {
       // REG_SZ sizes are in bytes and include the terminating NUL.
       const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));

@@ -14,6 +14,7 @@
 #define DTAUS_API_TYPE_INFO_DISPATCH_H_
 
 #include <windows.h>
+// The OLE headers build on the types of windows.h.
 #include <oleauto.h>
 
 namespace dtaus::com {

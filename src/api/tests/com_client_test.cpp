@@ -10,8 +10,9 @@
 // tables, and how the file object treats payments that are not its own. The second
 // form checks only the type library of the 32-bit build, for machines that cannot run
 // it. (Wine registers stdole2.tlb anew when a 64-bit process reads a 32-bit type
-// library, so the test script runs that form before its registry snapshots.)
+// library, so the test script runs that form after its registry comparison.)
 #include <windows.h>
+// The OLE headers build on the types of windows.h.
 #include <fcntl.h>
 #include <io.h>
 #include <ole2.h>
@@ -129,7 +130,8 @@ std::string ReadFileBytes(const std::wstring& path) {
   std::string bytes;
   char buffer[4096];
   DWORD got = 0;
-  while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    bytes.append(buffer, got);
   ::CloseHandle(file);
   return bytes;
 }
@@ -141,8 +143,7 @@ std::string Contains(const std::string& text, std::string_view part) {
 template <typename I>
 Ref<I> Create(REFCLSID clsid) {
   Ref<I> object;
-  CHECK_EQ(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(I),
-                              object.PutVoid()),
+  CHECK_EQ(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(I), object.PutVoid()),
            S_OK, "CoCreateInstance");
   return object;
 }
@@ -447,8 +448,8 @@ void CheckEntryPoints(const std::wstring& dll) {
 
   // A foreign identity: refused as unavailable, out-parameter nulled.
   void* garbage = reinterpret_cast<void*>(0x1234);
-  CHECK_EQ(get_class_object(IID_IDispatch, IID_IClassFactory, &garbage),
-           CLASS_E_CLASSNOTAVAILABLE, "foreign class identity");
+  CHECK_EQ(get_class_object(IID_IDispatch, IID_IClassFactory, &garbage), CLASS_E_CLASSNOTAVAILABLE,
+           "foreign class identity");
   CHECK(garbage == nullptr, "out-parameter nulled for a foreign identity");
   CHECK_EQ(get_class_object(CLSID_DtausDatei, IID_IClassFactory, nullptr), E_POINTER,
            "null out-parameter");
@@ -605,16 +606,17 @@ void CheckMeineInfo() {
   const struct {
     long value;
     bool accepted;
-  } enum_values[] = {{0, true}, {1, true}, {2, false}, {-1, false}, {0x7FFFFFFF, false},
-                     {static_cast<long>(0x80000000UL), false}, {0x10001, false}};
+  } enum_values[] = {{0, true},       {1, true},           {2, false},
+                     {-1, false},     {0x7FFFFFFF, false}, {static_cast<long>(0x80000000UL), false},
+                     {0x10001, false}};
   for (const auto& row : enum_values) {
     const std::string which = "enumeration value " + std::to_string(row.value);
     Ref<_MeineInfo> fresh = Create<_MeineInfo>(CLSID_MeineInfo);
     CHECK_EQ(fresh->put_DateiMedia(static_cast<MediaTyp>(row.value)), S_OK, which);
     CHECK_EQ(fresh->put_GeldTransferTyp(static_cast<TransferTyp>(row.value)), S_OK, which);
     const std::string errors = Text(fresh.Get(), &_MeineInfo::MeineInfoErrors);
-    for (const std::string message : {"Ungültiger Wert in Feld <DateiMedia>.",
-                                      "Ungültiger Wert in Feld <GeldTransferTyp>."}) {
+    for (const std::string message :
+         {"Ungültiger Wert in Feld <DateiMedia>.", "Ungültiger Wert in Feld <GeldTransferTyp>."}) {
       CHECK_EQ(errors.find(message) != std::string::npos, !row.accepted, which + ": " + message);
     }
   }
@@ -786,8 +788,14 @@ Ref<_GeldTransfer> Payment(const wchar_t* name = L"ERIKA MUSTERMANN") {
 // Record A of FillHeader's header, created today (`datum`: ddmmyy).
 std::string RecordA(const std::string& datum, std::string_view name = "MUSTERMANN GMBH") {
   const std::string datum8 = datum.substr(0, 4) + "20" + datum.substr(4, 2);
-  return "0128A" "GK" "12345678" "00000000" + Padded(name, 27) + datum + Blanks(4) +
-         "1234567890" "0000000000" + Blanks(15) + datum8 + Blanks(24) + "1";
+  return "0128A"
+         "GK"
+         "12345678"
+         "00000000" +
+         Padded(name, 27) + datum + Blanks(4) +
+         "1234567890"
+         "0000000000" +
+         Blanks(15) + datum8 + Blanks(24) + "1";
 }
 
 // Record C of Payment() under FillHeader's header, with its extension parts.
@@ -797,9 +805,19 @@ std::string RecordC(std::string_view name = "ERIKA MUSTERMANN",
   const std::size_t n = parts.size();
   std::string length = "0" + std::to_string(187 + 29 * n);
   std::string count = (n < 10 ? "0" : "") + std::to_string(n);
-  std::string record = length + "C" "12345678" "87654321" "0001234567" "0000000000000" "51000" " "
-                       "00000000000" "12345678" "1234567890" "00000011900" + Blanks(3) +
-                       Padded(name, 27) + Blanks(8) + Padded(header_name, 27) +
+  std::string record = length +
+                       "C"
+                       "12345678"
+                       "87654321"
+                       "0001234567"
+                       "0000000000000"
+                       "51000"
+                       " "
+                       "00000000000"
+                       "12345678"
+                       "1234567890"
+                       "00000011900" +
+                       Blanks(3) + Padded(name, 27) + Blanks(8) + Padded(header_name, 27) +
                        Padded("RECHNUNG 4711", 27) + "1" + Blanks(2) + count;
   std::vector<std::string> slots = parts;
   const std::size_t slot_count = n <= 2 ? 2 : 2 + ((n - 2 + 3) / 4) * 4;
@@ -1020,9 +1038,9 @@ void CheckDtausDatei(const std::wstring& work) {
     V_VT(&argument) = VT_DISPATCH;
     V_DISPATCH(&argument) = &foreign;
     DISPPARAMS params = {&argument, nullptr, 1, 0};
-    CHECK_EQ(datei->Invoke(0x60030004, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr,
-                           nullptr),
-             S_OK, "late-bound AddGeldTransfer(host's own object)");
+    CHECK_EQ(
+        datei->Invoke(0x60030004, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+        S_OK, "late-bound AddGeldTransfer(host's own object)");
     const std::string result = Text(datei.Get(), &_DtausDatei::Generate);
     CHECK_EQ(result.rfind("Sonstiger Fehler:", 0), 0, "late-bound foreign payment: " + result);
     CHECK_EQ(foreign.member_calls, 0, "late-bound: no member of the foreign object called");
@@ -1064,8 +1082,7 @@ HRESULT PutByName(IDispatch* object, const wchar_t* name, const wchar_t* text, D
   V_BSTR(&argument) = value;
   DISPID named = DISPID_PROPERTYPUT;
   DISPPARAMS params = {&argument, &named, 1, 1};
-  return object->Invoke(*id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr,
-                        nullptr);
+  return object->Invoke(*id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
 }
 
 void CheckLateBinding() {
@@ -1084,12 +1101,12 @@ void CheckLateBinding() {
   VARIANT result;
   ::VariantInit(&result);
   DISPPARAMS none = {nullptr, nullptr, 0, 0};
-  CHECK_EQ(gt->Invoke(0x68030009, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr,
-                      nullptr),
-           DISP_E_MEMBERNOTFOUND, "reading write-only Name");
-  CHECK_EQ(gt->Invoke(0x6803000A, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr,
-                      nullptr),
-           S_OK, "reading BLZ");
+  CHECK_EQ(
+      gt->Invoke(0x68030009, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr),
+      DISP_E_MEMBERNOTFOUND, "reading write-only Name");
+  CHECK_EQ(
+      gt->Invoke(0x6803000A, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr),
+      S_OK, "reading BLZ");
   ::VariantClear(&result);
 
   // The internal members of the records are not reachable by name.
@@ -1100,15 +1117,24 @@ void CheckLateBinding() {
     IDispatch* object;
     const wchar_t* name;
   } internal[] = {
-      {gt.Get(), L"setMeineInfoFields"}, {gt.Get(), L"prepareStream"},
-      {gt.Get(), L"getRecordAsStream"},  {gt.Get(), L"getBetragEuro"},
-      {gt.Get(), L"getOptFieldsFirstBlock"}, {gt.Get(), L"getOptFieldsBlock"},
-      {gt.Get(), L"MeineInfoBLZ"},       {gt.Get(), L"MeineInfoKonto"},
-      {gt.Get(), L"MeineInfoName"},      {gt.Get(), L"TextSchluessel"},
-      {gt.Get(), L"TextSchluesselErgaenzung"}, {header.Get(), L"getDateiMedia"},
-      {header.Get(), L"getGeldTransferTyp"}, {header.Get(), L"getBLZ"},
-      {header.Get(), L"getName"},        {header.Get(), L"getKonto"},
-      {header.Get(), L"getHeaderAsStream"}, {header.Get(), L"getDateFromString"},
+      {gt.Get(), L"setMeineInfoFields"},
+      {gt.Get(), L"prepareStream"},
+      {gt.Get(), L"getRecordAsStream"},
+      {gt.Get(), L"getBetragEuro"},
+      {gt.Get(), L"getOptFieldsFirstBlock"},
+      {gt.Get(), L"getOptFieldsBlock"},
+      {gt.Get(), L"MeineInfoBLZ"},
+      {gt.Get(), L"MeineInfoKonto"},
+      {gt.Get(), L"MeineInfoName"},
+      {gt.Get(), L"TextSchluessel"},
+      {gt.Get(), L"TextSchluesselErgaenzung"},
+      {header.Get(), L"getDateiMedia"},
+      {header.Get(), L"getGeldTransferTyp"},
+      {header.Get(), L"getBLZ"},
+      {header.Get(), L"getName"},
+      {header.Get(), L"getKonto"},
+      {header.Get(), L"getHeaderAsStream"},
+      {header.Get(), L"getDateFromString"},
       {datei.Get(), L"getPfad"},
   };
   for (const auto& row : internal) {
@@ -1127,8 +1153,9 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
   const bool type_library_only = argc == 3 && std::string_view(argv[1]) == "--i686-type-library";
   if (argc != 3) {
-    std::printf("usage: com_client_test <OrvelDtAus.dll> <work directory>\n"
-                "       com_client_test --i686-type-library <32-bit OrvelDtAus.dll>\n");
+    std::printf(
+        "usage: com_client_test <OrvelDtAus.dll> <work directory>\n"
+        "       com_client_test --i686-type-library <32-bit OrvelDtAus.dll>\n");
     return 2;
   }
   if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {

@@ -6,9 +6,9 @@
 // What matters for Generate: create-or-truncate, a temporary file next to the target
 // that is renamed over it in one step, Unicode paths, and failures that come back as
 // one line of the system's text instead of a wrong file.
-#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <string>
@@ -41,7 +41,8 @@ std::string Content(const std::string& path) {
   std::string bytes;
   char buffer[4096];
   DWORD got = 0;
-  while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    bytes.append(buffer, got);
   ::CloseHandle(file);
   return bytes;
 }
