@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <iterator>
+#include <memory>
 #include <new>
 #include <span>
 #include <string>
@@ -85,6 +86,12 @@ class Held {
   T* p_ = nullptr;
 };
 
+// A copy of a string the type library handed out, which is freed here.
+std::wstring Adopt(BSTR text) {
+  const std::unique_ptr<OLECHAR, decltype(&::SysFreeString)> owner(text, &::SysFreeString);
+  return std::wstring(text, ::SysStringLen(text));
+}
+
 // What registration needs from the type library embedded in this DLL.
 struct LibraryFacts {
   TLIBATTR attributes;
@@ -100,8 +107,7 @@ HRESULT ReadLibrary(ITypeLib* library, LibraryFacts* facts) {
   BSTR name = nullptr;
   hr = library->GetDocumentation(-1, &name, nullptr, nullptr, nullptr);
   if (FAILED(hr)) return hr;
-  facts->name.assign(name, ::SysStringLen(name));
-  ::SysFreeString(name);
+  facts->name = Adopt(name);
   return S_OK;
 }
 
@@ -115,8 +121,7 @@ HRESULT ClassSubstitutions(ITypeLib* library, const LibraryFacts& facts, const C
   BSTR name = nullptr;
   hr = info->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr);
   if (FAILED(hr)) return hr;
-  const std::wstring class_name(name, ::SysStringLen(name));
-  ::SysFreeString(name);
+  const std::wstring class_name = Adopt(name);
   *out = {
       {L"{clsid}", GuidText(entry.clsid)},
       {L"{progid}", facts.name + L"." + class_name},
@@ -204,14 +209,12 @@ void Module::Unlock() noexcept { --g_locks; }
 
 bool Module::IsUnused() noexcept { return g_locks.load() == 0; }
 
-HINSTANCE Module::Instance() noexcept { return g_instance; }
-
 std::wstring Module::FileName() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     const DWORD length =
         ::GetModuleFileNameW(g_instance, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) throw std::bad_alloc();
+    if (length == 0) return {};  // cannot happen for a loaded module; LoadTypeLibEx fails
     if (length < path.size()) {
       path.resize(length);
       return path;

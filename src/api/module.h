@@ -1,5 +1,4 @@
-// The DLL as a whole: its instance handle and the count that decides when it may be
-// unloaded.
+// The DLL as a whole: its file and the count that decides when it may be unloaded.
 //
 // COM unloads an in-process server only after DllCanUnloadNow says so. That is safe
 // only when no code of the DLL can run any more: no object and no class factory is
@@ -26,8 +25,6 @@ class Module {
   // True when nothing holds the module.
   static bool IsUnused() noexcept;
 
-  // The handle DllMain received.
-  static HINSTANCE Instance() noexcept;
   // The full path of this DLL, as registered for InprocServer32 and used to load the
   // embedded type library. Throws std::bad_alloc.
   static std::wstring FileName();
