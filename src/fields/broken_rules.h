@@ -69,9 +69,9 @@ class BrokenRules {
   // Marks rule `id` as broken (adding it with `rule` unless it is broken already) or as
   // no longer broken (removing it if present). Never fails.
   void RuleBroken(std::int16_t id, bool is_broken, RuleText rule = RuleText()) {
-    // Every assignment clears several rules, and in a valid record none is broken: that
-    // case costs one comparison here instead of a call.
-    if (!is_broken && count_ == 0) return;
+    // Every assignment clears several rules, and in a valid record none is broken, in a
+    // part without text one other: those cases cost a comparison here instead of a call.
+    if (!is_broken && (count_ == 0 || (count_ == 1 && data()->id != id))) return;
     Update(id, is_broken, rule);
   }
 

@@ -100,7 +100,7 @@ bool IsDtausBasicCharacter(char32_t c) {
   return c < 0x80 && kSpecials.find(static_cast<char>(c)) != std::string_view::npos;
 }
 
-bool IsValidUtf8(std::string_view text) {
+bool IsValidNonAsciiUtf8(std::string_view text) {
   std::size_t pos = 0;
   char32_t c;
   while (pos < text.size()) {
@@ -161,6 +161,39 @@ bool AppendWindows1252(std::string& out, std::string_view utf8, char32_t* unmapp
     }
     out += static_cast<char>(byte);
   }
+  return true;
+}
+
+bool EncodeWindows1252InPlace(std::string& text, std::size_t from, char32_t* unmappable) {
+  auto* const base = reinterpret_cast<unsigned char*>(text.data());
+  const unsigned char* read = base + from;
+  const unsigned char* const end = base + text.size();
+  // The end of the ASCII run that starts at `p`, found eight bytes at a time.
+  const auto ascii_run_end = [end](const unsigned char* p) {
+    for (std::uint64_t word; end - p >= 8; p += 8) {
+      std::memcpy(&word, p, sizeof word);
+      if (word & kHighBits) break;
+    }
+    while (p < end && *p < 0x80) ++p;
+    return p;
+  };
+  // Records are nearly all ASCII: up to the first other character nothing moves.
+  read = ascii_run_end(read);
+  unsigned char* write = base + (read - base);
+  while (read < end) {
+    const char32_t c = NextCodePoint(read);
+    const int byte = CodePointToWindows1252(c);
+    if (byte < 0) {
+      *unmappable = c;
+      return false;
+    }
+    *write++ = static_cast<unsigned char>(byte);
+    const unsigned char* const run_end = ascii_run_end(read);
+    std::memmove(write, read, static_cast<std::size_t>(run_end - read));
+    write += run_end - read;
+    read = run_end;
+  }
+  text.resize(static_cast<std::size_t>(write - base));
   return true;
 }
 

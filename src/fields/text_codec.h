@@ -17,9 +17,6 @@
 
 namespace dtaus::detail {
 
-// True for well-formed UTF-8: shortest forms only, no surrogates, nothing above U+10FFFF.
-bool IsValidUtf8(std::string_view text);
-
 // The number of code points of valid UTF-8 text.
 //
 // Inline, because it runs for every assignment and every field of every record. Every
@@ -56,18 +53,35 @@ inline std::size_t CountCodePoints(std::string_view utf8) {
 }
 
 // True when every byte of `text` is ASCII, which makes its character count its size.
+// Eight bytes at a time; the last word ends with the text and may overlap the one before,
+// which does no harm to a test of the high bits.
 inline bool IsAscii(std::string_view text) {
   constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
   const char* const p = text.data();
   const std::size_t size = text.size();
+  if (size < 8) {
+    unsigned high = 0;
+    for (std::size_t i = 0; i < size; ++i) high |= static_cast<unsigned char>(p[i]);
+    return (high & 0x80) == 0;
+  }
   std::uint64_t high = 0;
-  std::size_t i = 0;
-  for (std::uint64_t word; i + 8 <= size; i += 8) {
+  std::uint64_t word;
+  for (std::size_t i = 0; i + 8 < size; i += 8) {
     std::memcpy(&word, p + i, sizeof word);
     high |= word;
   }
-  for (; i < size; ++i) high |= static_cast<unsigned char>(p[i]);  // into bits 0 to 7
-  return (high & kHighBits) == 0;
+  std::memcpy(&word, p + size - 8, sizeof word);
+  return ((high | word) & kHighBits) == 0;
+}
+
+// IsValidUtf8 for text that is not all ASCII.
+bool IsValidNonAsciiUtf8(std::string_view text);
+
+// True for well-formed UTF-8: shortest forms only, no surrogates, nothing above U+10FFFF.
+// Every assignment checks its text, and nearly all of it is plain ASCII, which is
+// settled inline in a few instructions.
+inline bool IsValidUtf8(std::string_view text) {
+  return IsAscii(text) || IsValidNonAsciiUtf8(text);
 }
 
 // The code points [first, first + count) of valid UTF-8 text, clamped to its end.
@@ -77,6 +91,13 @@ std::string_view SliceCodePoints(std::string_view utf8, std::size_t first, std::
 // cannot represent it stops, leaves `out` with the bytes converted so far, stores the
 // character in `*unmappable` and returns false.
 bool AppendWindows1252(std::string& out, std::string_view utf8, char32_t* unmappable);
+
+// AppendWindows1252 for text that is already in `text`: turns its valid UTF-8 from
+// `from` on into Windows-1252 bytes where it stands and shortens `text` to them. Every
+// character becomes one byte, so the bytes never overtake the text still to be read.
+// On a character the code page cannot represent it stores it in `*unmappable` and
+// returns false, and `text` holds nothing useful from `from` on.
+bool EncodeWindows1252InPlace(std::string& text, std::size_t from, char32_t* unmappable);
 
 // The UTF-8 text of Windows-1252 bytes. Every byte maps to exactly one character.
 std::string DecodeWindows1252(std::string_view bytes);

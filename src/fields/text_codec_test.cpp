@@ -60,6 +60,32 @@ TEST(TextCodec, CountsAndValidatesAtEveryAlignment) {
   }
 }
 
+// Generate encodes each record where it was rendered: the result must be what appending
+// it encoded gives, for ASCII runs of every length between the other characters.
+TEST(TextCodec, EncodesInPlaceLikeAppending) {
+  const std::string prefix = "kept as it is: \xFF";  // not UTF-8, and not looked at
+  for (std::size_t run = 0; run <= 17; ++run) {
+    for (const std::string other : {"Ä", "€", "ß", "Ÿ"}) {
+      const std::string utf8 = std::string(run, 'a') + other + std::string(run, 'b') + other +
+                               other + std::string(run / 2, 'c');
+      SCOPED_TRACE(utf8);
+      std::string expected = prefix;
+      char32_t bad = 0;
+      ASSERT_TRUE(AppendWindows1252(expected, utf8, &bad));
+      std::string text = prefix + utf8;
+      ASSERT_TRUE(EncodeWindows1252InPlace(text, prefix.size(), &bad));
+      EXPECT_EQ(text, expected);
+    }
+  }
+  std::string text = "abc";
+  char32_t bad = 0;
+  EXPECT_TRUE(EncodeWindows1252InPlace(text, 3, &bad));
+  EXPECT_EQ(text, "abc");
+  text = "MÜLLER \xE2\x82\xAC \xE2\x98\x83";  // the snowman has no byte
+  EXPECT_FALSE(EncodeWindows1252InPlace(text, 0, &bad));
+  EXPECT_EQ(bad, U'\u2603');
+}
+
 TEST(TextCodec, EveryWindows1252ByteRoundTrips) {
   std::string all;
   for (int b = 0; b < 256; ++b) all += static_cast<char>(b);

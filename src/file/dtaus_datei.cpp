@@ -18,6 +18,12 @@ namespace {
 // A payment record is at most six blocks of 128 characters; records A and E at most 256.
 constexpr std::size_t kMaxPaymentRecord = 768;
 constexpr std::size_t kMaxFrameRecord = 256;
+// Each record C is rendered in UTF-8 at the end of the file bytes and encoded where it
+// stands. Rendering makes room for the longest the record could be (see RawAppend), some
+// kilobytes for a record whose 27-character texts are all multi-byte characters; this
+// much beyond the file's largest size keeps the last record from moving the whole
+// buffer.
+constexpr std::size_t kRenderRoom = 8192;
 
 // The failures that end Generate on its error path: "Sonstiger Fehler:" and the
 // description, which names what went wrong.
@@ -25,12 +31,22 @@ struct GenerateFailure {
   std::string description;
 };
 
+[[noreturn]] void Unmappable(char32_t c) {
+  throw GenerateFailure{"Das Zeichen " + detail::CodePointName(c) +
+                        " kann in Windows-1252 nicht geschrieben werden."};
+}
+
 // Appends a record's text to the file bytes in Windows-1252.
 void AppendEncoded(std::string& bytes, std::string_view text) {
   char32_t unmappable = 0;
-  if (!detail::AppendWindows1252(bytes, text, &unmappable)) {
-    throw GenerateFailure{"Das Zeichen " + detail::CodePointName(unmappable) +
-                          " kann in Windows-1252 nicht geschrieben werden."};
+  if (!detail::AppendWindows1252(bytes, text, &unmappable)) Unmappable(unmappable);
+}
+
+// Encodes the record that was just rendered in UTF-8 at the end of the file bytes.
+void EncodeAppended(std::string& bytes, std::size_t record_start) {
+  char32_t unmappable = 0;
+  if (!detail::EncodeWindows1252InPlace(bytes, record_start, &unmappable)) {
+    Unmappable(unmappable);
   }
 }
 
@@ -52,7 +68,6 @@ struct DtausDatei::State {
   std::shared_ptr<MeineInfo> header = std::make_shared<MeineInfo>();
   detail::Footer footer;
   std::vector<std::shared_ptr<GeldTransfer>> payments;
-  std::string scratch;  // one record C in UTF-8 while it is encoded
 
   std::string Generate(const std::string& path, detail::FileWriter& writer);
 };
@@ -100,7 +115,7 @@ std::string DtausDatei::State::Generate(const std::string& target, detail::FileW
   // record reaches the disk unless every check has passed. Reserving the largest
   // possible size costs only address space: untouched pages are never made resident.
   std::string bytes;
-  bytes.reserve(2 * kMaxFrameRecord + payments.size() * kMaxPaymentRecord);
+  bytes.reserve(2 * kMaxFrameRecord + payments.size() * kMaxPaymentRecord + kRenderRoom);
   AppendEncoded(bytes, kopf.getHeaderAsStream());
 
   std::int16_t count = 0;
@@ -112,9 +127,9 @@ std::string DtausDatei::State::Generate(const std::string& target, detail::FileW
     if (!gt->InputFieldsValid()) return "Das Geldtransfer-Objekt enthält Fehler.";
     gt->setMeineInfoFields(kopf);
     if (!gt->prepareStream()) return "Sonstiger Fehler bei <GeldTransfer-Objekt>.";
-    scratch.clear();
-    gt->appendRecordAsStream(scratch);
-    AppendEncoded(bytes, scratch);
+    const std::size_t record_start = bytes.size();
+    gt->appendRecordAsStream(bytes);
+    EncodeAppended(bytes, record_start);
     // The payment count is a 16-bit number: a file holds at most 32,767 payments.
     if (count == std::numeric_limits<std::int16_t>::max()) {
       throw GenerateFailure{"Überlauf: eine Datei fasst höchstens 32767 Zahlungen."};
