@@ -168,11 +168,12 @@ bool EncodeWindows1252InPlace(std::string& text, std::size_t from, char32_t* unm
   auto* const base = reinterpret_cast<unsigned char*>(text.data());
   const unsigned char* read = base + from;
   const unsigned char* const end = base + text.size();
-  // The end of the ASCII run that starts at `p`, found eight bytes at a time.
+  // The end of the ASCII run that starts at `p`, found sixteen bytes at a time.
   const auto ascii_run_end = [end](const unsigned char* p) {
-    for (std::uint64_t word; end - p >= 8; p += 8) {
-      std::memcpy(&word, p, sizeof word);
-      if (word & kHighBits) break;
+    for (std::uint64_t a, b; end - p >= 16; p += 16) {
+      std::memcpy(&a, p, sizeof a);
+      std::memcpy(&b, p + 8, sizeof b);
+      if ((a | b) & kHighBits) break;
     }
     while (p < end && *p < 0x80) ++p;
     return p;

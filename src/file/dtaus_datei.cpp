@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 #include "fields/text_codec.h"
 #include "file/file_system.h"
 #include "file/file_writer.h"
@@ -48,6 +52,23 @@ void EncodeAppended(std::string& bytes, std::size_t record_start) {
   if (!detail::EncodeWindows1252InPlace(bytes, record_start, &unmappable)) {
     Unmappable(unmappable);
   }
+}
+
+// Asks the kernel to back the file buffer with huge pages where it can. A full file is
+// 25 MB of fresh memory, and touching it in 4 KB pages means some 6,000 page faults on
+// every Generate; in a virtual machine each of them costs microseconds, more than
+// rendering the records. With 2 MB pages it is a dozen. Only advice: where the kernel
+// has no transparent huge pages, or refuses, nothing changes.
+void AdviseHugePages(std::string& bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+  const auto begin = reinterpret_cast<std::uintptr_t>(bytes.data());
+  const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
+  const std::uintptr_t last = (begin + bytes.capacity()) & ~(kHugePage - 1);
+  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#else
+  (void)bytes;
+#endif
 }
 
 // The numeric value of a digits-only field (bank code, account, cents) for the control
@@ -116,6 +137,7 @@ std::string DtausDatei::State::Generate(const std::string& target, detail::FileW
   // possible size costs only address space: untouched pages are never made resident.
   std::string bytes;
   bytes.reserve(2 * kMaxFrameRecord + payments.size() * kMaxPaymentRecord + kRenderRoom);
+  AdviseHugePages(bytes);
   AppendEncoded(bytes, kopf.getHeaderAsStream());
 
   std::int16_t count = 0;

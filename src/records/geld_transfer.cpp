@@ -416,10 +416,8 @@ std::string_view GeldTransfer::getBetragEuro() const { return s_->values[kBetrag
 std::size_t GeldTransfer::State::BlockBound(std::int64_t from, std::int64_t to) const {
   std::size_t bound =
       std::max(kFirstBlockReserve, kBlockReserve) + BlankPartsWidth(to - collection.Count());
-  std::int64_t p = 0;
-  for (const auto& entry : collection) {
-    ++p;
-    if (p >= from && p <= to) bound += entry.part->StreamBound();
+  for (std::int64_t p = std::max<std::int64_t>(from, 1); p <= to && p <= collection.Count(); ++p) {
+    bound += collection.begin()[p - 1].part->StreamBound();
   }
   return bound;
 }
@@ -443,10 +441,8 @@ char* GeldTransfer::State::WriteFirstBlock(char* out) const {
 
 char* GeldTransfer::State::WriteBlock(char* out, std::int64_t from, std::int64_t to) const {
   // A continuation block: four parts (or blanks) and a 12-blank reserve, 128 in all.
-  std::int64_t p = 0;
-  for (const auto& entry : collection) {
-    ++p;
-    if (p >= from && p <= to) out = entry.part->writeFieldAsStream(out);
+  for (std::int64_t p = std::max<std::int64_t>(from, 1); p <= to && p <= collection.Count(); ++p) {
+    out = collection.begin()[p - 1].part->writeFieldAsStream(out);
   }
   out = WriteBlanks(out, BlankPartsWidth(to - collection.Count()));
   return WriteBlanks(out, kBlockReserve);
@@ -471,9 +467,10 @@ void GeldTransfer::appendRecordAsStream(std::string& out) {
   try {
     // Blocks 3 to 6 carry parts 3-6, 7-10, 11-14 and 15, as far as there are parts.
     const int n = s_->collection.Count();
-    // The whole record is written into room made once (see RawAppend).
-    std::size_t bound = detail::LayoutBound(kRecordC, s_->values) + s_->BlockBound(1, 2);
-    for (int from = 3; from <= n; from += 4) bound += s_->BlockBound(from, from + 3);
+    // The whole record is written into room made once (see RawAppend): the fixed part,
+    // every part and at most 128 blanks for each block.
+    std::size_t bound = detail::LayoutBound(kRecordC, s_->values) + (1 + (n + 1) / 4) * kBlockWidth;
+    for (const auto& entry : s_->collection) bound += entry.part->StreamBound();
     detail::RawAppend append(out, bound);
     append.cursor = detail::WriteLayout(append.cursor, kRecordC, s_->values);
     append.cursor = s_->WriteFirstBlock(append.cursor);
