@@ -469,7 +469,8 @@ void GeldTransfer::appendRecordAsStream(std::string& out) {
     const int n = s_->collection.Count();
     // The whole record is written into room made once (see RawAppend): the fixed part,
     // every part and at most 128 blanks for each block.
-    std::size_t bound = detail::LayoutBound(kRecordC, s_->values) + (1 + (n + 1) / 4) * kBlockWidth;
+    std::size_t bound =
+        detail::LayoutBound(kRecordC, s_->values) + (1 + (n + 1) / 4) * kBlockWidth;
     for (const auto& entry : s_->collection) bound += entry.part->StreamBound();
     detail::RawAppend append(out, bound);
     append.cursor = detail::WriteLayout(append.cursor, kRecordC, s_->values);
