@@ -16,7 +16,9 @@
 #ifndef DTAUS_FIELDS_DT_AUS_FIELD_H_
 #define DTAUS_FIELDS_DT_AUS_FIELD_H_
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -45,9 +47,81 @@ inline std::size_t FieldBound(std::string_view value, std::int16_t width) {
 // AppendField, before writing anything.
 char* WriteField(char* out, std::string_view value, std::int16_t width, bool left_aligned,
                  std::int32_t fill);
+
+namespace field_bytes {
+
+[[noreturn]] void ThrowTooLong();
+[[noreturn]] void ThrowUnknownFill(std::int32_t fill);
+
+// Copies n bytes. Field values and paddings are almost all shorter than 32 bytes, and for
+// those two overlapping moves of a fixed size are cheaper than a call to memcpy.
+inline void CopyBytes(char* dst, const char* src, std::size_t n) {
+  if (n > 32) {
+    std::memcpy(dst, src, n);
+  } else if (n >= 16) {
+    char head[16];
+    char tail[16];
+    std::memcpy(head, src, 16);
+    std::memcpy(tail, src + n - 16, 16);
+    std::memcpy(dst, head, 16);
+    std::memcpy(dst + n - 16, tail, 16);
+  } else if (n >= 8) {
+    std::uint64_t head;
+    std::uint64_t tail;
+    std::memcpy(&head, src, 8);
+    std::memcpy(&tail, src + n - 8, 8);
+    std::memcpy(dst, &head, 8);
+    std::memcpy(dst + n - 8, &tail, 8);
+  } else if (n >= 4) {
+    std::uint32_t head;
+    std::uint32_t tail;
+    std::memcpy(&head, src, 4);
+    std::memcpy(&tail, src + n - 4, 4);
+    std::memcpy(dst, &head, 4);
+    std::memcpy(dst + n - 4, &tail, 4);
+  } else if (n > 0) {
+    dst[0] = src[0];
+    dst[n / 2] = src[n / 2];
+    dst[n - 1] = src[n - 1];
+  }
+}
+
+inline constexpr char kBlanks[32] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                     ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                     ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+inline constexpr char kZeros[32] = {'0', '0', '0', '0', '0', '0', '0', '0', '0', '0', '0',
+                                    '0', '0', '0', '0', '0', '0', '0', '0', '0', '0', '0',
+                                    '0', '0', '0', '0', '0', '0', '0', '0', '0', '0'};
+
+// Writes n copies of the fill character whose 32 copies are `pattern`.
+inline char* Fill(char* out, const char* pattern, std::size_t n) {
+  for (; n > 32; n -= 32, out += 32) std::memcpy(out, pattern, 32);
+  CopyBytes(out, pattern, n);
+  return out + n;
+}
+
+}  // namespace field_bytes
+
 // WriteField for a value whose number of characters the caller knows (ShortText does).
-char* WriteCountedField(char* out, std::string_view value, std::size_t length, std::int16_t width,
-                        bool left_aligned, std::int32_t fill);
+// Inline, so that the records' loops over their forty-odd fields make no call per field.
+inline char* WriteCountedField(char* out, std::string_view value, std::size_t length,
+                               std::int16_t width, bool left_aligned, std::int32_t fill) {
+  if (length > 32767) field_bytes::ThrowTooLong();
+  std::size_t padding = 0;
+  const char* pattern = field_bytes::kBlanks;
+  if (static_cast<std::int64_t>(length) < width) {
+    if (fill == kFillZero) {
+      pattern = field_bytes::kZeros;
+    } else if (fill != kFillBlank) {
+      field_bytes::ThrowUnknownFill(fill);
+    }
+    padding = static_cast<std::size_t>(width) - length;
+  }
+  if (!left_aligned) out = field_bytes::Fill(out, pattern, padding);
+  field_bytes::CopyBytes(out, value.data(), value.size());
+  out += value.size();
+  return left_aligned ? field_bytes::Fill(out, pattern, padding) : out;
+}
 
 // Appends to a string through a raw pointer. A record is some forty short fields, and
 // appending each piece to a std::string checks capacity and length every time; instead
