@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <locale>
 
@@ -86,6 +87,18 @@ std::optional<DecimalNumber> DecimalNumber::Parse(std::string_view text, char de
 
 double DecimalNumber::ToDouble() const {
   if (IsZero()) return 0.0;
+  // Every amount passes through here. Up to 15 digits are an exact double, and so is
+  // every power of ten up to 10^22, so their quotient is rounded once, exactly as strtod
+  // rounds the same decimal: the same double without building a text for it.
+  static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  if (digits_.size() <= 15 && scale_ >= 0 && scale_ <= 22) {
+    std::int64_t whole = 0;
+    for (char c : digits_) whole = whole * 10 + (c - '0');
+    const double value = static_cast<double>(whole) / kPowersOfTen[scale_];
+    return negative_ ? -value : value;
+  }
   // Exponent notation needs no radix character, so strtod's locale does not matter.
   const std::string text = (negative_ ? "-" : "") + digits_ + "e-" + std::to_string(scale_);
   errno = 0;

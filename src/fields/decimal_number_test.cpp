@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <locale>
 #include <string>
 
@@ -96,6 +98,32 @@ TEST(DecimalNumber, NetFromGrossRoundsToFifteenSignificantDigits) {
     const DecimalNumber net = DecimalNumber::Parse(c.gross, '.', ',')->NetFromGross();
     EXPECT_EQ(net.ToString(), c.net);
     EXPECT_EQ(net.GrossCentsFromNet(), c.cents);
+  }
+}
+
+// ToDouble takes a short way for up to 15 digits and 22 decimals; it must give exactly
+// the double strtod gives for the same decimal, on both sides of those limits.
+TEST(DecimalNumber, ToDoubleIsTheCorrectlyRoundedDouble) {
+  std::uint64_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+    return seed >> 33;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    const std::size_t digits = 1 + next() % 17;
+    std::string text;
+    for (std::size_t d = 0; d < digits; ++d) text += static_cast<char>('0' + next() % 10);
+    const std::size_t point = next() % (digits + 9);
+    if (point < digits) {
+      text.insert(digits - point, ".");
+    } else {
+      text = "0." + std::string(point - digits, '0') + text;
+    }
+    if (next() % 2) text = "-" + text;
+    SCOPED_TRACE(text);
+    const auto number = DecimalNumber::Parse(text, '.', ',');
+    ASSERT_TRUE(number);
+    EXPECT_EQ(number->ToDouble(), std::strtod(text.c_str(), nullptr));
   }
 }
 

@@ -23,7 +23,7 @@ std::int16_t OptFields::getNextId() {
   return ++next_id_;
 }
 
-void OptFields::Add(const OptField& part) {
+void OptFields::AddChecked(const OptField& part) {
   if (count_ >= kMaxParts) {
     throw DtausError(kOptFieldsLimitError, "Only maximum 15 Additional Fields are supported.");
   }

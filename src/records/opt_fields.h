@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <string_view>
 
 #include "records/opt_field.h"
@@ -33,7 +34,14 @@ class OptFields {
   // Appends `part`. Throws DtausError kOptFieldsLimitError ("Only maximum 15
   // Additional Fields are supported.") when full, leaving collection and counter as they
   // were; kOptFieldsAddError ("Error adding the additional field") on any other failure.
-  void Add(const OptField& part);
+  void Add(const OptField& part) {
+    // Every preparation of a payment adds its parts again: the usual case inline.
+    if (count_ < kMaxParts && next_id_ < kLastId) {
+      entries_[static_cast<std::size_t>(count_++)] = {++next_id_, &part};
+      return;
+    }
+    AddChecked(part);
+  }
 
   std::int32_t Count() const { return count_; }
 
@@ -48,6 +56,10 @@ class OptFields {
   const Entry* end() const { return entries_.data() + count_; }
 
  private:
+  static constexpr std::int16_t kLastId = std::numeric_limits<std::int16_t>::max();
+
+  // Add when the collection is full or the keys are used up: throws as Add says.
+  void AddChecked(const OptField& part);
   int IndexOfKey(std::string_view key) const;
   void EraseAt(int index);
 
