@@ -21,6 +21,7 @@
 #include "records/opt_fields.h"
 #include "records/property_rules.h"
 #include "records/record_layout.h"
+#include "records/slab_allocator.h"
 
 namespace dtaus {
 namespace {
@@ -215,6 +216,11 @@ struct GeldTransfer::State {
   void Break(Rule rule, RuleText message) { rules.RuleBroken(rule, true, message); }
   void Clear(Rule rule) { rules.RuleBroken(rule, false); }
 
+  // From slabs of huge pages (see SlabAllocator): a full file holds 32,767 of these.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* p, std::size_t size) noexcept;
+  static detail::SlabAllocator& Memory();
+
   void SetContinuation(Part part, std::string_view v);
   // The amount text as a number, or nothing after breaking the rule that says why.
   std::optional<detail::DecimalNumber> ParseAmount(std::string_view v);
@@ -225,6 +231,26 @@ struct GeldTransfer::State {
   char* WriteFirstBlock(char* out) const;
   char* WriteBlock(char* out, std::int64_t from, std::int64_t to) const;
 };
+
+detail::SlabAllocator& GeldTransfer::State::Memory() {
+  // Never destroyed: a payment that the host releases while the process ends still
+  // returns its memory here.
+  static detail::SlabAllocator* const slabs = new detail::SlabAllocator(sizeof(State));
+  return *slabs;
+}
+
+void* GeldTransfer::State::operator new(std::size_t size) {
+  if (size != sizeof(State)) return ::operator new(size);
+  return Memory().Allocate();
+}
+
+void GeldTransfer::State::operator delete(void* p, std::size_t size) noexcept {
+  if (size != sizeof(State)) {
+    ::operator delete(p);
+    return;
+  }
+  Memory().Deallocate(p);
+}
 
 GeldTransfer::GeldTransfer() : s_(std::make_unique<State>()) {
   s_->Break(kBlzMissing, kBlzRules.missing.message);

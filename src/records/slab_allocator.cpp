@@ -1,0 +1,140 @@
+#include "records/slab_allocator.h"
+
+#include <cstdint>
+#include <new>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+// Sanitizer builds keep every object a separate allocation, so that overflows and uses
+// after free are still caught.
+#if defined(__SANITIZE_ADDRESS__)
+#define DTAUS_SLABS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
+#define DTAUS_SLABS 0
+#endif
+#endif
+#if !defined(DTAUS_SLABS)
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+#define DTAUS_SLABS 1
+#else
+#define DTAUS_SLABS 0
+#endif
+#endif
+
+namespace dtaus::detail {
+namespace {
+
+constexpr std::size_t kAlignment = alignof(std::max_align_t);
+
+constexpr std::size_t RoundUp(std::size_t n, std::size_t to) { return (n + to - 1) / to * to; }
+
+}  // namespace
+
+// The head of a slab, at its start; the objects follow. A free object holds the pointer
+// to the next free one.
+struct SlabAllocator::Slab {
+  Slab* prev;
+  Slab* next;
+  void* free;          // freed objects
+  std::size_t carved;  // objects handed out at least once, from the front
+  std::size_t live;    // objects handed out and not yet returned
+};
+
+SlabAllocator::SlabAllocator(std::size_t object_size)
+    : object_size_(RoundUp(object_size < sizeof(void*) ? sizeof(void*) : object_size, kAlignment)),
+      objects_per_slab_((kSlabSize - RoundUp(sizeof(Slab), kAlignment)) / object_size_) {}
+
+bool SlabAllocator::UsesSlabs() { return DTAUS_SLABS != 0; }
+
+SlabAllocator::Slab* SlabAllocator::NewSlab() {
+#if DTAUS_SLABS
+  // Map twice the size and keep the aligned half: a huge page needs a 2 MB boundary.
+  void* mapped =
+      ::mmap(nullptr, 2 * kSlabSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) throw std::bad_alloc();
+  const auto begin = reinterpret_cast<std::uintptr_t>(mapped);
+  const std::uintptr_t aligned = RoundUp(begin, kSlabSize);
+  if (aligned > begin) ::munmap(mapped, aligned - begin);
+  const std::uintptr_t tail = aligned + kSlabSize;
+  const std::uintptr_t end = begin + 2 * kSlabSize;
+  if (end > tail) ::munmap(reinterpret_cast<void*>(tail), end - tail);
+  // Advice only: without transparent huge pages the slab works the same, page by page.
+  ::madvise(reinterpret_cast<void*>(aligned), kSlabSize, MADV_HUGEPAGE);
+  auto* slab = reinterpret_cast<Slab*>(aligned);
+  *slab = Slab{nullptr, nullptr, nullptr, 0, 0};
+  return slab;
+#else
+  return nullptr;
+#endif
+}
+
+void SlabAllocator::Unlink(Slab* slab) {
+  if (slab->prev) slab->prev->next = slab->next;
+  if (slab->next) slab->next->prev = slab->prev;
+  if (with_room_ == slab) with_room_ = slab->next;
+  slab->prev = slab->next = nullptr;
+}
+
+void* SlabAllocator::Allocate() {
+  if (!DTAUS_SLABS) return ::operator new(object_size_);
+  std::lock_guard<std::mutex> lock(mutex_);
+  Slab* slab = with_room_;
+  if (slab == nullptr) {
+    slab = spare_ != nullptr ? spare_ : NewSlab();
+    spare_ = nullptr;
+    slab->next = nullptr;
+    slab->prev = nullptr;
+    with_room_ = slab;
+  }
+  void* p;
+  if (slab->free != nullptr) {
+    p = slab->free;
+    slab->free = *static_cast<void**>(p);
+  } else {
+    p = reinterpret_cast<char*>(slab) + RoundUp(sizeof(Slab), kAlignment) +
+        slab->carved * object_size_;
+    ++slab->carved;
+  }
+  ++slab->live;
+  if (slab->free == nullptr && slab->carved == objects_per_slab_) Unlink(slab);  // full
+  return p;
+}
+
+void SlabAllocator::Deallocate(void* p) noexcept {
+  if (p == nullptr) return;
+  if (!DTAUS_SLABS) {
+    ::operator delete(p);
+    return;
+  }
+#if DTAUS_SLABS
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto* slab = reinterpret_cast<Slab*>(reinterpret_cast<std::uintptr_t>(p) & ~(kSlabSize - 1));
+  const bool was_full = slab->free == nullptr && slab->carved == objects_per_slab_;
+  *static_cast<void**>(p) = slab->free;
+  slab->free = p;
+  --slab->live;
+  if (was_full) {
+    // Has room again: to the front of the list.
+    slab->prev = nullptr;
+    slab->next = with_room_;
+    if (with_room_) with_room_->prev = slab;
+    with_room_ = slab;
+  }
+  if (slab->live == 0) {
+    Unlink(slab);
+    // Start over from the front, so that a reused slab fills its pages in order.
+    slab->free = nullptr;
+    slab->carved = 0;
+    if (spare_ == nullptr) {
+      spare_ = slab;
+    } else {
+      ::munmap(slab, kSlabSize);
+    }
+  }
+#endif
+}
+
+}  // namespace dtaus::detail
