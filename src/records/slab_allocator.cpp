@@ -31,6 +31,20 @@ constexpr std::size_t kAlignment = alignof(std::max_align_t);
 
 constexpr std::size_t RoundUp(std::size_t n, std::size_t to) { return (n + to - 1) / to * to; }
 
+class SpinLock {
+ public:
+  explicit SpinLock(std::atomic_flag& busy) : busy_(busy) {
+    while (busy_.test_and_set(std::memory_order_acquire)) {
+    }
+  }
+  ~SpinLock() { busy_.clear(std::memory_order_release); }
+  SpinLock(const SpinLock&) = delete;
+  SpinLock& operator=(const SpinLock&) = delete;
+
+ private:
+  std::atomic_flag& busy_;
+};
+
 }  // namespace
 
 // The head of a slab, at its start; the objects follow. A free object holds the pointer
@@ -80,7 +94,7 @@ void SlabAllocator::Unlink(Slab* slab) {
 
 void* SlabAllocator::Allocate() {
   if (!DTAUS_SLABS) return ::operator new(object_size_);
-  std::lock_guard<std::mutex> lock(mutex_);
+  SpinLock lock(busy_);
   Slab* slab = with_room_;
   if (slab == nullptr) {
     slab = spare_ != nullptr ? spare_ : NewSlab();
@@ -110,7 +124,7 @@ void SlabAllocator::Deallocate(void* p) noexcept {
     return;
   }
 #if DTAUS_SLABS
-  std::lock_guard<std::mutex> lock(mutex_);
+  SpinLock lock(busy_);
   auto* slab = reinterpret_cast<Slab*>(reinterpret_cast<std::uintptr_t>(p) & ~(kSlabSize - 1));
   const bool was_full = slab->free == nullptr && slab->carved == objects_per_slab_;
   *static_cast<void**>(p) = slab->free;

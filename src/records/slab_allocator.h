@@ -19,8 +19,8 @@
 #ifndef DTAUS_RECORDS_SLAB_ALLOCATOR_H_
 #define DTAUS_RECORDS_SLAB_ALLOCATOR_H_
 
+#include <atomic>
 #include <cstddef>
-#include <mutex>
 
 namespace dtaus::detail {
 
@@ -49,7 +49,9 @@ class SlabAllocator {
 
   std::size_t object_size_;
   std::size_t objects_per_slab_;
-  std::mutex mutex_;
+  // A spin lock: held for a few dozen instructions, and <mutex> is not available with
+  // every Windows tool chain the library is built with.
+  std::atomic_flag busy_;
   Slab* with_room_ = nullptr;  // slabs with a free object, most recently used first
   Slab* spare_ = nullptr;      // one empty slab kept for the next objects
 };
