@@ -121,12 +121,14 @@ void AddFileRows(const ResultCollector& results, std::vector<Row>& rows) {
         if (have_base) row.relative = Times(ratio);
         if (largest) {
           row.target = target;
-          row.met = Verdict(have_base && ratio <= max_ratio && r->median_ns < max_ns);
+          row.met = Verdict(have_base && ratio <= max_ratio);
+          // A second, absolute target gets its own verdict beside the ratio's.
+          if (max_ns < 1e300) row.met += " / " + Verdict(r->median_ns < max_ns);
         }
         rows.push_back(row);
       };
       add("Generate alone", generate, 3.0, 1e300, "≤ 3× baseline");
-      add("End to end", end_to_end, 10.0, 100e6, "≤ 10× baseline, < 100 ms");
+      add("End to end", end_to_end, 10.0, 100e6, "≤ 10× baseline / < 100 ms");
     }
   }
 }
