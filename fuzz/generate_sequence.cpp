@@ -149,14 +149,31 @@ std::optional<std::size_t> Length(std::string_view text) {
 
 bool Digits(std::string_view text) { return ref::IsDigitNumber(text); }
 
-struct HeaderModel {
-  std::set<int> rules{1010, 1020, 1030, 1040, 1060};
-  std::string satz, kenn, blz, name, konto, referenz;
-  std::string datum = ref::DateText(g_today, 0, false, "");
-  std::string ausfuehrung = ref::DateText(g_today, 0, true, "");
+// What the header and payment models share: the set of broken rules, and the checks
+// of a numeric DTAUS field (failure, length and invalid-value rules).
+struct ModelRules {
+  std::set<int> rules;
 
   void Break(int r) { rules.insert(r); }
   void Clear(int r) { rules.erase(r); }
+  void Number(std::string_view v, std::size_t width, int failure, int length, int invalid,
+              std::string& target) {
+    Clear(failure);
+    const auto n = Length(v);
+    if (!n) return Break(failure);
+    if (*n > width) return Break(length);
+    Clear(length);
+    if (!Digits(v)) return Break(invalid);
+    target = v;
+    Clear(invalid);
+  }
+};
+
+struct HeaderModel : ModelRules {
+  HeaderModel() { rules = {1010, 1020, 1030, 1040, 1060}; }
+  std::string satz, kenn, blz, name, konto, referenz;
+  std::string datum = ref::DateText(g_today, 0, false, "");
+  std::string ausfuehrung = ref::DateText(g_today, 0, true, "");
 
   void Media(std::int32_t m) {
     Clear(1010);
@@ -197,17 +214,7 @@ struct HeaderModel {
     }
     name = v;
   }
-  void Number(std::string_view v, std::size_t width, int failure, int length, int invalid,
-              std::string& target) {
-    Clear(failure);
-    const auto n = Length(v);
-    if (!n) return Break(failure);
-    if (*n > width) return Break(length);
-    Clear(length);
-    if (!Digits(v)) return Break(invalid);
-    target = v;
-    Clear(invalid);
-  }
+
   void Konto(std::string_view v) {
     Clear(1060);
     Number(v, 10, 1063, 1061, 1062, konto);
@@ -250,13 +257,10 @@ struct HeaderModel {
 
 constexpr int kParts = 15;
 
-struct PaymentModel {
-  std::set<int> rules{2060, 2070, 2080, 2090};
+struct PaymentModel : ModelRules {
+  PaymentModel() { rules = {2060, 2070, 2080, 2090}; }
   std::string blz, konto, referenz, cents, name, zweck;
   std::array<std::optional<std::string>, kParts> parts;  // 01, 02 x 13, 03
-
-  void Break(int r) { rules.insert(r); }
-  void Clear(int r) { rules.erase(r); }
 
   void Blz(std::string_view v) {
     Clear(2060), Clear(2063);
@@ -281,17 +285,7 @@ struct PaymentModel {
     Text27(v, 2072, 2071, name);
   }
   void Zweck(std::string_view v) { Text27(v, 2111, 2110, zweck); }
-  void Number(std::string_view v, std::size_t width, int failure, int length, int invalid,
-              std::string& target) {
-    Clear(failure);
-    const auto n = Length(v);
-    if (!n) return Break(failure);
-    if (*n > width) return Break(length);
-    Clear(length);
-    if (!Digits(v)) return Break(invalid);
-    target = v;
-    Clear(invalid);
-  }
+
   void Konto(std::string_view v) {
     Clear(2080);
     Number(v, 10, 2083, 2082, 2081, konto);
