@@ -165,13 +165,19 @@ HRESULT UnregisterClasses(ITypeLib* library, const LibraryFacts& facts,
                              facts.attributes.syskind);
 }
 
+// The embedded type library of this DLL and what registration needs from it.
+HRESULT OpenOwnLibrary(const std::wstring& module, Held<ITypeLib>& library,
+                       LibraryFacts* facts) {
+  const HRESULT hr = LoadOwnLibrary(module, library.put());
+  if (FAILED(hr)) return hr;
+  return ReadLibrary(library.get(), facts);
+}
+
 HRESULT Unregister() {
   const std::wstring module = Module::FileName();
   Held<ITypeLib> library;
-  HRESULT hr = LoadOwnLibrary(module, library.put());
-  if (FAILED(hr)) return hr;
   LibraryFacts facts;
-  hr = ReadLibrary(library.get(), &facts);
+  const HRESULT hr = OpenOwnLibrary(module, library, &facts);
   if (FAILED(hr)) return hr;
   return UnregisterClasses(library.get(), facts, module);
 }
@@ -179,10 +185,8 @@ HRESULT Unregister() {
 HRESULT Register() {
   const std::wstring module = Module::FileName();
   Held<ITypeLib> library;
-  HRESULT hr = LoadOwnLibrary(module, library.put());
-  if (FAILED(hr)) return hr;
   LibraryFacts facts;
-  hr = ReadLibrary(library.get(), &facts);
+  HRESULT hr = OpenOwnLibrary(module, library, &facts);
   if (FAILED(hr)) return hr;
 
   // Registers the type library with this DLL as its file, and the three dual
