@@ -42,6 +42,7 @@ namespace dtaus {
 class DtausDatei;
 class MeineInfo;
 namespace detail {
+class CompiledLayout;
 struct GeldTransferPeer;
 }
 
@@ -118,8 +119,23 @@ class GeldTransfer {
   void MeineInfoName(std::string_view value);
   void TextSchluessel(std::string_view value);
   void TextSchluesselErgaenzung(std::string_view value);
-  // getRecordAsStream appended to `out` without a temporary; used by Generate.
+  // getRecordAsStream appended to `out` without a temporary.
   void appendRecordAsStream(std::string& out);
+
+  // Generate's way to record C: straight into the file bytes, in Windows-1252. The
+  // fields every record of the file shares are compiled once, after setMeineInfoFields
+  // (compileFileRecord); each record then writes only its own (writeFileRecord, after
+  // prepareStream, at `out` with room for 768 bytes and detail::kWordSlack). The same
+  // bytes as getRecordAsStream encoded; false or nullptr after storing a character
+  // that Windows-1252 lacks in `*unmappable`.
+  bool compileFileRecord(detail::CompiledLayout& layout, char32_t* unmappable) const;
+  char* writeFileRecord(char* out, const detail::CompiledLayout& layout,
+                        char32_t* unmappable) const;
+  // Starts loading the payment's state into the processor's cache.
+  void prefetchState() const;
+  // The stored bank code and account, for the trailer's control sums.
+  std::string_view getBLZ() const;
+  std::string_view getKonto() const;
 
   struct State;
   std::unique_ptr<State> s_;

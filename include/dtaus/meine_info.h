@@ -35,6 +35,7 @@ namespace dtaus {
 class DtausDatei;
 class GeldTransfer;
 namespace detail {
+class ShortText;
 struct MeineInfoPeer;
 }
 
@@ -77,9 +78,9 @@ class MeineInfo {
   // these while generating. The getters return the stored, unpadded values.
   MediaTyp getDateiMedia() const;
   TransferTyp getGeldTransferTyp() const;
-  std::string_view getBLZ() const;
-  std::string_view getName() const;
-  std::string_view getKonto() const;
+  const detail::ShortText& getBLZ() const;
+  const detail::ShortText& getName() const;
+  const detail::ShortText& getKonto() const;
   // Record A (128 or 256 characters), or an error text when the header is invalid.
   std::string getHeaderAsStream() const;
 

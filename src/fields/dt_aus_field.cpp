@@ -14,6 +14,10 @@ void ThrowUnknownFill(std::int32_t fill) {
   throw DtausError(kFieldRenderError, "Invalid field fill mode " + std::to_string(fill));
 }
 
+void ThrowLongerThanField() {
+  throw DtausError(kFieldRenderError, "Ein Wert ist länger als sein Feld.");
+}
+
 }  // namespace field_bytes
 
 char* WriteField(char* out, std::string_view value, std::int16_t width, bool left_aligned,

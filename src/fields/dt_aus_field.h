@@ -16,11 +16,15 @@
 #ifndef DTAUS_FIELDS_DT_AUS_FIELD_H_
 #define DTAUS_FIELDS_DT_AUS_FIELD_H_
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
+
+#include "fields/short_text.h"
+#include "fields/text_codec.h"
 
 namespace dtaus::detail {
 
@@ -52,6 +56,7 @@ namespace field_bytes {
 
 [[noreturn]] void ThrowTooLong();
 [[noreturn]] void ThrowUnknownFill(std::int32_t fill);
+[[noreturn]] void ThrowLongerThanField();
 
 // Copies n bytes. Field values and paddings are almost all shorter than 32 bytes, and for
 // those two overlapping moves of a fixed size are cheaper than a call to memcpy.
@@ -102,10 +107,12 @@ inline char* Fill(char* out, const char* pattern, std::size_t n) {
 
 }  // namespace field_bytes
 
-// WriteField for a value whose number of characters the caller knows (ShortText does).
-// Inline, so that the records' loops over their forty-odd fields make no call per field.
-inline char* WriteCountedField(char* out, std::string_view value, std::size_t length,
-                               std::int16_t width, bool left_aligned, std::int32_t fill) {
+// Writes a field of `length` characters padded to `width`: the fill, then what
+// `write_value(out)` writes (the value, returning its end or nullptr), or the other way
+// round when left-aligned. Throws like WriteField before writing anything.
+template <typename WriteValue>
+inline char* WritePaddedField(char* out, std::size_t length, std::int16_t width,
+                              bool left_aligned, std::int32_t fill, WriteValue write_value) {
   if (length > 32767) field_bytes::ThrowTooLong();
   std::size_t padding = 0;
   const char* pattern = field_bytes::kBlanks;
@@ -118,9 +125,75 @@ inline char* WriteCountedField(char* out, std::string_view value, std::size_t le
     padding = static_cast<std::size_t>(width) - length;
   }
   if (!left_aligned) out = field_bytes::Fill(out, pattern, padding);
-  field_bytes::CopyBytes(out, value.data(), value.size());
-  out += value.size();
-  return left_aligned ? field_bytes::Fill(out, pattern, padding) : out;
+  out = write_value(out);
+  return left_aligned && out != nullptr ? field_bytes::Fill(out, pattern, padding) : out;
+}
+
+// WriteField for a value whose number of characters the caller knows (ShortText does).
+// Inline, so that the records' loops over their forty-odd fields make no call per field.
+inline char* WriteCountedField(char* out, std::string_view value, std::size_t length,
+                               std::int16_t width, bool left_aligned, std::int32_t fill) {
+  return WritePaddedField(out, length, width, left_aligned, fill, [value](char* at) {
+    field_bytes::CopyBytes(at, value.data(), value.size());
+    return at + value.size();
+  });
+}
+
+// WriteCountedField for the file itself: the field in Windows-1252, one byte per
+// character. Returns nullptr after storing a character the code page lacks in
+// `*unmappable`. Nearly every value is ASCII and is copied as it is.
+inline char* WriteEncodedField(char* out, const ShortText& value, std::int16_t width,
+                               bool left_aligned, std::int32_t fill, char32_t* unmappable) {
+  const std::string_view text = value.view();
+  if (value.IsAscii()) return WriteCountedField(out, text, text.size(), width, left_aligned, fill);
+  return WritePaddedField(out, value.CharCount(), width, left_aligned, fill,
+                          [text, unmappable](char* at) {
+                            return WriteWindows1252(at, text, unmappable);
+                          });
+}
+
+// The file writers below may store up to this many bytes past the end of what they
+// write: they move whole 32-byte words, and whatever lands behind a field is overwritten
+// by the next one. A writer gives them this much room beyond its bound.
+inline constexpr std::size_t kWordSlack = 32;
+
+// WriteEncodedField for the hot loop of Generate, with kWordSlack bytes of room behind
+// the field. It writes exactly `width` bytes: a value longer than its field, which the
+// records' rules keep out of every file, throws DtausError (kFieldRenderError) instead
+// of shifting the rest of the record. An ASCII value of a field of at most 32 characters
+// (nearly every value of a payment) takes two fixed-size copies and no branch on its
+// length: the fill word and the value's storage word, one over the other.
+inline char* WriteFileField(char* out, const ShortText& value, std::int16_t width,
+                            bool left_aligned, std::int32_t fill, char32_t* unmappable) {
+  constexpr std::size_t kWord = ShortText::kInlineWord;
+  static_assert(kWord <= kWordSlack && kWord <= sizeof field_bytes::kBlanks);
+  const bool word_sized = width <= 32 && (fill == kFillBlank || fill == kFillZero);
+  const char* const pattern = fill == kFillZero ? field_bytes::kZeros : field_bytes::kBlanks;
+  if (value.IsAscii()) {
+    const std::size_t n = value.size();
+    if (word_sized && n <= static_cast<std::size_t>(width)) {
+      if (left_aligned) {
+        std::memcpy(out, value.InlineWord(), kWord);
+        std::memcpy(out + n, pattern, kWord);
+      } else {
+        std::memcpy(out, pattern, kWord);
+        std::memcpy(out + (static_cast<std::size_t>(width) - n), value.InlineWord(), kWord);
+      }
+      return out + width;
+    }
+  }
+  const std::size_t n = value.CharCount();
+  if (n > static_cast<std::size_t>(std::max<std::int16_t>(width, 0))) {
+    field_bytes::ThrowLongerThanField();
+  }
+  if (word_sized && left_aligned) {
+    // Text with umlauts: one byte per character, then the fill word behind it.
+    char* const end = WriteWindows1252(out, value.view(), unmappable);
+    if (end == nullptr) return nullptr;
+    std::memcpy(end, pattern, kWord);
+    return out + width;
+  }
+  return WriteEncodedField(out, value, width, left_aligned, fill, unmappable);
 }
 
 // Appends to a string through a raw pointer. A record is some forty short fields, and

@@ -9,7 +9,7 @@ ShortText::ShortText(ShortText&& other) noexcept : tag_(other.tag_) {
   other.tag_ = 0;
 }
 
-ShortText& ShortText::operator=(const ShortText& other) {
+ShortText& ShortText::CopyFrom(const ShortText& other) {
   if (this != &other) assign(other.view());
   return *this;
 }
@@ -37,7 +37,7 @@ void ShortText::set_heap(Heap h) noexcept {
 
 void ShortText::assign(std::string_view text) {
   if (text.size() <= kInlineCapacity) {
-    const auto tag = static_cast<unsigned char>(text.size() | (IsAscii(text) ? 0 : kNonAsciiBit));
+    const auto tag = static_cast<unsigned char>(text.size() | (detail::IsAscii(text) ? 0 : kNonAsciiBit));
     if (!on_heap()) {
       // The usual case: inline before and after. memmove, since `text` may overlap buf_.
       if (!text.empty()) std::memmove(buf_, text.data(), text.size());

@@ -11,6 +11,7 @@
 #define DTAUS_FIELDS_SHORT_TEXT_H_
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -24,7 +25,13 @@ class ShortText {
   explicit ShortText(std::string_view text) : ShortText() { assign(text); }
   ShortText(const ShortText& other) : ShortText() { assign(other.view()); }
   ShortText(ShortText&& other) noexcept;
-  ShortText& operator=(const ShortText& other);
+  // Inline: Generate copies the header's values into every payment.
+  ShortText& operator=(const ShortText& other) {
+    if (on_heap() || other.on_heap()) return CopyFrom(other);
+    std::memcpy(buf_, other.buf_, sizeof buf_);
+    tag_ = other.tag_;
+    return *this;
+  }
   ShortText& operator=(ShortText&& other) noexcept;
   ~ShortText() { release(); }
 
@@ -33,6 +40,13 @@ class ShortText {
   ShortText& operator=(std::string_view text) {
     assign(text);
     return *this;
+  }
+  // assign for a short ASCII text the caller has made (a record length, a key): at most
+  // kInlineCapacity bytes below 0x80, which need no checking.
+  void AssignAscii(std::string_view ascii) noexcept {
+    release();
+    std::memcpy(buf_, ascii.data(), ascii.size());
+    tag_ = static_cast<unsigned char>(ascii.size());
   }
 
   std::string_view view() const noexcept {
@@ -47,6 +61,15 @@ class ShortText {
   std::size_t CharCount() const noexcept {
     return (tag_ & kNonAsciiBit) == 0 ? tag_ : CountCodePoints(view());
   }
+  // The text's size in bytes.
+  std::size_t size() const noexcept { return on_heap() ? heap().size : tag_ & kSizeBits; }
+  // True when the text is plain ASCII: one byte per character in UTF-8 and Windows-1252.
+  // Such a text is always inline.
+  bool IsAscii() const noexcept { return (tag_ & kNonAsciiBit) == 0; }
+  // For an ASCII text: 32 readable bytes that begin with the text (and go on with
+  // whatever the inline storage holds), for writers that copy whole words.
+  const char* InlineWord() const noexcept { return buf_; }
+  static constexpr std::size_t kInlineWord = 32;
   std::string str() const { return std::string(view()); }
   bool empty() const noexcept { return view().empty(); }
   bool operator==(std::string_view other) const noexcept { return view() == other; }
@@ -68,6 +91,7 @@ class ShortText {
   static_assert(sizeof(Heap) <= kInlineCapacity);
 
   bool on_heap() const noexcept { return tag_ == kHeapTag; }
+  ShortText& CopyFrom(const ShortText& other);
   Heap heap() const noexcept;
   void set_heap(Heap h) noexcept;
   // Inline: most texts never reach the heap, and every field of every payment is
@@ -83,7 +107,7 @@ class ShortText {
   unsigned char tag_ = 0;
 };
 
-static_assert(sizeof(ShortText) == 32);
+static_assert(sizeof(ShortText) == ShortText::kInlineWord);
 
 }  // namespace dtaus::detail
 

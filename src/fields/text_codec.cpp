@@ -138,64 +138,55 @@ std::string_view SliceCodePoints(std::string_view utf8, std::size_t first, std::
 }
 
 bool AppendWindows1252(std::string& out, std::string_view utf8, char32_t* unmappable) {
+  // One byte per character: never more than the UTF-8 bytes.
+  const std::size_t start = out.size();
+  out.resize(start + utf8.size());
+  char* const end = WriteWindows1252(out.data() + start, utf8, unmappable);
+  if (end == nullptr) {
+    out.resize(start);
+    return false;
+  }
+  out.resize(static_cast<std::size_t>(end - out.data()));
+  return true;
+}
+
+char* WriteWindows1252(char* out, std::string_view utf8, char32_t* unmappable) {
   const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
-  const auto* end = p + utf8.size();
+  const auto* const end = p + utf8.size();
   while (p < end) {
-    // Most of a DTAUS file is ASCII: copy runs of it eight bytes at a time.
-    const unsigned char* run = p;
-    while (end - run >= 8) {
+    // Eight ASCII characters are eight bytes in both.
+    if (end - p >= 8) {
       std::uint64_t word;
-      std::memcpy(&word, run, sizeof word);
-      if (word & kHighBits) break;
-      run += 8;
+      std::memcpy(&word, p, sizeof word);
+      if ((word & kHighBits) == 0) {
+        std::memcpy(out, &word, sizeof word);
+        out += 8;
+        p += 8;
+        continue;
+      }
     }
-    while (run < end && *run < 0x80) ++run;
-    out.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(run - p));
-    p = run;
-    if (p == end) break;
+    const unsigned char b = *p;
+    if (b < 0x80) {
+      *out++ = static_cast<char>(b);
+      ++p;
+      continue;
+    }
+    // German text: the umlauts and ß are U+00C4 to U+00FC, two bytes starting with C3,
+    // and stand at the same place in Windows-1252.
+    if (b == 0xC3) {
+      *out++ = static_cast<char>(0xC0 | (p[1] & 0x3F));
+      p += 2;
+      continue;
+    }
     const char32_t c = NextCodePoint(p);
     const int byte = CodePointToWindows1252(c);
     if (byte < 0) {
       *unmappable = c;
-      return false;
+      return nullptr;
     }
-    out += static_cast<char>(byte);
+    *out++ = static_cast<char>(byte);
   }
-  return true;
-}
-
-bool EncodeWindows1252InPlace(std::string& text, std::size_t from, char32_t* unmappable) {
-  auto* const base = reinterpret_cast<unsigned char*>(text.data());
-  const unsigned char* read = base + from;
-  const unsigned char* const end = base + text.size();
-  // The end of the ASCII run that starts at `p`, found sixteen bytes at a time.
-  const auto ascii_run_end = [end](const unsigned char* p) {
-    for (std::uint64_t a, b; end - p >= 16; p += 16) {
-      std::memcpy(&a, p, sizeof a);
-      std::memcpy(&b, p + 8, sizeof b);
-      if ((a | b) & kHighBits) break;
-    }
-    while (p < end && *p < 0x80) ++p;
-    return p;
-  };
-  // Records are nearly all ASCII: up to the first other character nothing moves.
-  read = ascii_run_end(read);
-  unsigned char* write = base + (read - base);
-  while (read < end) {
-    const char32_t c = NextCodePoint(read);
-    const int byte = CodePointToWindows1252(c);
-    if (byte < 0) {
-      *unmappable = c;
-      return false;
-    }
-    *write++ = static_cast<unsigned char>(byte);
-    const unsigned char* const run_end = ascii_run_end(read);
-    std::memmove(write, read, static_cast<std::size_t>(run_end - read));
-    write += run_end - read;
-    read = run_end;
-  }
-  text.resize(static_cast<std::size_t>(write - base));
-  return true;
+  return out;
 }
 
 std::string DecodeWindows1252(std::string_view bytes) {

@@ -88,16 +88,14 @@ inline bool IsValidUtf8(std::string_view text) {
 std::string_view SliceCodePoints(std::string_view utf8, std::size_t first, std::size_t count);
 
 // Appends valid UTF-8 text to `out` as Windows-1252 bytes. On a character the code page
-// cannot represent it stops, leaves `out` with the bytes converted so far, stores the
-// character in `*unmappable` and returns false.
+// cannot represent it leaves `out` as it was, stores the character in `*unmappable` and
+// returns false.
 bool AppendWindows1252(std::string& out, std::string_view utf8, char32_t* unmappable);
 
-// AppendWindows1252 for text that is already in `text`: turns its valid UTF-8 from
-// `from` on into Windows-1252 bytes where it stands and shortens `text` to them. Every
-// character becomes one byte, so the bytes never overtake the text still to be read.
-// On a character the code page cannot represent it stores it in `*unmappable` and
-// returns false, and `text` holds nothing useful from `from` on.
-bool EncodeWindows1252InPlace(std::string& text, std::size_t from, char32_t* unmappable);
+// AppendWindows1252 into memory the caller has made room in: writes one byte per
+// character of the valid UTF-8 `utf8` at `out` and returns the end, or nullptr after
+// storing a character the code page cannot represent in `*unmappable`.
+char* WriteWindows1252(char* out, std::string_view utf8, char32_t* unmappable);
 
 // The UTF-8 text of Windows-1252 bytes. Every byte maps to exactly one character.
 std::string DecodeWindows1252(std::string_view bytes);

@@ -60,30 +60,28 @@ TEST(TextCodec, CountsAndValidatesAtEveryAlignment) {
   }
 }
 
-// Generate encodes each record where it was rendered: the result must be what appending
-// it encoded gives, for ASCII runs of every length between the other characters.
-TEST(TextCodec, EncodesInPlaceLikeAppending) {
-  const std::string prefix = "kept as it is: \xFF";  // not UTF-8, and not looked at
+// Generate writes each field straight into the file: eight ASCII bytes at a time where
+// it can, one character at a time around the others. Runs of every length between
+// other characters must come out as the round trip of the bytes says.
+TEST(TextCodec, WritesAsciiRunsOfEveryLengthBetweenOtherCharacters) {
   for (std::size_t run = 0; run <= 17; ++run) {
-    for (const std::string other : {"Ä", "€", "ß", "Ÿ"}) {
+    for (const std::string other : {"Ä", "€", "ß", "Ÿ", "\u00A0"}) {
       const std::string utf8 = std::string(run, 'a') + other + std::string(run, 'b') + other +
                                other + std::string(run / 2, 'c');
       SCOPED_TRACE(utf8);
-      std::string expected = prefix;
+      std::string bytes(utf8.size() + 1, '#');
       char32_t bad = 0;
-      ASSERT_TRUE(AppendWindows1252(expected, utf8, &bad));
-      std::string text = prefix + utf8;
-      ASSERT_TRUE(EncodeWindows1252InPlace(text, prefix.size(), &bad));
-      EXPECT_EQ(text, expected);
+      const char* const end = WriteWindows1252(bytes.data(), utf8, &bad);
+      ASSERT_NE(end, nullptr);
+      ASSERT_EQ(static_cast<std::size_t>(end - bytes.data()), CountCodePoints(utf8));
+      EXPECT_EQ(DecodeWindows1252(std::string_view(bytes.data(), CountCodePoints(utf8))), utf8);
+      EXPECT_EQ(bytes.back(), '#');  // nothing written behind the text
     }
   }
-  std::string text = "abc";
+  char out[32];
   char32_t bad = 0;
-  EXPECT_TRUE(EncodeWindows1252InPlace(text, 3, &bad));
-  EXPECT_EQ(text, "abc");
-  text = "MÜLLER \xE2\x82\xAC \xE2\x98\x83";  // the snowman has no byte
-  EXPECT_FALSE(EncodeWindows1252InPlace(text, 0, &bad));
-  EXPECT_EQ(bad, U'\u2603');
+  EXPECT_EQ(WriteWindows1252(out, "MÜLLER \xE2\x82\xAC \xE2\x98\x83", &bad), nullptr);
+  EXPECT_EQ(bad, U'\u2603');  // the snowman has no byte
 }
 
 TEST(TextCodec, EveryWindows1252ByteRoundTrips) {
@@ -120,9 +118,10 @@ TEST(TextCodec, MapsTheSpecialCharactersAndTheUndefinedBytes) {
 TEST(TextCodec, ReportsTheFirstUnmappableCharacter) {
   std::string out;
   char32_t bad = 0;
+  out = "kept";
   EXPECT_FALSE(AppendWindows1252(out, "AB\u0141C\u20AD", &bad));
   EXPECT_EQ(bad, U'\u0141');
-  EXPECT_EQ(out, "AB");
+  EXPECT_EQ(out, "kept");
   EXPECT_EQ(CodePointName(bad), "U+0141");
   EXPECT_EQ(CodePointName(U'\U0001F600'), "U+1F600");
   EXPECT_EQ(CodePointName(U'\u0080'), "U+0080");  // C1 control: not in the code page

@@ -2,19 +2,20 @@
 #include "dtaus/dtaus_datei.h"
 
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <string>
 #include <vector>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
+#include "fields/dt_aus_field.h"
 #include "fields/text_codec.h"
+#include "file/file_output.h"
 #include "file/file_system.h"
 #include "file/file_writer.h"
+#include "records/compiled_layout.h"
 #include "records/footer.h"
+#include "records/slab_allocator.h"
 
 namespace dtaus {
 namespace {
@@ -22,12 +23,6 @@ namespace {
 // A payment record is at most six blocks of 128 characters; records A and E at most 256.
 constexpr std::size_t kMaxPaymentRecord = 768;
 constexpr std::size_t kMaxFrameRecord = 256;
-// Each record C is rendered in UTF-8 at the end of the file bytes and encoded where it
-// stands. Rendering makes room for the longest the record could be (see RawAppend), some
-// kilobytes for a record whose 27-character texts are all multi-byte characters; this
-// much beyond the file's largest size keeps the last record from moving the whole
-// buffer.
-constexpr std::size_t kRenderRoom = 8192;
 
 // The failures that end Generate on its error path: "Sonstiger Fehler:" and the
 // description, which names what went wrong.
@@ -40,43 +35,46 @@ struct GenerateFailure {
                         " kann in Windows-1252 nicht geschrieben werden."};
 }
 
-// Appends a record's text to the file bytes in Windows-1252.
-void AppendEncoded(std::string& bytes, std::string_view text) {
-  char32_t unmappable = 0;
-  if (!detail::AppendWindows1252(bytes, text, &unmappable)) Unmappable(unmappable);
+// Room for `n` bytes of the file; a failed write of the bytes before ends Generate.
+char* Room(detail::FileOutput& output, std::size_t n) {
+  std::string error;
+  char* const room = output.Room(n, &error);
+  if (room == nullptr) throw GenerateFailure{error};
+  return room;
 }
 
-// Encodes the record that was just rendered in UTF-8 at the end of the file bytes.
-void EncodeAppended(std::string& bytes, std::size_t record_start) {
+// Writes a record's UTF-8 text to the file in Windows-1252.
+void WriteEncoded(detail::FileOutput& output, std::string_view text) {
   char32_t unmappable = 0;
-  if (!detail::EncodeWindows1252InPlace(bytes, record_start, &unmappable)) {
-    Unmappable(unmappable);
-  }
-}
-
-// Asks the kernel to back the file buffer with huge pages where it can. A full file is
-// 25 MB of fresh memory, and touching it in 4 KB pages means some 6,000 page faults on
-// every Generate; in a virtual machine each of them costs microseconds, more than
-// rendering the records. With 2 MB pages it is a dozen. Only advice: where the kernel
-// has no transparent huge pages, or refuses, nothing changes.
-void AdviseHugePages(std::string& bytes) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
-  const auto begin = reinterpret_cast<std::uintptr_t>(bytes.data());
-  const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
-  const std::uintptr_t last = (begin + bytes.capacity()) & ~(kHugePage - 1);
-  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-#else
-  (void)bytes;
-#endif
+  char* const end = detail::WriteWindows1252(Room(output, text.size()), text, &unmappable);
+  if (end == nullptr) Unmappable(unmappable);
+  output.Advance(end);
 }
 
 // The numeric value of a digits-only field (bank code, account, cents) for the control
-// sums. The fields accept nothing but ASCII digits, so this cannot meet anything else.
+// sums. The fields accept nothing but ASCII digits, so the failure cannot happen. Eight
+// digits are taken at a time, as one 64-bit word: the first digit is its lowest byte.
 std::int64_t DigitsValue(std::string_view digits) {
+  constexpr std::uint64_t kZeros = 0x3030303030303030ull;
+  constexpr std::uint64_t kAboveNine = 0x4646464646464646ull;  // '9' + 0x46 = 0x7F
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+  const auto fail = [] { throw GenerateFailure{"Ungültige Zahl in einer Kontrollsumme."}; };
   std::int64_t v = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') throw GenerateFailure{"Ungültige Zahl in einer Kontrollsumme."};
+  std::size_t i = 0;
+  for (; i + 8 <= digits.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, digits.data() + i, sizeof word);
+    if (((word - kZeros) | (word + kAboveNine)) & kHighBits) fail();
+    std::uint64_t d = word - kZeros;  // eight values 0-9
+    d = d * 10 + (d >> 8);            // pairs: bytes 0, 2, 4, 6 hold 00-99
+    d = ((d & 0x000000FF000000FFull) * (100 + (1000000ull << 32)) +
+         ((d >> 16) & 0x000000FF000000FFull) * (1 + (10000ull << 32))) >>
+        32;
+    v = v * 100'000'000 + static_cast<std::int64_t>(d);
+  }
+  for (; i < digits.size(); ++i) {
+    const char c = digits[i];
+    if (c < '0' || c > '9') fail();
     v = v * 10 + (c - '0');
   }
   return v;
@@ -132,33 +130,45 @@ std::string DtausDatei::State::Generate(const std::string& target, detail::FileW
   const MeineInfo& kopf = *header;
   if (!kopf.MeineInfoIsValid()) return "Das MeineInfo-Objekt enthält Fehler.";
 
-  // The whole file is assembled in memory and written once at the end, so that no
-  // record reaches the disk unless every check has passed. Reserving the largest
-  // possible size costs only address space: untouched pages are never made resident.
-  std::string bytes;
-  bytes.reserve(2 * kMaxFrameRecord + payments.size() * kMaxPaymentRecord + kRenderRoom);
-  AdviseHugePages(bytes);
-  AppendEncoded(bytes, kopf.getHeaderAsStream());
+  // The records go to a temporary file beside the target while they are produced (see
+  // FileOutput); only when every check has passed does it replace the target.
+  detail::FileOutput output(writer, target,
+                            2 * kMaxFrameRecord + payments.size() * kMaxPaymentRecord);
+  WriteEncoded(output, kopf.getHeaderAsStream());
 
+  // The fields every record C shares (the ordering party's, from the header) are
+  // rendered once, from the first payment that has taken them over.
+  detail::CompiledLayout shared_fields;
+  bool compiled = false;
+  char32_t unmappable = 0;
   std::int16_t count = 0;
   std::int64_t sum_konto = 0;
   std::int64_t sum_blz = 0;
   std::int64_t sum_euro = 0;
-  for (const std::shared_ptr<GeldTransfer>& gt : payments) {
+  for (std::size_t i = 0; i < payments.size(); ++i) {
+    // Two payments ahead the object, one ahead its state (see Prefetch).
+    if (i + 2 < payments.size()) detail::Prefetch(payments[i + 2].get(), sizeof(GeldTransfer));
+    if (i + 1 < payments.size() && payments[i + 1]) payments[i + 1]->prefetchState();
+    const std::shared_ptr<GeldTransfer>& gt = payments[i];
     if (!gt) throw GenerateFailure{"Objektvariable nicht festgelegt (kein GeldTransfer-Objekt)."};
     if (!gt->InputFieldsValid()) return "Das Geldtransfer-Objekt enthält Fehler.";
     gt->setMeineInfoFields(kopf);
     if (!gt->prepareStream()) return "Sonstiger Fehler bei <GeldTransfer-Objekt>.";
-    const std::size_t record_start = bytes.size();
-    gt->appendRecordAsStream(bytes);
-    EncodeAppended(bytes, record_start);
+    if (!compiled) {
+      if (!gt->compileFileRecord(shared_fields, &unmappable)) Unmappable(unmappable);
+      compiled = true;
+    }
+    char* const end = gt->writeFileRecord(Room(output, kMaxPaymentRecord + detail::kWordSlack),
+                                          shared_fields, &unmappable);
+    if (end == nullptr) Unmappable(unmappable);
+    output.Advance(end);
     // The payment count is a 16-bit number: a file holds at most 32,767 payments.
     if (count == std::numeric_limits<std::int16_t>::max()) {
       throw GenerateFailure{"Überlauf: eine Datei fasst höchstens 32767 Zahlungen."};
     }
     ++count;
-    sum_konto += DigitsValue(gt->Konto());
-    sum_blz += DigitsValue(gt->BLZ());
+    sum_konto += DigitsValue(gt->getKonto());
+    sum_blz += DigitsValue(gt->getBLZ());
     sum_euro += DigitsValue(gt->getBetragEuro());
   }
 
@@ -169,11 +179,8 @@ std::string DtausDatei::State::Generate(const std::string& target, detail::FileW
   footer.setTotalPasivBLZ(static_cast<double>(sum_blz));
   footer.setTotalEuro(static_cast<double>(sum_euro));
   if (!footer.FooterIsValid()) return "Sonstiger Fehler.";
-  AppendEncoded(bytes, footer.getFooterAsStream());
-
-  if (std::string error = writer.Replace(target, bytes); !error.empty()) {
-    throw GenerateFailure{error};
-  }
+  WriteEncoded(output, footer.getFooterAsStream());
+  if (std::string error = output.Finish(); !error.empty()) throw GenerateFailure{error};
   return {};
 }
 

@@ -9,8 +9,11 @@
 #include <iterator>
 #include <locale>
 #include <string>
+#include <vector>
 
+#include "fields/text_codec.h"
 #include "file/fault_file_system.h"
+#include "file/file_output.h"
 #include "records/test_support.h"
 
 namespace dtaus::detail {
@@ -110,6 +113,81 @@ TEST_F(DtausDateiTest, ThreePaymentsWithCountAndControlSums) {
   EXPECT_EQ(e.substr(30, 17), "00000004444444466");  // 1111111111 + 22 + 3333333333
   EXPECT_EQ(e.substr(47, 17), "00000000060000006");  // the three bank codes
   EXPECT_EQ(e.substr(64, 13), "0000000001588");      // 119 + 1468 + 1 cents
+}
+
+// Generate writes records C straight into the file, the fields every record shares
+// rendered once. Each record must be what its payment renders, encoded: for every number
+// of parts, with umlauts in every text, for both kinds of order and both media, and over
+// a file long enough to reach the disk in several pieces.
+TEST_F(DtausDateiTest, RecordsAreWhatThePaymentsRenderEncoded) {
+  using Setter = void (GeldTransfer::*)(std::string_view);
+  constexpr Setter kParts[] = {
+      &GeldTransfer::Name2,              &GeldTransfer::VerwendungsZweck2,
+      &GeldTransfer::VerwendungsZweck3,  &GeldTransfer::VerwendungsZweck4,
+      &GeldTransfer::VerwendungsZweck5,  &GeldTransfer::VerwendungsZweck6,
+      &GeldTransfer::VerwendungsZweck7,  &GeldTransfer::VerwendungsZweck8,
+      &GeldTransfer::VerwendungsZweck9,  &GeldTransfer::VerwendungsZweck10,
+      &GeldTransfer::VerwendungsZweck11, &GeldTransfer::VerwendungsZweck12,
+      &GeldTransfer::VerwendungsZweck13, &GeldTransfer::VerwendungsZweck14,
+      &GeldTransfer::MeineInfoName2,
+  };
+  const auto encoded = [](std::string_view utf8) {
+    std::string bytes;
+    char32_t bad = 0;
+    EXPECT_TRUE(AppendWindows1252(bytes, utf8, &bad));
+    return bytes;
+  };
+  for (const bool kassette : {false, true}) {
+    SCOPED_TRACE(kassette ? "Kassette, Lastschrift" : "Diskette, Gutschrift");
+    DtausDatei datei;
+    datei.Pfad(path_);
+    auto header = datei.GetMeineInfo();
+    FillValidHeader(*header);
+    header->Name("MÜLLER & SÖHNE");
+    if (kassette) {
+      header->DateiMedia(MediaTyp::Kassette);
+      header->GeldTransferTyp(TransferTyp::Lastschrift);
+    }
+    std::vector<std::shared_ptr<GeldTransfer>> payments;
+    constexpr int kPayments = 5000;
+    std::int64_t sum_konto = 0;
+    std::int64_t sum_blz = 0;
+    for (int i = 0; i < kPayments; ++i) {
+      const std::string konto = std::to_string(1 + i * 7919 % 999999999).substr(0, 1 + i % 10);
+      sum_konto += std::stoll(konto);
+      sum_blz += 10000000 + i;
+      auto g = ValidPayment(std::to_string(10000000 + i), konto, std::to_string(i) + ".5");
+      if (i % 3 == 0) g->Name("JÜRGEN GROß " + std::to_string(i));
+      if (i % 4 == 0) g->VerwendungsZweck("BEITRAG € " + std::to_string(i));
+      if (i % 5 == 0) g->FreieReferenz(std::to_string(i));
+      for (int p = 0; p < i % 16; ++p) {
+        ((*g).*kParts[(p + i) % 15])(p % 2 ? "ZEILE " + std::to_string(p) : "ÄNDERUNG ÜBER €");
+      }
+      datei.AddGeldTransfer(g);
+      payments.push_back(g);
+    }
+    ASSERT_EQ(datei.Generate(), "");
+    std::string expected = encoded(MeineInfoPeer::Header(*header));
+    std::int64_t sum_euro = 0;
+    for (const auto& g : payments) {
+      expected += encoded(GeldTransferPeer::Record(*g));
+      sum_euro += std::stoll(GeldTransferPeer::Cents(*g));
+    }
+    const std::string file = File();
+    const std::size_t trailer = kassette ? 256 : 128;
+    ASSERT_EQ(file.size(), expected.size() + trailer);
+    ASSERT_GT(file.size(), 2 * FileOutput::kChunk);
+    EXPECT_TRUE(file.compare(0, expected.size(), expected) == 0);
+    const std::string e = file.substr(expected.size());
+    const auto digits = [](std::int64_t v, std::size_t width) {
+      const std::string text = std::to_string(v);
+      return std::string(width - text.size(), '0') + text;
+    };
+    EXPECT_EQ(e.substr(10, 7), digits(kPayments, 7));
+    EXPECT_EQ(e.substr(30, 17), digits(sum_konto, 17));
+    EXPECT_EQ(e.substr(47, 17), digits(sum_blz, 17));
+    EXPECT_EQ(e.substr(64, 13), digits(sum_euro, 13));
+  }
 }
 
 TEST_F(DtausDateiTest, SamePaymentAddedTwiceIsWrittenTwice) {

@@ -1,45 +1,19 @@
 #include "file/file_writer.h"
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "file/fault_file_system.h"
+#include "file/scratch_dir_test.h"
 
 namespace dtaus::detail {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-class FileWriterTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::path(::testing::TempDir()) /
-           ("file_writer_" + std::to_string(::getpid()) + "_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    path_ = (dir_ / "DTAUS0.TXT").string();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::size_t FilesInDir() const {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {}));
-  }
-
-  fs::path dir_;
-  std::string path_;
-};
+using FileWriterTest = ScratchDirTest;
 
 TEST_F(FileWriterTest, ReplacesTheFileInOneStep) {
   FileWriter writer(PlatformFileSystem());
@@ -87,6 +61,29 @@ TEST_F(FileWriterTest, RealFailuresComeWithThePlatformMessage) {
   EXPECT_EQ(writer.Truncate((dir_ / "missing" / "x.txt").string()), "No such file or directory");
   EXPECT_EQ(writer.Truncate(dir_.string()), "Is a directory");
   EXPECT_EQ(FilesInDir(), 0u);
+}
+
+TEST_F(FileWriterTest, InPiecesAndAbandonedWhenNotCommitted) {
+  {
+    FileWriter writer(PlatformFileSystem());
+    EXPECT_EQ(writer.Append("too early"), "Die temporäre Datei ist nicht geöffnet.");
+    EXPECT_EQ(writer.Commit(path_), "Die temporäre Datei ist nicht geöffnet.");
+    ASSERT_EQ(writer.Begin(path_), "");
+    EXPECT_EQ(writer.Append("first "), "");
+    EXPECT_EQ(writer.Append("second"), "");
+    EXPECT_EQ(FilesInDir(), 1u);  // the temporary file
+    EXPECT_FALSE(fs::exists(path_));
+    ASSERT_EQ(writer.Commit(path_), "");
+    EXPECT_FALSE(writer.begun());
+  }
+  EXPECT_EQ(ReadFile(path_), "first second");
+  {
+    FileWriter writer(PlatformFileSystem());
+    ASSERT_EQ(writer.Begin(path_), "");
+    EXPECT_EQ(writer.Append("never committed"), "");
+  }
+  EXPECT_EQ(ReadFile(path_), "first second");
+  EXPECT_EQ(FilesInDir(), 1u) << "the abandoned temporary file is left";
 }
 
 }  // namespace

@@ -12,10 +12,12 @@
 #include "dtaus/meine_info.h"
 #include "fields/broken_rules.h"
 #include "fields/decimal_number.h"
+#include "fields/dt_aus_field.h"
 #include "fields/dtaus_error.h"
 #include "fields/short_text.h"
 #include "fields/text_codec.h"
 #include "fields/value_checks.h"
+#include "records/compiled_layout.h"
 #include "records/notifier.h"
 #include "records/opt_field.h"
 #include "records/opt_fields.h"
@@ -194,8 +196,7 @@ std::size_t BlankPartsWidth(std::int64_t count) {
 }
 
 char* WriteBlanks(char* out, std::size_t n) {
-  std::memset(out, ' ', n);
-  return out + n;
+  return detail::field_bytes::Fill(out, detail::field_bytes::kBlanks, n);
 }
 
 // The fifteen part slots with their types: "01" for Name2, "02" for the purpose lines,
@@ -230,7 +231,24 @@ struct GeldTransfer::State {
   std::size_t BlockBound(std::int64_t from, std::int64_t to) const;
   char* WriteFirstBlock(char* out) const;
   char* WriteBlock(char* out, std::int64_t from, std::int64_t to) const;
+  // The parts at positions from..to, each written by `write_part(out, part)` (which
+  // returns the end or nullptr), and blanks for the positions without a part.
+  template <typename WritePart>
+  char* WriteParts(char* out, std::int64_t from, std::int64_t to, WritePart write_part) const;
+  // The most bytes the blocks after the fixed part take: every part and at most 128
+  // blanks for each block.
+  std::size_t ExtensionBound() const;
 };
+
+template <typename WritePart>
+char* GeldTransfer::State::WriteParts(char* out, std::int64_t from, std::int64_t to,
+                                      WritePart write_part) const {
+  for (std::int64_t p = std::max<std::int64_t>(from, 1); p <= to && p <= collection.Count(); ++p) {
+    out = write_part(out, *collection.begin()[p - 1].part);
+    if (out == nullptr) return nullptr;
+  }
+  return WriteBlanks(out, BlankPartsWidth(to - collection.Count()));
+}
 
 detail::SlabAllocator& GeldTransfer::State::Memory() {
   // Never destroyed: a payment that the host releases while the process ends still
@@ -406,18 +424,19 @@ void GeldTransfer::TextSchluesselErgaenzung(std::string_view v) { s_->values[kEr
 
 void GeldTransfer::setMeineInfoFields(const MeineInfo& header) {
   // Transaction key 05 collects a direct debit, 51 pays out a credit transfer.
-  TextSchluessel(header.getGeldTransferTyp() == TransferTyp::Gutschrift ? "51" : "05");
-  TextSchluesselErgaenzung("000");
-  MeineInfoBLZ(header.getBLZ());
-  MeineInfoKonto(header.getKonto());
-  MeineInfoName(header.getName());
+  s_->values[kTextSchluessel].AssignAscii(
+      header.getGeldTransferTyp() == TransferTyp::Gutschrift ? "51" : "05");
+  s_->values[kErgaenzung].AssignAscii("000");
+  s_->values[kMeineInfoBlz] = header.getBLZ();
+  s_->values[kMeineInfoKonto] = header.getKonto();
+  s_->values[kMeineInfoName] = header.getName();
 }
 
 bool GeldTransfer::prepareStream() {
   try {
     // Every preparation starts from an empty collection, so that generating twice, or
     // a payment added twice, writes the same record each time.
-    s_->collection = detail::OptFields();
+    s_->collection.Clear();
     for (const OptField& part : s_->parts) {
       if (part.OptionalFieldValid()) s_->collection.Add(part);
     }
@@ -429,8 +448,8 @@ bool GeldTransfer::prepareStream() {
                                 static_cast<char>('0' + length / 10 % 10),
                                 static_cast<char>('0' + length % 10)};
     const char count_text[] = {static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)};
-    s_->values[kSatzlaenge] = std::string_view(length_text, sizeof length_text);
-    s_->values[kErweiterungen] = std::string_view(count_text, sizeof count_text);
+    s_->values[kSatzlaenge].AssignAscii(std::string_view(length_text, sizeof length_text));
+    s_->values[kErweiterungen].AssignAscii(std::string_view(count_text, sizeof count_text));
     return true;
   } catch (...) {
     return false;
@@ -448,17 +467,14 @@ std::size_t GeldTransfer::State::BlockBound(std::int64_t from, std::int64_t to) 
   return bound;
 }
 
+// Writes a part as getRecordAsStream has it, in UTF-8.
+char* WritePartText(char* out, const OptField& part) { return part.writeFieldAsStream(out); }
+
 char* GeldTransfer::State::WriteFirstBlock(char* out) const {
   // Positions 188-256: extension parts 1 and 2 (or blanks) and an 11-blank reserve.
   char* const start = out;
   try {
-    int p = 0;
-    for (const auto& entry : collection) {
-      if (++p > 2) break;
-      out = entry.part->writeFieldAsStream(out);
-    }
-    out = WriteBlanks(out, BlankPartsWidth(2 - collection.Count()));
-    return WriteBlanks(out, kFirstBlockReserve);
+    return WriteBlanks(WriteParts(out, 1, 2, WritePartText), kFirstBlockReserve);
   } catch (const std::exception& e) {
     detail::Notify(e.what());
     return start;
@@ -467,11 +483,13 @@ char* GeldTransfer::State::WriteFirstBlock(char* out) const {
 
 char* GeldTransfer::State::WriteBlock(char* out, std::int64_t from, std::int64_t to) const {
   // A continuation block: four parts (or blanks) and a 12-blank reserve, 128 in all.
-  for (std::int64_t p = std::max<std::int64_t>(from, 1); p <= to && p <= collection.Count(); ++p) {
-    out = collection.begin()[p - 1].part->writeFieldAsStream(out);
-  }
-  out = WriteBlanks(out, BlankPartsWidth(to - collection.Count()));
-  return WriteBlanks(out, kBlockReserve);
+  return WriteBlanks(WriteParts(out, from, to, WritePartText), kBlockReserve);
+}
+
+std::size_t GeldTransfer::State::ExtensionBound() const {
+  std::size_t bound = (1 + (collection.Count() + 1) / 4) * kBlockWidth;
+  for (const auto& entry : collection) bound += entry.part->StreamBound();
+  return bound;
 }
 
 std::string GeldTransfer::getOptFieldsFirstBlock() {
@@ -493,12 +511,8 @@ void GeldTransfer::appendRecordAsStream(std::string& out) {
   try {
     // Blocks 3 to 6 carry parts 3-6, 7-10, 11-14 and 15, as far as there are parts.
     const int n = s_->collection.Count();
-    // The whole record is written into room made once (see RawAppend): the fixed part,
-    // every part and at most 128 blanks for each block.
-    std::size_t bound =
-        detail::LayoutBound(kRecordC, s_->values) + (1 + (n + 1) / 4) * kBlockWidth;
-    for (const auto& entry : s_->collection) bound += entry.part->StreamBound();
-    detail::RawAppend append(out, bound);
+    // The whole record is written into room made once (see RawAppend).
+    detail::RawAppend append(out, detail::LayoutBound(kRecordC, s_->values) + s_->ExtensionBound());
     append.cursor = detail::WriteLayout(append.cursor, kRecordC, s_->values);
     append.cursor = s_->WriteFirstBlock(append.cursor);
     for (int from = 3; from <= n; from += 4) {
@@ -509,6 +523,34 @@ void GeldTransfer::appendRecordAsStream(std::string& out) {
     out += "Fehler bei Generierung von GeldTransfer.";
   }
 }
+
+bool GeldTransfer::compileFileRecord(detail::CompiledLayout& layout, char32_t* unmappable) const {
+  using L = detail::CompiledLayout;
+  constexpr std::uint64_t kOwnSlots = L::Slot(kSatzlaenge) | L::Slot(kBlz) | L::Slot(kKonto) |
+                                      L::Slot(kReferenz) | L::Slot(kBetrag) | L::Slot(kName) |
+                                      L::Slot(kZweck) | L::Slot(kErweiterungen);
+  return layout.Compile(kRecordC, s_->values, kOwnSlots, unmappable);
+}
+
+char* GeldTransfer::writeFileRecord(char* out, const detail::CompiledLayout& layout,
+                                    char32_t* unmappable) const {
+  const auto encoded = [unmappable](char* at, const OptField& part) {
+    return part.writeEncodedStream(at, unmappable);
+  };
+  out = layout.Write(out, s_->values, unmappable);
+  if (out != nullptr) out = s_->WriteParts(out, 1, 2, encoded);
+  if (out != nullptr) out = WriteBlanks(out, kFirstBlockReserve);
+  for (std::int64_t from = 3; from <= s_->collection.Count() && out != nullptr; from += 4) {
+    out = s_->WriteParts(out, from, from + 3, encoded);
+    if (out != nullptr) out = WriteBlanks(out, kBlockReserve);
+  }
+  return out;
+}
+
+void GeldTransfer::prefetchState() const { detail::Prefetch(s_.get(), sizeof(State)); }
+
+std::string_view GeldTransfer::getBLZ() const { return s_->values[kBlz].view(); }
+std::string_view GeldTransfer::getKonto() const { return s_->values[kKonto].view(); }
 
 std::string GeldTransfer::getRecordAsStream() {
   std::string record;

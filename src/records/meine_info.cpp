@@ -337,9 +337,9 @@ TransferTyp MeineInfo::getGeldTransferTyp() const {
   return s_->values[kKennzeichen] == "GK" ? TransferTyp::Gutschrift : TransferTyp::Lastschrift;
 }
 
-std::string_view MeineInfo::getBLZ() const { return s_->values[kBlz].view(); }
-std::string_view MeineInfo::getName() const { return s_->values[kName].view(); }
-std::string_view MeineInfo::getKonto() const { return s_->values[kKonto].view(); }
+const detail::ShortText& MeineInfo::getBLZ() const { return s_->values[kBlz]; }
+const detail::ShortText& MeineInfo::getName() const { return s_->values[kName]; }
+const detail::ShortText& MeineInfo::getKonto() const { return s_->values[kKonto]; }
 
 std::string MeineInfo::getHeaderAsStream() const {
   if (!MeineInfoIsValid()) return "ERROR: Header contains invalid fields";

@@ -61,16 +61,16 @@ void OptField::FieldValue(std::string_view text) {
   }
 }
 
-char* OptField::writeFieldAsStream(char* out) const {
-  static constexpr std::string_view kInvalid = "ERROR: Optional Field Invalid";
-  static_assert(kInvalid.size() == kStreamWidth);
-  if (!OptionalFieldValid()) {
-    std::memcpy(out, kInvalid.data(), kInvalid.size());
-    return out + kInvalid.size();
-  }
-  out[0] = code_[0];
-  out[1] = code_[1];
-  return WriteCountedField(out + 2, text_.view(), text_.CharCount(), kTextWidth, true, kFillBlank);
+namespace {
+
+constexpr std::string_view kInvalidStream = "ERROR: Optional Field Invalid";
+static_assert(kInvalidStream.size() == OptField::kStreamWidth);
+
+}  // namespace
+
+char* OptField::writeInvalidStream(char* out) const {
+  std::memcpy(out, kInvalidStream.data(), kInvalidStream.size());
+  return out + kInvalidStream.size();
 }
 
 void OptField::appendFieldAsStream(std::string& out) const {

@@ -46,8 +46,24 @@ class OptField {
   void appendFieldAsStream(std::string& out) const;
   // The stream form written at `out`, which must have StreamBound() bytes; returns the
   // end. For records that render all their parts into one buffer.
-  char* writeFieldAsStream(char* out) const;
+  // Inline: a record writes up to fifteen of them.
+  char* writeFieldAsStream(char* out) const {
+    if (!OptionalFieldValid()) return writeInvalidStream(out);
+    out[0] = code_[0];
+    out[1] = code_[1];
+    return WriteCountedField(out + 2, text_.view(), text_.CharCount(), kTextWidth, true,
+                             kFillBlank);
+  }
   std::size_t StreamBound() const { return FieldBound(text_.view(), kTextWidth) + 2; }
+  // writeFieldAsStream as the file carries it, in Windows-1252; nullptr after storing a
+  // character the code page lacks in `*unmappable`.
+  // Writes with whole words: kWordSlack bytes of room are needed behind the part.
+  char* writeEncodedStream(char* out, char32_t* unmappable) const {
+    if (!OptionalFieldValid()) return writeInvalidStream(out);
+    out[0] = code_[0];
+    out[1] = code_[1];
+    return WriteFileField(out + 2, text_, kTextWidth, true, kFillBlank, unmappable);
+  }
 
   bool OptionalFieldValid() const { return errors_.Count() == 0; }
   std::string OptionalFieldErrors() const;
@@ -56,6 +72,8 @@ class OptField {
   std::string_view text() const { return text_.view(); }
 
  private:
+  char* writeInvalidStream(char* out) const;
+
   BrokenRules errors_;  // mErrors
   ShortText text_;
   char code_[3] = {};

@@ -44,6 +44,11 @@ class OptFields {
   }
 
   std::int32_t Count() const { return count_; }
+  // Empties the collection and starts the keys again, as a new collection would.
+  void Clear() {
+    count_ = 0;
+    next_id_ = 0;
+  }
 
   // By 1-based position, or by key text. Throw DtausError when nothing matches.
   void Delete(std::int32_t position);

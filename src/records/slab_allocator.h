@@ -56,6 +56,20 @@ class SlabAllocator {
   Slab* spare_ = nullptr;      // one empty slab kept for the next objects
 };
 
+// Asks the processor to load `bytes` from `p` into its cache ahead of use. Generate walks
+// 32,767 payments of two kilobytes each, allocated one after the other but reached
+// through pointers, which the processor cannot guess: fetching the next payment while
+// the current one is written hides the wait for memory. Only a hint; nothing is read.
+inline void Prefetch(const void* p, std::size_t bytes) {
+#if defined(__GNUC__)
+  const char* const first = static_cast<const char*>(p);
+  for (std::size_t offset = 0; offset < bytes; offset += 64) __builtin_prefetch(first + offset);
+#else
+  (void)p;
+  (void)bytes;
+#endif
+}
+
 }  // namespace dtaus::detail
 
 #endif  // DTAUS_RECORDS_SLAB_ALLOCATOR_H_

@@ -1,0 +1,90 @@
+#include "records/compiled_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+
+#include "fields/dt_aus_field.h"
+#include "fields/dtaus_error.h"
+#include "fields/text_codec.h"
+
+namespace dtaus::detail {
+namespace {
+
+// Own and shared slots alternate with constants, so that runs are merged and broken.
+constexpr FieldSpec kLayout[] = {
+    {"X1 own number", 4, false, kFillZero, 0, {}},
+    {"X2 constant", 1, false, kFillBlank, FieldSpec::kConstant, "C"},
+    {"X3 shared code", 8, false, kFillBlank, 1, {}},
+    {"X4 constant zeros", 5, false, kFillZero, FieldSpec::kConstant, {}},
+    {"X5 own text", 27, true, kFillBlank, 2, {}},
+    {"X6 constant blanks", 3, false, kFillBlank, FieldSpec::kConstant, {}},
+    {"X7 shared text", 27, true, kFillBlank, 3, {}},
+    {"X8 own account", 10, false, kFillZero, 4, {}},
+};
+constexpr std::uint64_t kOwn =
+    CompiledLayout::Slot(0) | CompiledLayout::Slot(2) | CompiledLayout::Slot(4);
+
+using Values = std::array<ShortText, 5>;
+
+// What the records render, encoded afterwards: what the compiled layout must write.
+std::string Reference(const Values& values) {
+  std::string utf8;
+  AppendLayout(utf8, kLayout, values);
+  std::string bytes;
+  char32_t bad = 0;
+  EXPECT_TRUE(AppendWindows1252(bytes, utf8, &bad));
+  return bytes;
+}
+
+std::string Written(const CompiledLayout& layout, const Values& values) {
+  std::string buffer(TotalWidth(kLayout) + kWordSlack, '#');
+  char32_t bad = 0;
+  const char* const end = layout.Write(buffer.data(), values, &bad);
+  EXPECT_NE(end, nullptr);
+  return end == nullptr ? "" : buffer.substr(0, static_cast<std::size_t>(end - buffer.data()));
+}
+
+TEST(CompiledLayout, WritesWhatTheLayoutRendersEncoded) {
+  const Values shared = {ShortText(), ShortText("12345678"), ShortText(),
+                         ShortText("MÜLLER & SÖHNE GMBH"), ShortText()};
+  CompiledLayout layout;
+  char32_t bad = 0;
+  ASSERT_TRUE(layout.Compile(kLayout, shared, kOwn, &bad));
+  // The own values of several records; the shared ones as compiled.
+  const std::array<std::array<const char*, 3>, 4> records = {{
+      {"0187", "ERIKA MUSTERMANN", "1234567"},
+      {"0622", "", "1234567890"},
+      {"", "ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß ÄÖÜ", ""},
+      {"1", "GEB. SCHÄFER", "1"},
+  }};
+  for (const auto& own : records) {
+    SCOPED_TRACE(own[1]);
+    Values values = shared;
+    values[0] = own[0];
+    values[2] = own[1];
+    values[4] = own[2];
+    EXPECT_EQ(Written(layout, values), Reference(values));
+  }
+}
+
+TEST(CompiledLayout, CharactersOutsideTheCodePageAreReported) {
+  Values values = {ShortText("1"), ShortText("12345678"), ShortText("A"),
+                   ShortText("SNOWMAN \u2603"), ShortText("1")};
+  CompiledLayout layout;
+  char32_t bad = 0;
+  EXPECT_FALSE(layout.Compile(kLayout, values, kOwn, &bad));  // in a shared field
+  EXPECT_EQ(bad, U'\u2603');
+  values[3] = "PLAIN";
+  ASSERT_TRUE(layout.Compile(kLayout, values, kOwn, &bad));
+  values[2] = "EURO € AND \u0141";  // in an own field
+  char buffer[TotalWidth(kLayout) + kWordSlack];
+  EXPECT_EQ(layout.Write(buffer, values, &bad), nullptr);
+  EXPECT_EQ(bad, U'\u0141');
+  values[2] = std::string(28, 'X');  // one character too many for its field
+  EXPECT_THROW(layout.Write(buffer, values, &bad), DtausError);
+}
+
+}  // namespace
+}  // namespace dtaus::detail
