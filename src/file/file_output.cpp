@@ -1,18 +1,121 @@
 #include "file/file_output.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string_view>
 #include <utility>
 
-namespace dtaus::detail {
+#if DTAUS_HAVE_THREADS
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#endif
 
-FileOutput::FileOutput(FileWriter& writer, std::string path, std::size_t expected)
+namespace dtaus::detail {
+namespace {
+
+// Writes one buffer: the temporary file is begun with the first.
+std::string WriteBuffer(FileWriter& writer, const std::string& path, std::string_view bytes) {
+  if (!writer.begun()) {
+    if (std::string error = writer.Begin(path); !error.empty()) return error;
+  }
+  return writer.Append(bytes);
+}
+
+}  // namespace
+
+#if DTAUS_HAVE_THREADS
+
+const bool FileOutput::kBackgroundWrites = true;
+
+// The writer thread: takes one buffer at a time and writes it. After a failure it writes
+// nothing more and keeps the first error for the caller.
+class FileOutput::Background {
+ public:
+  Background(FileWriter& writer, const std::string& path)
+      : writer_(writer), path_(path), thread_([this] { Run(); }) {}
+  ~Background() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+  // Waits until the last buffer is written; "" or the first error.
+  std::string Wait() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return !busy_; });
+    return error_;
+  }
+
+  // Hands over a buffer; the caller leaves it alone until Wait has returned.
+  void Submit(std::string_view bytes) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      job_ = bytes;
+      busy_ = true;
+    }
+    changed_.notify_all();
+  }
+
+ private:
+  void Run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return busy_ || stop_; });
+      if (!busy_) return;
+      const std::string_view job = job_;
+      const bool failed = !error_.empty();
+      lock.unlock();
+      std::string error;
+      try {
+        if (!failed) error = WriteBuffer(writer_, path_, job);
+      } catch (...) {
+        error = "Schreiben in die Datei fehlgeschlagen.";
+      }
+      lock.lock();
+      if (error_.empty()) error_ = std::move(error);
+      busy_ = false;
+      changed_.notify_all();
+    }
+  }
+
+  FileWriter& writer_;
+  const std::string& path_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::string_view job_;
+  bool busy_ = false;
+  bool stop_ = false;
+  std::string error_;
+  std::thread thread_;  // last: starts when everything it uses is ready
+};
+
+#else
+
+// No threads (the win32 flavour of mingw-w64): every full buffer is written in Room.
+const bool FileOutput::kBackgroundWrites = false;
+
+class FileOutput::Background {
+ public:
+  Background(FileWriter&, const std::string&) {}
+  std::string Wait() { return {}; }
+  void Submit(std::string_view) {}
+};
+
+#endif
+
+FileOutput::FileOutput(FileWriter& writer, std::string path, std::size_t expected,
+                       bool background)
     : writer_(writer),
       path_(std::move(path)),
+      background_wanted_(background && kBackgroundWrites),
       // Uninitialised: every byte is written before it is used.
       buffer_(new char[std::clamp<std::size_t>(expected, 1, kChunk)]),
       capacity_(std::clamp<std::size_t>(expected, 1, kChunk)) {}
+
+FileOutput::~FileOutput() = default;
 
 char* FileOutput::Room(std::size_t n, std::string* error) {
   if (capacity_ - used_ < n) {
@@ -31,19 +134,34 @@ char* FileOutput::Room(std::size_t n, std::string* error) {
 
 std::string FileOutput::Flush() {
   if (used_ == 0) return {};
-  if (!writer_.begun()) {
-    if (std::string error = writer_.Begin(path_); !error.empty()) return error;
-  }
-  std::string error = writer_.Append(std::string_view(buffer_.get(), used_));
+  const std::string_view bytes(buffer_.get(), used_);
   used_ = 0;
-  return error;
+  if (!background_wanted_) return WriteBuffer(writer_, path_, bytes);
+  if (!background_) {
+    background_ = std::make_unique<Background>(writer_, path_);
+  } else if (std::string error = background_->Wait(); !error.empty()) {
+    return error;
+  }
+  // The thread writes this buffer while the other one fills.
+  background_->Submit(bytes);
+  if (spare_ == nullptr || spare_capacity_ < capacity_) {
+    spare_.reset(new char[capacity_]);
+    spare_capacity_ = capacity_;
+  }
+  std::swap(buffer_, spare_);
+  std::swap(capacity_, spare_capacity_);
+  return {};
 }
 
 std::string FileOutput::Finish() {
-  if (!writer_.begun()) {
-    if (std::string error = writer_.Begin(path_); !error.empty()) return error;
+  if (background_) {
+    std::string error = background_->Wait();
+    background_.reset();
+    if (!error.empty()) return error;
   }
-  if (std::string error = Flush(); !error.empty()) return error;
+  const std::string_view rest(buffer_.get(), used_);
+  used_ = 0;
+  if (std::string error = WriteBuffer(writer_, path_, rest); !error.empty()) return error;
   return writer_.Commit(path_);
 }
 

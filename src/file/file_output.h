@@ -2,10 +2,16 @@
 //
 // A full DTAUS file is 25 MB. Assembling all of it in memory before writing costs 25 MB
 // of fresh pages on every Generate, and the kernel then copies it once more out of
-// memory that is long out of the cache. Instead the records are written into a buffer
-// of a quarter megabyte, which stays in the processor's cache, and each full buffer goes
-// to the temporary file of the FileWriter; the file appears at its path only when
-// Finish commits it. A small file never writes before Finish: it costs one write.
+// memory that is long out of the cache. Instead the records are written into a buffer of
+// a megabyte, which stays in the processor's cache, and each full buffer goes to the
+// temporary file of the FileWriter; the file appears at its path only when Finish
+// commits it. A small file never writes before Finish: it costs one write.
+//
+// Where the platform has threads, full buffers are written by a thread of their own
+// while the next one fills: copying 25 MB into the operating system's file cache then
+// runs beside the rendering of the records instead of after it. Only one thread ever
+// uses the FileWriter at a time: the writer thread from the first full buffer until
+// Finish or the destructor has waited for it, the caller before and after.
 //
 //   FileOutput output(writer, path, expected_size);
 //   char* room = output.Room(bound, &error);     // write at most `bound` bytes at room
@@ -24,15 +30,23 @@ namespace dtaus::detail {
 
 class FileOutput {
  public:
-  static constexpr std::size_t kChunk = std::size_t{1024} << 10;
+  static constexpr std::size_t kChunk = std::size_t{1} << 20;
+  // Whether full buffers can be written by a thread of their own here.
+  static const bool kBackgroundWrites;
 
   // `expected` is the size the file will have, if known: a smaller file gets a smaller
-  // buffer.
-  FileOutput(FileWriter& writer, std::string path, std::size_t expected);
+  // buffer. `background`: write full buffers on a thread of their own (where there are
+  // threads), or in Room.
+  FileOutput(FileWriter& writer, std::string path, std::size_t expected,
+             bool background = kBackgroundWrites);
+  // Waits for the writer thread; what was not committed is removed by the FileWriter.
+  ~FileOutput();
+  FileOutput(const FileOutput&) = delete;
+  FileOutput& operator=(const FileOutput&) = delete;
 
-  // Room for `n` bytes at the returned pointer. Writes what has been collected first
-  // when it would not fit; nullptr with the platform's message in `*error` when that
-  // fails.
+  // Room for `n` bytes at the returned pointer. Hands what has been collected to the
+  // file first when it would not fit; nullptr with the platform's message in `*error`
+  // when writing failed (this buffer's or, with the writer thread, the one before).
   char* Room(std::size_t n, std::string* error);
   // Takes the bytes up to `end` (within the room just returned) into the file.
   void Advance(const char* end) { used_ = static_cast<std::size_t>(end - buffer_.get()); }
@@ -40,17 +54,24 @@ class FileOutput {
   // Writes the rest and moves the file to its path. "" or the platform's message.
   std::string Finish();
 
-  // Bytes collected and not yet written.
+  // Bytes collected and not yet handed to the file.
   std::size_t pending() const { return used_; }
 
  private:
+  class Background;
+
   std::string Flush();
 
   FileWriter& writer_;
   std::string path_;
+  bool background_wanted_;
   std::unique_ptr<char[]> buffer_;
   std::size_t capacity_;
   std::size_t used_ = 0;
+  std::unique_ptr<char[]> spare_;  // the buffer the writer thread writes
+  std::size_t spare_capacity_ = 0;
+  // Last: destroyed first, so that the thread is joined before the buffers go.
+  std::unique_ptr<Background> background_;
 };
 
 }  // namespace dtaus::detail

@@ -48,51 +48,76 @@ TEST_F(FileOutputTest, SmallFileIsWrittenOnlyAtFinish) {
   EXPECT_EQ(FilesInDir(), 1u);
 }
 
+// Full buffers are written by a thread of their own where there are threads, and in Room
+// elsewhere; both are tested here.
 TEST_F(FileOutputTest, LargeFileGoesToTheTemporaryFileInChunks) {
-  FileWriter writer(PlatformFileSystem());
   const std::string content = Content(3 * FileOutput::kChunk + 1234);
-  FileOutput output(writer, path_, content.size());
-  ASSERT_EQ(WriteInPieces(output, content, 768, 768 + 32), "");
-  EXPECT_LT(output.pending(), FileOutput::kChunk);
-  EXPECT_TRUE(writer.begun());
-  EXPECT_FALSE(std::filesystem::exists(path_));  // only the temporary file so far
-  ASSERT_EQ(output.Finish(), "");
-  EXPECT_EQ(ReadFile(path_), content);
-  EXPECT_EQ(FilesInDir(), 1u);
+  for (const bool background : {false, true}) {
+    SCOPED_TRACE(background ? "writer thread" : "no writer thread");
+    std::filesystem::remove(path_);
+    FileWriter writer(PlatformFileSystem());
+    FileOutput output(writer, path_, content.size(), background);
+    ASSERT_EQ(WriteInPieces(output, content, 768, 768 + 32), "");
+    EXPECT_LT(output.pending(), FileOutput::kChunk);
+    EXPECT_FALSE(std::filesystem::exists(path_));  // only the temporary file so far
+    ASSERT_EQ(output.Finish(), "");
+    EXPECT_EQ(ReadFile(path_), content);
+    EXPECT_EQ(FilesInDir(), 1u);
+  }
 }
 
 TEST_F(FileOutputTest, RoomBeyondTheBufferGrowsIt) {
-  FileWriter writer(PlatformFileSystem());
-  FileOutput output(writer, path_, 10);  // a file expected to be small
   const std::string content = Content(5000);
-  ASSERT_EQ(WriteInPieces(output, content, 5000, 5000), "");
-  ASSERT_EQ(WriteInPieces(output, content, 700, 700), "");
-  ASSERT_EQ(output.Finish(), "");
-  EXPECT_EQ(ReadFile(path_), content + content);
+  for (const bool background : {false, true}) {
+    SCOPED_TRACE(background ? "writer thread" : "no writer thread");
+    FileWriter writer(PlatformFileSystem());
+    FileOutput output(writer, path_, 10, background);  // a file expected to be small
+    ASSERT_EQ(WriteInPieces(output, content, 5000, 5000), "");
+    ASSERT_EQ(WriteInPieces(output, content, 700, 700), "");
+    ASSERT_EQ(WriteInPieces(output, content, 5000, 6000), "");
+    ASSERT_EQ(output.Finish(), "");
+    EXPECT_EQ(ReadFile(path_), content + content + content);
+  }
 }
 
 TEST_F(FileOutputTest, EveryFailingCallLeavesNoFile) {
   const std::string content = Content(2 * FileOutput::kChunk + 500);
-  for (const bool persistent : {false, true}) {
-    for (int n = 1;; ++n) {
-      SCOPED_TRACE((persistent ? "persistent, call " : "transient, call ") + std::to_string(n));
-      std::filesystem::remove(path_);
-      FaultFileSystem faults(PlatformFileSystem(), n, persistent);
-      std::string error;
-      {
-        FileWriter writer(faults);
-        FileOutput output(writer, path_, content.size());
-        error = WriteInPieces(output, content, 768, 800);
-        if (error.empty()) error = output.Finish();
+  for (const bool background : {false, true}) {
+    for (const bool persistent : {false, true}) {
+      for (int n = 1;; ++n) {
+        SCOPED_TRACE(std::string(background ? "writer thread, " : "no writer thread, ") +
+                     (persistent ? "persistent, call " : "transient, call ") + std::to_string(n));
+        std::filesystem::remove(path_);
+        FaultFileSystem faults(PlatformFileSystem(), n, persistent);
+        std::string error;
+        {
+          FileWriter writer(faults);
+          FileOutput output(writer, path_, content.size(), background);
+          error = WriteInPieces(output, content, 768, 800);
+          if (error.empty()) error = output.Finish();
+        }
+        if (!faults.fired()) {
+          EXPECT_EQ(error, "");
+          EXPECT_EQ(ReadFile(path_), content);
+          break;
+        }
+        EXPECT_EQ(error, faults.message());
+        EXPECT_EQ(FilesInDir(), 0u) << "a partial or temporary file was left behind";
       }
-      if (!faults.fired()) {
-        EXPECT_EQ(error, "");
-        EXPECT_EQ(ReadFile(path_), content);
-        break;
-      }
-      EXPECT_EQ(error, faults.message());
-      EXPECT_EQ(FilesInDir(), 0u) << "a partial or temporary file was left behind";
     }
+  }
+}
+
+// Abandoned while the thread writes: the destructor waits for it, and the FileWriter
+// removes the temporary file.
+TEST_F(FileOutputTest, AbandonedOutputLeavesNothing) {
+  for (const bool background : {false, true}) {
+    {
+      FileWriter writer(PlatformFileSystem());
+      FileOutput output(writer, path_, 3 * FileOutput::kChunk, background);
+      ASSERT_EQ(WriteInPieces(output, Content(2 * FileOutput::kChunk + 1), 768, 800), "");
+    }
+    EXPECT_EQ(FilesInDir(), 0u);
   }
 }
 
