@@ -69,6 +69,8 @@ class ShortText {
   // For an ASCII text: 32 readable bytes that begin with the text (and go on with
   // whatever the inline storage holds), for writers that copy whole words.
   const char* InlineWord() const noexcept { return buf_; }
+  // For an ASCII text: its size, without asking where it is stored.
+  std::size_t AsciiSize() const noexcept { return tag_; }
   static constexpr std::size_t kInlineWord = 32;
   std::string str() const { return std::string(view()); }
   bool empty() const noexcept { return view().empty(); }

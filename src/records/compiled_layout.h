@@ -44,14 +44,18 @@ class CompiledLayout {
   char* Write(char* out, std::span<const ShortText> values, char32_t* unmappable) const;
 
  private:
+  // How a step is written: a run of shared bytes, an own field that takes whole words
+  // when its value is ASCII (see WriteWordField), or any other own field.
+  enum class Kind : std::uint8_t { kRun, kWordField, kOtherField };
   struct Step {
-    int slot;  // an own slot, or kRun: shared_[offset, offset + width) as it stands
+    Kind kind;
+    int slot;  // the own slot of a field
     std::int16_t width;
     bool left_aligned;
     std::int32_t fill;
-    std::uint32_t offset;
+    const char* pattern;   // the fill word of a word-sized field
+    std::uint32_t offset;  // a run: shared_[offset, offset + width)
   };
-  static constexpr int kRun = -1;
   static constexpr std::size_t kMaxSteps = 64;
 
   std::array<Step, kMaxSteps> steps_{};

@@ -534,16 +534,25 @@ bool GeldTransfer::compileFileRecord(detail::CompiledLayout& layout, char32_t* u
 
 char* GeldTransfer::writeFileRecord(char* out, const detail::CompiledLayout& layout,
                                     char32_t* unmappable) const {
-  const auto encoded = [unmappable](char* at, const OptField& part) {
-    return part.writeEncodedStream(at, unmappable);
-  };
   out = layout.Write(out, s_->values, unmappable);
-  if (out != nullptr) out = s_->WriteParts(out, 1, 2, encoded);
-  if (out != nullptr) out = WriteBlanks(out, kFirstBlockReserve);
-  for (std::int64_t from = 3; from <= s_->collection.Count() && out != nullptr; from += 4) {
-    out = s_->WriteParts(out, from, from + 3, encoded);
-    if (out != nullptr) out = WriteBlanks(out, kBlockReserve);
+  if (out == nullptr) return nullptr;
+  // The parts in order: two in block 2 before its 11-blank reserve, four in each later
+  // block before its 12-blank reserve. The last block is filled up with blanks.
+  const auto blanks = [](char* at, std::size_t n) {
+    return detail::FillWords(at, detail::field_bytes::kBlanks, n);
+  };
+  std::size_t room = 2;  // places left in the current block
+  std::size_t reserve = kFirstBlockReserve;
+  for (const auto& entry : s_->collection) {
+    out = entry.part->writeEncodedStream(out, unmappable);
+    if (out == nullptr) return nullptr;
+    if (--room == 0) {
+      out = blanks(out, reserve);
+      room = 4;
+      reserve = kBlockReserve;
+    }
   }
+  if (room < 4) out = blanks(out, room * OptField::kStreamWidth + reserve);  // block 2 always
   return out;
 }
 
