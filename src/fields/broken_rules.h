@@ -72,6 +72,23 @@ class BrokenRules {
     // Every assignment clears several rules, and in a valid record none is broken, in a
     // part without text one other: those cases cost a comparison here instead of a call.
     if (!is_broken && (count_ == 0 || (count_ == 1 && data()->id != id))) return;
+    // An extension part's only rule (its text is missing) goes when the text arrives:
+    // fifteen times for every payment with all its lines. Inline, as long as nobody
+    // listens.
+    if (!on_heap() && listener_ == nullptr) {
+      if (!is_broken && count_ == 1) {
+        count_ = 0;
+        inline_ = Entry{};
+        return;
+      }
+      // And the first rule of a new part, which starts without its text.
+      if (is_broken && count_ == 0) {
+        const std::string_view message = rule.view();
+        inline_ = Entry{id, static_cast<std::uint32_t>(message.size()), message.data()};
+        count_ = 1;
+        return;
+      }
+    }
     Update(id, is_broken, rule);
   }
 

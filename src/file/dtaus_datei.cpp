@@ -88,6 +88,17 @@ struct DtausDatei::State {
   detail::Footer footer;
   std::vector<std::shared_ptr<GeldTransfer>> payments;
 
+  // Releases the payments in order, each next one's state on its way into the cache
+  // (see Prefetch): the last reference frees 32,767 payments of two kilobytes.
+  ~State() {
+    for (std::size_t i = 0; i < payments.size(); ++i) {
+      if (i + 1 < payments.size() && payments[i + 1].use_count() == 1) {
+        payments[i + 1]->prefetchState();
+      }
+      payments[i].reset();
+    }
+  }
+
   std::string Generate(const std::string& path, detail::FileWriter& writer);
 };
 

@@ -97,8 +97,12 @@ void* SlabAllocator::Allocate() {
   SpinLock lock(busy_);
   Slab* slab = with_room_;
   if (slab == nullptr) {
-    slab = spare_ != nullptr ? spare_ : NewSlab();
-    spare_ = nullptr;
+    if (spare_count_ > 0) {
+      slab = spares_[--spare_count_];
+      *slab = Slab{nullptr, nullptr, nullptr, 0, 0};
+    } else {
+      slab = NewSlab();
+    }
     slab->next = nullptr;
     slab->prev = nullptr;
     with_room_ = slab;
@@ -139,11 +143,15 @@ void SlabAllocator::Deallocate(void* p) noexcept {
   }
   if (slab->live == 0) {
     Unlink(slab);
-    // Start over from the front, so that a reused slab fills its pages in order.
-    slab->free = nullptr;
-    slab->carved = 0;
-    if (spare_ == nullptr) {
-      spare_ = slab;
+    if (spare_count_ < kMaxSpares) {
+      // Kept for the next payments, but the kernel may take the pages back whenever it
+      // needs memory: a host that writes one file after the other neither faults in and
+      // clears 60 MB again each time nor keeps them from others. Nothing is written to
+      // the slab until it is reused, which would cancel the advice.
+#if defined(MADV_FREE)
+      ::madvise(slab, kSlabSize, MADV_FREE);
+#endif
+      spares_[spare_count_++] = slab;
     } else {
       ::munmap(slab, kSlabSize);
     }

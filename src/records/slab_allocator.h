@@ -12,8 +12,9 @@
 //   void* p = states.Allocate();
 //   states.Deallocate(p);
 //
-// Thread-safe. Slabs go back to the system as soon as they are empty, except one, which is
-// kept for the next objects. Where huge pages or anonymous mappings are not available
+// Thread-safe. Empty slabs are kept for the next objects, up to 64 MB, as memory the
+// kernel may reclaim when it needs it (MADV_FREE); beyond that they go back to the
+// system at once. Where huge pages or anonymous mappings are not available
 // (other systems, sanitizer builds that must see every allocation) it forwards to
 // operator new and delete.
 #ifndef DTAUS_RECORDS_SLAB_ALLOCATOR_H_
@@ -53,7 +54,10 @@ class SlabAllocator {
   // every Windows tool chain the library is built with.
   std::atomic_flag busy_;
   Slab* with_room_ = nullptr;  // slabs with a free object, most recently used first
-  Slab* spare_ = nullptr;      // one empty slab kept for the next objects
+  // Empty slabs kept for the next objects: as many as a full file's payments take.
+  static constexpr std::size_t kMaxSpares = 32;
+  Slab* spares_[kMaxSpares] = {};
+  std::size_t spare_count_ = 0;
 };
 
 // Asks the processor to load `bytes` from `p` into its cache ahead of use. Generate walks

@@ -94,6 +94,36 @@ TEST(SlabAllocator, ThreadsShareOneAllocator) {
   b.join();
 }
 
+// Empty slabs are kept for the next objects (the kernel may take their pages back in
+// between, which reads as zeros): a second file's payments reuse the first one's memory,
+// and every object is whole again.
+TEST(SlabAllocator, EmptySlabsAreReused) {
+  constexpr std::size_t kSize = 1800;
+  SlabAllocator slabs(kSize);
+  const std::size_t count = 4 * SlabAllocator::kSlabSize / kSize;
+  std::vector<void*> first;
+  for (std::size_t i = 0; i < count; ++i) first.push_back(slabs.Allocate());
+  const auto slab_of = [](void* p) {
+    return reinterpret_cast<std::uintptr_t>(p) & ~(SlabAllocator::kSlabSize - 1);
+  };
+  std::set<std::uintptr_t> used;
+  for (void* p : first) used.insert(slab_of(p));
+  for (void* p : first) slabs.Deallocate(p);
+  std::vector<void*> second;
+  for (std::size_t i = 0; i < count; ++i) {
+    second.push_back(slabs.Allocate());
+    // (Without slabs, in sanitizer builds, each object is an allocation of its own.)
+    if (SlabAllocator::UsesSlabs()) {
+      EXPECT_TRUE(used.count(slab_of(second.back())) == 1) << "a new slab although one was kept";
+    }
+    Stamp(second.back(), kSize, static_cast<std::uint32_t>(i));
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    EXPECT_TRUE(HasStamp(second[i], kSize, static_cast<std::uint32_t>(i)));
+    slabs.Deallocate(second[i]);
+  }
+}
+
 TEST(SlabAllocator, NullIsIgnored) {
   SlabAllocator slabs(64);
   slabs.Deallocate(nullptr);
