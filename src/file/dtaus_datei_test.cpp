@@ -120,17 +120,6 @@ TEST_F(DtausDateiTest, ThreePaymentsWithCountAndControlSums) {
 // of parts, with umlauts in every text, for both kinds of order and both media, and over
 // a file long enough to reach the disk in several pieces.
 TEST_F(DtausDateiTest, RecordsAreWhatThePaymentsRenderEncoded) {
-  using Setter = void (GeldTransfer::*)(std::string_view);
-  constexpr Setter kParts[] = {
-      &GeldTransfer::Name2,              &GeldTransfer::VerwendungsZweck2,
-      &GeldTransfer::VerwendungsZweck3,  &GeldTransfer::VerwendungsZweck4,
-      &GeldTransfer::VerwendungsZweck5,  &GeldTransfer::VerwendungsZweck6,
-      &GeldTransfer::VerwendungsZweck7,  &GeldTransfer::VerwendungsZweck8,
-      &GeldTransfer::VerwendungsZweck9,  &GeldTransfer::VerwendungsZweck10,
-      &GeldTransfer::VerwendungsZweck11, &GeldTransfer::VerwendungsZweck12,
-      &GeldTransfer::VerwendungsZweck13, &GeldTransfer::VerwendungsZweck14,
-      &GeldTransfer::MeineInfoName2,
-  };
   const auto encoded = [](std::string_view utf8) {
     std::string bytes;
     char32_t bad = 0;
@@ -161,7 +150,7 @@ TEST_F(DtausDateiTest, RecordsAreWhatThePaymentsRenderEncoded) {
       if (i % 4 == 0) g->VerwendungsZweck("BEITRAG € " + std::to_string(i));
       if (i % 5 == 0) g->FreieReferenz(std::to_string(i));
       for (int p = 0; p < i % 16; ++p) {
-        ((*g).*kParts[(p + i) % 15])(p % 2 ? "ZEILE " + std::to_string(p) : "ÄNDERUNG ÜBER €");
+        ((*g).*kContinuations[(p + i) % 15])(p % 2 ? "ZEILE " + std::to_string(p) : "ÄNDERUNG ÜBER €");
       }
       datei.AddGeldTransfer(g);
       payments.push_back(g);

@@ -10,8 +10,6 @@
 namespace dtaus::detail {
 namespace {
 
-using Setter = void (GeldTransfer::*)(std::string_view);
-
 std::string Messages(const GeldTransfer& g) {
   const std::string report = g.InputFieldsErrors();
   const std::string heading = "Fehler in GeldTransfer:\r\r";
@@ -19,17 +17,6 @@ std::string Messages(const GeldTransfer& g) {
   return report.substr(heading.size());
 }
 
-// The continuation properties in the order in which their parts are written.
-const Setter kContinuations[] = {
-    &GeldTransfer::Name2,              &GeldTransfer::VerwendungsZweck2,
-    &GeldTransfer::VerwendungsZweck3,  &GeldTransfer::VerwendungsZweck4,
-    &GeldTransfer::VerwendungsZweck5,  &GeldTransfer::VerwendungsZweck6,
-    &GeldTransfer::VerwendungsZweck7,  &GeldTransfer::VerwendungsZweck8,
-    &GeldTransfer::VerwendungsZweck9,  &GeldTransfer::VerwendungsZweck10,
-    &GeldTransfer::VerwendungsZweck11, &GeldTransfer::VerwendungsZweck12,
-    &GeldTransfer::VerwendungsZweck13, &GeldTransfer::VerwendungsZweck14,
-    &GeldTransfer::MeineInfoName2,
-};
 const char* const kContinuationNames[] = {
     "Name2",              "VerwendungsZweck2",  "VerwendungsZweck3",  "VerwendungsZweck4",
     "VerwendungsZweck5",  "VerwendungsZweck6",  "VerwendungsZweck7",  "VerwendungsZweck8",

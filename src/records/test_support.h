@@ -29,6 +29,21 @@ struct GeldTransferPeer {
   static std::string Cents(const GeldTransfer& g) { return std::string(g.getBetragEuro()); }
 };
 
+// A payment's setters by pointer.
+using Setter = void (GeldTransfer::*)(std::string_view);
+
+// The continuation properties in the order in which their parts are written.
+inline constexpr Setter kContinuations[] = {
+    &GeldTransfer::Name2,              &GeldTransfer::VerwendungsZweck2,
+    &GeldTransfer::VerwendungsZweck3,  &GeldTransfer::VerwendungsZweck4,
+    &GeldTransfer::VerwendungsZweck5,  &GeldTransfer::VerwendungsZweck6,
+    &GeldTransfer::VerwendungsZweck7,  &GeldTransfer::VerwendungsZweck8,
+    &GeldTransfer::VerwendungsZweck9,  &GeldTransfer::VerwendungsZweck10,
+    &GeldTransfer::VerwendungsZweck11, &GeldTransfer::VerwendungsZweck12,
+    &GeldTransfer::VerwendungsZweck13, &GeldTransfer::VerwendungsZweck14,
+    &GeldTransfer::MeineInfoName2,
+};
+
 // Pins today's date for the life of the object.
 class ScopedToday {
  public:
