@@ -38,6 +38,7 @@
 #include "dtaus/dtaus_reader.h"
 #include "fields/clock.h"
 #include "file/fault_file_system.h"
+#include "records/test_support.h"
 #include "file/file_system.h"
 #include "harness.h"
 #include "reference.h"
@@ -424,17 +425,8 @@ void HeaderText(File& f, int property, const std::string& v) {
   });
 }
 
-using Setter = void (GeldTransfer::*)(std::string_view);
-constexpr Setter kContinuations[kParts] = {
-    &GeldTransfer::Name2,              &GeldTransfer::VerwendungsZweck2,
-    &GeldTransfer::VerwendungsZweck3,  &GeldTransfer::VerwendungsZweck4,
-    &GeldTransfer::VerwendungsZweck5,  &GeldTransfer::VerwendungsZweck6,
-    &GeldTransfer::VerwendungsZweck7,  &GeldTransfer::VerwendungsZweck8,
-    &GeldTransfer::VerwendungsZweck9,  &GeldTransfer::VerwendungsZweck10,
-    &GeldTransfer::VerwendungsZweck11, &GeldTransfer::VerwendungsZweck12,
-    &GeldTransfer::VerwendungsZweck13, &GeldTransfer::VerwendungsZweck14,
-    &GeldTransfer::MeineInfoName2,
-};
+using detail::kContinuations;
+static_assert(std::size(kContinuations) == kParts);
 constexpr int kPaymentProperties = 8 + kParts;
 
 void PaymentText(Payment& p, int property, const std::string& v) {
