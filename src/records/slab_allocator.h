@@ -74,6 +74,17 @@ inline void Prefetch(const void* p, std::size_t bytes) {
 #endif
 }
 
+// Prefetch for memory that is about to be written.
+inline void PrefetchForWrite(const void* p, std::size_t bytes) {
+#if defined(__GNUC__)
+  const char* const first = static_cast<const char*>(p);
+  for (std::size_t offset = 0; offset < bytes; offset += 64) __builtin_prefetch(first + offset, 1);
+#else
+  (void)p;
+  (void)bytes;
+#endif
+}
+
 }  // namespace dtaus::detail
 
 #endif  // DTAUS_RECORDS_SLAB_ALLOCATOR_H_
