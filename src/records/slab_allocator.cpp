@@ -118,7 +118,7 @@ void* SlabAllocator::Allocate() {
     // The next object comes from right behind: have its memory on the way while the
     // caller fills this one (see Prefetch).
     if (slab->carved < objects_per_slab_) {
-      PrefetchForWrite(static_cast<char*>(p) + object_size_, object_size_);
+      Prefetch<true>(static_cast<char*>(p) + object_size_, object_size_);
     }
   }
   ++slab->live;

@@ -64,21 +64,14 @@ class SlabAllocator {
 // 32,767 payments of two kilobytes each, allocated one after the other but reached
 // through pointers, which the processor cannot guess: fetching the next payment while
 // the current one is written hides the wait for memory. Only a hint; nothing is read.
+// kForWrite: the memory is about to be written (a new object).
+template <bool kForWrite = false>
 inline void Prefetch(const void* p, std::size_t bytes) {
 #if defined(__GNUC__)
   const char* const first = static_cast<const char*>(p);
-  for (std::size_t offset = 0; offset < bytes; offset += 64) __builtin_prefetch(first + offset);
-#else
-  (void)p;
-  (void)bytes;
-#endif
-}
-
-// Prefetch for memory that is about to be written.
-inline void PrefetchForWrite(const void* p, std::size_t bytes) {
-#if defined(__GNUC__)
-  const char* const first = static_cast<const char*>(p);
-  for (std::size_t offset = 0; offset < bytes; offset += 64) __builtin_prefetch(first + offset, 1);
+  for (std::size_t offset = 0; offset < bytes; offset += 64) {
+    __builtin_prefetch(first + offset, kForWrite ? 1 : 0);
+  }
 #else
   (void)p;
   (void)bytes;
