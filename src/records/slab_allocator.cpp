@@ -97,12 +97,15 @@ void* SlabAllocator::Allocate() {
   SpinLock lock(busy_);
   Slab* slab = with_room_;
   if (slab == nullptr) {
-    if (spare_count_ > 0) {
+    if (hot_spare_ != nullptr) {
+      slab = hot_spare_;
+      hot_spare_ = nullptr;
+    } else if (spare_count_ > 0) {
       slab = spares_[--spare_count_];
-      *slab = Slab{nullptr, nullptr, nullptr, 0, 0};
     } else {
       slab = NewSlab();
     }
+    *slab = Slab{nullptr, nullptr, nullptr, 0, 0};
     slab->next = nullptr;
     slab->prev = nullptr;
     with_room_ = slab;
@@ -148,15 +151,17 @@ void SlabAllocator::Deallocate(void* p) noexcept {
   }
   if (slab->live == 0) {
     Unlink(slab);
-    if (spare_count_ < kMaxSpares) {
-      // Kept for the next payments. The first one as it is: a host that makes and drops
-      // one payment at a time must not pay a system call for each. The others the kernel
-      // may take back whenever it needs memory: a host that writes one file after the
-      // other neither faults in and clears 60 MB again each time nor keeps them from
-      // others. Nothing is written to such a slab until it is reused, which would cancel
-      // the advice.
+    if (hot_spare_ == nullptr) {
+      // Kept as it is, and used first: a host that makes and drops one payment at a time
+      // must not pay a system call for each.
+      hot_spare_ = slab;
+    } else if (spare_count_ < kMaxSpares) {
+      // Kept for the next payments, but the kernel may take the pages back whenever it
+      // needs memory: a host that writes one file after the other neither faults in and
+      // clears 60 MB again each time nor keeps them from others. Nothing is written to
+      // such a slab until it is reused, which would cancel the advice.
 #if defined(MADV_FREE)
-      if (spare_count_ > 0) ::madvise(slab, kSlabSize, MADV_FREE);
+      ::madvise(slab, kSlabSize, MADV_FREE);
 #endif
       spares_[spare_count_++] = slab;
     } else {

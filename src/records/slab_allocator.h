@@ -54,7 +54,9 @@ class SlabAllocator {
   // every Windows tool chain the library is built with.
   std::atomic_flag busy_;
   Slab* with_room_ = nullptr;  // slabs with a free object, most recently used first
-  // Empty slabs kept for the next objects: as many as a full file's payments take.
+  // Empty slabs kept for the next objects: one as it is, and as many as a full file's
+  // payments take that the kernel may reclaim.
+  Slab* hot_spare_ = nullptr;
   static constexpr std::size_t kMaxSpares = 32;
   Slab* spares_[kMaxSpares] = {};
   std::size_t spare_count_ = 0;
