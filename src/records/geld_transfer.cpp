@@ -231,21 +231,16 @@ struct GeldTransfer::State {
   std::size_t BlockBound(std::int64_t from, std::int64_t to) const;
   char* WriteFirstBlock(char* out) const;
   char* WriteBlock(char* out, std::int64_t from, std::int64_t to) const;
-  // The parts at positions from..to, each written by `write_part(out, part)` (which
-  // returns the end or nullptr), and blanks for the positions without a part.
-  template <typename WritePart>
-  char* WriteParts(char* out, std::int64_t from, std::int64_t to, WritePart write_part) const;
+  // The parts at positions from..to in UTF-8, and blanks for the positions without one.
+  char* WriteParts(char* out, std::int64_t from, std::int64_t to) const;
   // The most bytes the blocks after the fixed part take: every part and at most 128
   // blanks for each block.
   std::size_t ExtensionBound() const;
 };
 
-template <typename WritePart>
-char* GeldTransfer::State::WriteParts(char* out, std::int64_t from, std::int64_t to,
-                                      WritePart write_part) const {
+char* GeldTransfer::State::WriteParts(char* out, std::int64_t from, std::int64_t to) const {
   for (std::int64_t p = std::max<std::int64_t>(from, 1); p <= to && p <= collection.Count(); ++p) {
-    out = write_part(out, *collection.begin()[p - 1].part);
-    if (out == nullptr) return nullptr;
+    out = collection.begin()[p - 1].part->writeFieldAsStream(out);
   }
   return WriteBlanks(out, BlankPartsWidth(to - collection.Count()));
 }
@@ -467,14 +462,11 @@ std::size_t GeldTransfer::State::BlockBound(std::int64_t from, std::int64_t to) 
   return bound;
 }
 
-// Writes a part as getRecordAsStream has it, in UTF-8.
-char* WritePartText(char* out, const OptField& part) { return part.writeFieldAsStream(out); }
-
 char* GeldTransfer::State::WriteFirstBlock(char* out) const {
   // Positions 188-256: extension parts 1 and 2 (or blanks) and an 11-blank reserve.
   char* const start = out;
   try {
-    return WriteBlanks(WriteParts(out, 1, 2, WritePartText), kFirstBlockReserve);
+    return WriteBlanks(WriteParts(out, 1, 2), kFirstBlockReserve);
   } catch (const std::exception& e) {
     detail::Notify(e.what());
     return start;
@@ -483,7 +475,7 @@ char* GeldTransfer::State::WriteFirstBlock(char* out) const {
 
 char* GeldTransfer::State::WriteBlock(char* out, std::int64_t from, std::int64_t to) const {
   // A continuation block: four parts (or blanks) and a 12-blank reserve, 128 in all.
-  return WriteBlanks(WriteParts(out, from, to, WritePartText), kBlockReserve);
+  return WriteBlanks(WriteParts(out, from, to), kBlockReserve);
 }
 
 std::size_t GeldTransfer::State::ExtensionBound() const {
