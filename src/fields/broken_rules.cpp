@@ -5,7 +5,7 @@
 namespace dtaus::detail {
 
 BrokenRules::BrokenRules(const BrokenRules& other) : listener_(other.listener_) {
-  if (other.count_ > 1) {
+  if (other.count_ > kInline) {
     heap_ = new Entry[other.count_];
     capacity_ = other.count_;
   }
@@ -21,19 +21,18 @@ BrokenRules& BrokenRules::operator=(const BrokenRules& other) {
   if (copy.on_heap()) {
     heap_ = copy.heap_;
   } else {
-    inline_ = copy.inline_;
+    std::copy(copy.inline_, copy.inline_ + kInline, inline_);
   }
   count_ = copy.count_;
   capacity_ = copy.capacity_;
   listener_ = copy.listener_;
   copy.count_ = 0;
-  copy.capacity_ = 1;
+  copy.capacity_ = kInline;
   return *this;
 }
 
 void BrokenRules::Grow() {
-  // Four entries are enough for the rules a new record starts with; beyond that, double.
-  const std::uint32_t capacity = on_heap() ? 2 * capacity_ : 4;
+  const std::uint32_t capacity = 2 * capacity_;
   Entry* block = new Entry[capacity];
   std::copy(data(), data() + count_, block);
   Release();
@@ -56,14 +55,13 @@ void BrokenRules::Update(std::int16_t id, bool is_broken, RuleText rule) {
   if (it == end) return;
   std::copy(it + 1, end, it);
   --count_;
-  if (on_heap() && count_ <= 1) {
-    // Back inline: a record with at most one broken rule, above all a valid one, keeps no
-    // heap block.
+  if (on_heap() && count_ <= kInline) {
+    // Back inline: a record with few broken rules, above all a valid one, keeps no heap
+    // block.
     Entry* const block = heap_;
-    const Entry first = block[0];
+    std::copy(block, block + count_, inline_);
     delete[] block;
-    capacity_ = 1;
-    inline_ = count_ == 1 ? first : Entry{};
+    capacity_ = kInline;
   }
   if (count_ == 0 && listener_) listener_->NoBrokenRules();
 }

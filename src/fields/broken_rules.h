@@ -42,7 +42,7 @@ class RuleText {
 class BrokenRules {
  public:
   // One broken rule. The message is kept as pointer and length, so that an entry takes
-  // 16 bytes and one of them fits inside the tracker itself.
+  // 16 bytes and a few of them fit inside the tracker itself.
   struct Entry {
     std::int16_t id;
     std::uint32_t length;
@@ -70,21 +70,20 @@ class BrokenRules {
   // no longer broken (removing it if present). Never fails.
   void RuleBroken(std::int16_t id, bool is_broken, RuleText rule = RuleText()) {
     // Every assignment clears several rules, and in a valid record none is broken, in a
-    // part without text one other: those cases cost a comparison here instead of a call.
+    // record with one missing value one other: those cases cost a comparison here
+    // instead of a call.
     if (!is_broken && (count_ == 0 || (count_ == 1 && data()->id != id))) return;
-    // An extension part's only rule (its text is missing) goes when the text arrives:
-    // fifteen times for every payment with all its lines. Inline, as long as nobody
-    // listens.
+    // The last rule going and the first one coming, inline as long as nobody listens.
     if (!on_heap() && listener_ == nullptr) {
       if (!is_broken && count_ == 1) {
         count_ = 0;
-        inline_ = Entry{};
+        inline_[0] = Entry{};
         return;
       }
       // And the first rule of a new part, which starts without its text.
       if (is_broken && count_ == 0) {
         const std::string_view message = rule.view();
-        inline_ = Entry{id, static_cast<std::uint32_t>(message.size()), message.data()};
+        inline_[0] = Entry{id, static_cast<std::uint32_t>(message.size()), message.data()};
         count_ = 1;
         return;
       }
@@ -105,14 +104,14 @@ class BrokenRules {
   void set_listener(Listener* listener) { listener_ = listener; }
 
  private:
-  // Where the entries live. A full file has 32,767 payments with 16 trackers each
-  // (the payment's and one per extension part), and nearly all of them hold no rule or
-  // just one (an extension part whose text was never assigned). So one entry is held
-  // inline and only more go to the heap: building a payment allocates once for its
-  // trackers instead of sixteen times, and a valid one keeps no heap block at all.
-  bool on_heap() const { return capacity_ > 1; }
-  const Entry* data() const { return on_heap() ? heap_ : &inline_; }
-  Entry* data() { return on_heap() ? heap_ : &inline_; }
+  // Where the entries live. A full file has 32,767 payments with a tracker each, and a
+  // new payment starts with four broken rules (its four missing values) that go one by
+  // one as the values arrive. So four entries are held inline and only more go to the
+  // heap: building a payment allocates nothing for its rules.
+  static constexpr std::uint32_t kInline = 4;
+  bool on_heap() const { return capacity_ > kInline; }
+  const Entry* data() const { return on_heap() ? heap_ : inline_; }
+  Entry* data() { return on_heap() ? heap_ : inline_; }
   void Update(std::int16_t id, bool is_broken, RuleText rule);
   void Grow();
   void Release() {
@@ -120,11 +119,11 @@ class BrokenRules {
   }
 
   union {
-    Entry inline_{};  // capacity_ == 1
-    Entry* heap_;     // capacity_ > 1
+    Entry inline_[kInline]{};  // capacity_ == kInline
+    Entry* heap_;              // capacity_ > kInline
   };
   std::uint32_t count_ = 0;
-  std::uint32_t capacity_ = 1;
+  std::uint32_t capacity_ = kInline;
   Listener* listener_ = nullptr;
 };
 

@@ -69,7 +69,7 @@ TEST(BrokenRules, EmptyMessageStillCounts) {
   EXPECT_EQ(rules.Report("H:", " - "), "H:\r\r - \r");
 }
 
-// One rule is held inside the tracker and more on the heap: the order must survive every
+// Four rules are held inside the tracker and more on the heap: the order must survive every
 // move between the two, in both directions.
 TEST(BrokenRules, KeepsOrderWhileGrowingAndShrinking) {
   BrokenRules rules;

@@ -187,7 +187,6 @@ constexpr std::array<Continuation, kPartCount> kContinuations = {{
      "Sonstiger Fehler bei <MeineInfoName2>."},
 }};
 
-constexpr std::size_t kMaxText = 27;
 constexpr std::size_t kMaxCents = 11;
 
 // The bytes `count` blank parts take (none when `count` is not positive).
@@ -240,7 +239,7 @@ struct GeldTransfer::State {
 
 char* GeldTransfer::State::WriteParts(char* out, std::int64_t from, std::int64_t to) const {
   for (std::int64_t p = std::max<std::int64_t>(from, 1); p <= to && p <= collection.Count(); ++p) {
-    out = collection.begin()[p - 1].part->writeFieldAsStream(out);
+    out = collection.begin()[p - 1]->writeFieldAsStream(out);
   }
   return WriteBlanks(out, BlankPartsWidth(to - collection.Count()));
 }
@@ -369,18 +368,21 @@ void GeldTransfer::VerwendungsZweck(std::string_view v) {
 }
 
 void GeldTransfer::State::SetContinuation(Part part, std::string_view v) {
-  // Nothing is cleared first: a continuation's failure rule, once broken, stays.
+  // Nothing is cleared first: a continuation's failure rule, once broken, stays. The
+  // part's check is the property's check (27 characters of UTF-8), made once for both.
   const Continuation& c = kContinuations[part];
-  try {
-    if (!detail::IsValidUtf8(v)) {
+  switch (OptField::CheckValue(v)) {
+    case OptField::TextCheck::kNotUtf8:
       Break(c.failure, c.failure_text);
       return;
-    }
-    if (detail::CountCodePoints(v) > kMaxText) {
+    case OptField::TextCheck::kTooLong:
       Break(c.length, c.length_text);
       return;
-    }
-    parts[part].FieldValue(v);
+    case OptField::TextCheck::kAccepted:
+      break;
+  }
+  try {
+    parts[part].AcceptValue(v);
     Clear(c.length);
   } catch (...) {
     Break(c.failure, c.failure_text);
@@ -457,7 +459,7 @@ std::size_t GeldTransfer::State::BlockBound(std::int64_t from, std::int64_t to) 
   std::size_t bound =
       std::max(kFirstBlockReserve, kBlockReserve) + BlankPartsWidth(to - collection.Count());
   for (std::int64_t p = std::max<std::int64_t>(from, 1); p <= to && p <= collection.Count(); ++p) {
-    bound += collection.begin()[p - 1].part->StreamBound();
+    bound += collection.begin()[p - 1]->StreamBound();
   }
   return bound;
 }
@@ -480,7 +482,7 @@ char* GeldTransfer::State::WriteBlock(char* out, std::int64_t from, std::int64_t
 
 std::size_t GeldTransfer::State::ExtensionBound() const {
   std::size_t bound = (1 + (collection.Count() + 1) / 4) * kBlockWidth;
-  for (const auto& entry : collection) bound += entry.part->StreamBound();
+  for (const OptField* part : collection) bound += part->StreamBound();
   return bound;
 }
 
@@ -535,8 +537,8 @@ char* GeldTransfer::writeFileRecord(char* out, const detail::CompiledLayout& lay
   };
   std::size_t room = 2;  // places left in the current block
   std::size_t reserve = kFirstBlockReserve;
-  for (const auto& entry : s_->collection) {
-    out = entry.part->writeEncodedStream(out, unmappable);
+  for (const OptField* part : s_->collection) {
+    out = part->writeEncodedStream(out, unmappable);
     if (out == nullptr) return nullptr;
     if (--room == 0) {
       out = blanks(out, reserve);

@@ -8,57 +8,76 @@
 namespace dtaus::detail {
 namespace {
 
-constexpr std::int16_t kTypeMissing = 1000;
-constexpr std::int16_t kTypeInvalid = 1001;
-constexpr std::int16_t kTypeFailure = 1005;
-constexpr std::int16_t kValueMissing = 1010;
-constexpr std::int16_t kValueTooLong = 1011;
-constexpr std::int16_t kValueFailure = 1015;
+// The part's rules, by their index in its tracker. (The type has a failure rule of its
+// own in the classic set, which nothing ever breaks; clearing it changes nothing.)
+enum Rule : unsigned {
+  kTypeMissing,
+  kTypeInvalid,
+  kValueMissing,
+  kValueTooLong,
+  kValueFailure,
+  kRuleCount
+};
+constexpr std::string_view kMessages[] = {
+    "<Field Type> not set",
+    "Invalid Value for an Optional Field Type",
+    "<Field Value> not set",
+    "Optional Field's Length exceeds the limit(27 chars).",
+    "Unexpected Error setting <Field Value>",
+};
+static_assert(std::size(kMessages) == kRuleCount && kRuleCount <= PackedRules::kMaxRules);
 
 }  // namespace
 
 OptField::OptField() {
-  errors_.RuleBroken(kTypeMissing, true, "<Field Type> not set");
-  errors_.RuleBroken(kValueMissing, true, "<Field Value> not set");
+  errors_.Break(kTypeMissing);
+  errors_.Break(kValueMissing);
 }
 
 OptField::OptField(std::int32_t type) {
   // The value rule first: an invalid type then ends up behind it, as after OptField()
   // and FieldType(type).
-  errors_.RuleBroken(kValueMissing, true, "<Field Value> not set");
+  errors_.Break(kValueMissing);
   FieldType(type);
 }
 
 void OptField::FieldType(std::int32_t type) {
-  errors_.RuleBroken(kTypeMissing, false);
-  errors_.RuleBroken(kTypeFailure, false);
+  errors_.Clear(kTypeMissing);
   if (type < 0 || type > 2) {
-    errors_.RuleBroken(kTypeInvalid, true, "Invalid Value for an Optional Field Type");
+    errors_.Break(kTypeInvalid);
     return;
   }
   code_[0] = '0';
   code_[1] = static_cast<char>('1' + type);
-  errors_.RuleBroken(kTypeInvalid, false);
+  errors_.Clear(kTypeInvalid);
+}
+
+OptField::TextCheck OptField::CheckValue(std::string_view text) {
+  if (!IsValidUtf8(text)) return TextCheck::kNotUtf8;
+  if (CountCodePoints(text) > kTextWidth) return TextCheck::kTooLong;
+  return TextCheck::kAccepted;
+}
+
+void OptField::AcceptValue(std::string_view text) {
+  text_ = text;
+  errors_.Clear(kValueMissing);
+  errors_.Clear(kValueFailure);
+  errors_.Clear(kValueTooLong);
 }
 
 void OptField::FieldValue(std::string_view text) {
-  errors_.RuleBroken(kValueMissing, false);
-  errors_.RuleBroken(kValueFailure, false);
-  try {
-    if (!IsValidUtf8(text)) {
-      errors_.RuleBroken(kValueFailure, true, "Unexpected Error setting <Field Value>");
+  const TextCheck check = CheckValue(text);
+  if (check == TextCheck::kAccepted) {
+    try {
+      AcceptValue(text);
       return;
+    } catch (...) {
+      // No memory for a long text: an unexpected failure like a broken one.
     }
-    if (CountCodePoints(text) > kTextWidth) {
-      errors_.RuleBroken(kValueTooLong, true,
-                         "Optional Field's Length exceeds the limit(27 chars).");
-      return;
-    }
-    text_ = text;
-    errors_.RuleBroken(kValueTooLong, false);
-  } catch (...) {
-    errors_.RuleBroken(kValueFailure, true, "Unexpected Error setting <Field Value>");
   }
+  errors_.Clear(kValueMissing);
+  errors_.Clear(kValueFailure);
+  errors_.Break(check == TextCheck::kTooLong ? kValueTooLong : kValueFailure);
 }
 
 namespace {
@@ -85,7 +104,12 @@ std::string OptField::getFieldAsStream() const {
 }
 
 std::string OptField::OptionalFieldErrors() const {
-  return errors_.Report("Optional Fields Errors:", "");
+  std::string report = "Optional Fields Errors:\r\r";
+  errors_.ForEach([&report](unsigned rule) {
+    report += kMessages[rule];
+    report += '\r';
+  });
+  return report;
 }
 
 }  // namespace dtaus::detail

@@ -10,7 +10,8 @@
 //
 // A part is valid once it has a type and a text (the empty text counts); only valid
 // parts are written. Its problems are recorded in its own tracker, in English: parts
-// are internal, and their messages never reach a host.
+// are internal, and their messages never reach a host. A payment carries fifteen parts,
+// so a part is kept small: its text, its code and a packed tracker, 40 bytes.
 #ifndef DTAUS_RECORDS_OPT_FIELD_H_
 #define DTAUS_RECORDS_OPT_FIELD_H_
 
@@ -18,8 +19,8 @@
 #include <string>
 #include <string_view>
 
-#include "fields/broken_rules.h"
 #include "fields/dt_aus_field.h"
+#include "fields/packed_rules.h"
 #include "fields/short_text.h"
 
 namespace dtaus::detail {
@@ -39,6 +40,14 @@ class OptField {
   void FieldType(std::int32_t type);
   // At most 27 characters of valid UTF-8.
   void FieldValue(std::string_view text);
+
+  // What FieldValue makes of a text: stored, or kept out and why. For a record that
+  // checks a continuation text against its own rules first and then hands it on, so
+  // that the text is examined once.
+  enum class TextCheck { kAccepted, kTooLong, kNotUtf8 };
+  static TextCheck CheckValue(std::string_view text);
+  // FieldValue for a text that CheckValue accepted.
+  void AcceptValue(std::string_view text);
 
   // The 29-character stream form: the code, then the text left-aligned in 27 blanks;
   // "ERROR: Optional Field Invalid" (also 29 characters) for an invalid part.
@@ -65,7 +74,7 @@ class OptField {
     return WriteFileField(out + 2, text_, kTextWidth, true, kFillBlank, unmappable);
   }
 
-  bool OptionalFieldValid() const { return errors_.Count() == 0; }
+  bool OptionalFieldValid() const { return errors_.empty(); }
   std::string OptionalFieldErrors() const;
 
   std::string_view code() const { return code_; }
@@ -74,10 +83,12 @@ class OptField {
  private:
   char* writeInvalidStream(char* out) const;
 
-  BrokenRules errors_;  // mErrors
   ShortText text_;
+  PackedRules errors_;  // mErrors, as indices into the part's table of rules
   char code_[3] = {};
 };
+
+static_assert(sizeof(OptField) <= 40);
 
 }  // namespace dtaus::detail
 

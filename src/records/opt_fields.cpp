@@ -28,7 +28,8 @@ void OptFields::AddChecked(const OptField& part) {
     throw DtausError(kOptFieldsLimitError, "Only maximum 15 Additional Fields are supported.");
   }
   try {
-    entries_[static_cast<std::size_t>(count_)] = {getNextId(), &part};
+    keys_[static_cast<std::size_t>(count_)] = getNextId();
+    parts_[static_cast<std::size_t>(count_)] = &part;
     ++count_;
   } catch (...) {
     throw DtausError(kOptFieldsAddError, "Error adding the additional field");
@@ -37,13 +38,14 @@ void OptFields::AddChecked(const OptField& part) {
 
 int OptFields::IndexOfKey(std::string_view key) const {
   for (int i = 0; i < count_; ++i) {
-    if (std::to_string(entries_[static_cast<std::size_t>(i)].key) == key) return i;
+    if (std::to_string(keys_[static_cast<std::size_t>(i)]) == key) return i;
   }
   return -1;
 }
 
 void OptFields::EraseAt(int index) {
-  std::copy(entries_.begin() + index + 1, entries_.begin() + count_, entries_.begin() + index);
+  std::copy(parts_.begin() + index + 1, parts_.begin() + count_, parts_.begin() + index);
+  std::copy(keys_.begin() + index + 1, keys_.begin() + count_, keys_.begin() + index);
   --count_;
 }
 
@@ -60,13 +62,13 @@ void OptFields::Delete(std::string_view key) {
 
 const OptField& OptFields::Item(std::int32_t position) const {
   if (position < 1 || position > count_) NoSuchEntry();
-  return *entries_[static_cast<std::size_t>(position - 1)].part;
+  return *parts_[static_cast<std::size_t>(position - 1)];
 }
 
 const OptField& OptFields::Item(std::string_view key) const {
   const int index = IndexOfKey(key);
   if (index < 0) NoSuchEntry();
-  return *entries_[static_cast<std::size_t>(index)].part;
+  return *parts_[static_cast<std::size_t>(index)];
 }
 
 }  // namespace dtaus::detail

@@ -23,11 +23,6 @@ class OptFields {
  public:
   static constexpr int kMaxParts = 15;
 
-  struct Entry {
-    std::int16_t key;
-    const OptField* part;
-  };
-
   // Increments the key counter and returns its new value.
   std::int16_t getNextId();
 
@@ -37,7 +32,9 @@ class OptFields {
   void Add(const OptField& part) {
     // Every preparation of a payment adds its parts again: the usual case inline.
     if (count_ < kMaxParts && next_id_ < kLastId) {
-      entries_[static_cast<std::size_t>(count_++)] = {++next_id_, &part};
+      const auto at = static_cast<std::size_t>(count_++);
+      parts_[at] = &part;
+      keys_[at] = ++next_id_;
       return;
     }
     AddChecked(part);
@@ -56,9 +53,9 @@ class OptFields {
   const OptField& Item(std::int32_t position) const;
   const OptField& Item(std::string_view key) const;
 
-  // Insertion order: what the enumerator of the collection visits.
-  const Entry* begin() const { return entries_.data(); }
-  const Entry* end() const { return entries_.data() + count_; }
+  // The parts in insertion order: what the enumerator of the collection visits.
+  const OptField* const* begin() const { return parts_.data(); }
+  const OptField* const* end() const { return parts_.data() + count_; }
 
  private:
   static constexpr std::int16_t kLastId = std::numeric_limits<std::int16_t>::max();
@@ -68,7 +65,10 @@ class OptFields {
   int IndexOfKey(std::string_view key) const;
   void EraseAt(int index);
 
-  std::array<Entry, kMaxParts> entries_{};
+  // Parts and keys side by side: a payment holds one collection and rebuilds it on every
+  // preparation, and two arrays take 150 bytes where pairs would take 240.
+  std::array<const OptField*, kMaxParts> parts_{};
+  std::array<std::int16_t, kMaxParts> keys_{};
   std::int32_t count_ = 0;
   std::int16_t next_id_ = 0;
 };

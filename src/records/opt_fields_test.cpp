@@ -43,7 +43,7 @@ TEST(OptFields, SixteenthPartIsRefusedAndNothingChanges) {
   }
   EXPECT_EQ(c.Count(), 15);
   std::vector<const OptField*> seen;
-  for (const auto& entry : c) seen.push_back(entry.part);
+  for (const OptField* part : c) seen.push_back(part);
   ASSERT_EQ(seen.size(), 15u);
   for (std::size_t i = 0; i < 15; ++i) EXPECT_EQ(seen[i], &parts[i]);
   c.Delete(15);
