@@ -16,6 +16,8 @@
 #ifndef DTAUS_FIELDS_BROKEN_RULES_H_
 #define DTAUS_FIELDS_BROKEN_RULES_H_
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -61,7 +63,22 @@ class BrokenRules {
     virtual void NoBrokenRules() = 0;
   };
 
+  // Rules held inside the tracker; only more take a heap block.
+  static constexpr std::uint32_t kInlineRules = 4;
+
+  // An entry for the constructor below.
+  static constexpr Entry Broken(std::int16_t id, RuleText rule) {
+    return Entry{id, static_cast<std::uint32_t>(rule.view().size()), rule.view().data()};
+  }
+
   BrokenRules() = default;
+  // A tracker with `rules` broken, in order (distinct ids): the rules every new record of
+  // a kind starts with, its missing values, set up as one copy.
+  template <std::size_t N>
+    requires(N <= kInlineRules)
+  explicit BrokenRules(const std::array<Entry, N>& rules) : count_(N) {
+    std::copy(rules.begin(), rules.end(), inline_);
+  }
   BrokenRules(const BrokenRules& other);
   BrokenRules& operator=(const BrokenRules& other);
   ~BrokenRules() { Release(); }
@@ -108,7 +125,7 @@ class BrokenRules {
   // new payment starts with four broken rules (its four missing values) that go one by
   // one as the values arrive. So four entries are held inline and only more go to the
   // heap: building a payment allocates nothing for its rules.
-  static constexpr std::uint32_t kInline = 4;
+  static constexpr std::uint32_t kInline = kInlineRules;
   bool on_heap() const { return capacity_ > kInline; }
   const Entry* data() const { return on_heap() ? heap_ : inline_; }
   Entry* data() { return on_heap() ? heap_ : inline_; }

@@ -35,16 +35,11 @@ void ShortText::set_heap(Heap h) noexcept {
   tag_ = kHeapTag;
 }
 
-void ShortText::assign(std::string_view text) {
+void ShortText::AssignSlow(std::string_view text) {
   if (text.size() <= kInlineCapacity) {
+    // A short text replacing a long one. Copy out first: `text` may live in the storage
+    // that is about to be replaced.
     const auto tag = static_cast<unsigned char>(text.size() | (detail::IsAscii(text) ? 0 : kNonAsciiBit));
-    if (!on_heap()) {
-      // The usual case: inline before and after. memmove, since `text` may overlap buf_.
-      if (!text.empty()) std::memmove(buf_, text.data(), text.size());
-      tag_ = tag;
-      return;
-    }
-    // Copy out first: `text` may live in the storage that is about to be replaced.
     char copy[kInlineCapacity];
     if (!text.empty()) std::memcpy(copy, text.data(), text.size());
     release();

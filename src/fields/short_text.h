@@ -11,6 +11,7 @@
 #define DTAUS_FIELDS_SHORT_TEXT_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -36,7 +37,13 @@ class ShortText {
   ~ShortText() { release(); }
 
   // Replaces the text; `text` may point into this object's own storage.
-  void assign(std::string_view text);
+  // Inline for the usual case, a short text replacing a short text: every assignment of
+  // every record ends here.
+  void assign(std::string_view text) {
+    if (text.size() > kInlineCapacity || on_heap()) return AssignSlow(text);
+    CopyShort(buf_, text.data(), text.size());
+    tag_ = static_cast<unsigned char>(text.size() | (detail::IsAscii(text) ? 0 : kNonAsciiBit));
+  }
   ShortText& operator=(std::string_view text) {
     assign(text);
     return *this;
@@ -93,6 +100,37 @@ class ShortText {
   static_assert(sizeof(Heap) <= kInlineCapacity);
 
   bool on_heap() const noexcept { return tag_ == kHeapTag; }
+  void AssignSlow(std::string_view text);
+  // Copies n <= kInlineCapacity bytes as two overlapping loads and two stores, all loads
+  // first, so that `from` may overlap `to`; instead of a call to memmove.
+  static void CopyShort(char* to, const char* from, std::size_t n) noexcept {
+    const auto copy_as = [=](auto word) {
+      constexpr std::size_t kWord = sizeof word;
+      decltype(word) head;
+      decltype(word) tail;
+      std::memcpy(&head, from, kWord);
+      std::memcpy(&tail, from + n - kWord, kWord);
+      std::memcpy(to, &head, kWord);
+      std::memcpy(to + n - kWord, &tail, kWord);
+    };
+    struct Bytes16 {
+      char b[16];
+    };
+    if (n >= 16) {
+      copy_as(Bytes16{});
+    } else if (n >= 8) {
+      copy_as(std::uint64_t{});
+    } else if (n >= 4) {
+      copy_as(std::uint32_t{});
+    } else if (n > 0) {
+      const char first = from[0];
+      const char middle = from[n / 2];
+      const char last = from[n - 1];
+      to[0] = first;
+      to[n / 2] = middle;
+      to[n - 1] = last;
+    }
+  }
   ShortText& CopyFrom(const ShortText& other);
   Heap heap() const noexcept;
   void set_heap(Heap h) noexcept;

@@ -38,6 +38,24 @@ TEST(ShortText, AssignsFromItsOwnStorage) {
   EXPECT_EQ(t.view(), std::string(39, 'b'));
 }
 
+// Inline texts are copied in overlapping pieces whose size depends on the length: every
+// length, from outside and from the text's own storage, must come out byte for byte.
+TEST(ShortText, CopiesEveryInlineLengthExactly) {
+  const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdef";
+  for (std::size_t n = 0; n <= ShortText::kInlineCapacity; ++n) {
+    SCOPED_TRACE(n);
+    ShortText t("previous text, longer than most");
+    t = std::string_view(alphabet).substr(0, n);
+    ASSERT_EQ(t.view(), alphabet.substr(0, n));
+    if (n == 0) continue;
+    t = t.view().substr(1);  // the source starts one byte behind the target
+    EXPECT_EQ(t.view(), alphabet.substr(1, n - 1));
+    ShortText u(std::string_view(alphabet).substr(0, n));
+    t = u;
+    EXPECT_EQ(t.view(), alphabet.substr(0, n));
+  }
+}
+
 // Records pad every field by its character count, which ShortText knows without
 // counting for ASCII text: the count must follow every kind of assignment.
 TEST(ShortText, CountsCharactersNotBytes) {

@@ -146,6 +146,14 @@ constexpr Checks kVerwendungsZweckRules{
     {},
     0, 27, false};
 
+// A new payment misses its four required values.
+constexpr std::array<detail::BrokenRules::Entry, 4> kNewPaymentRules = {
+    detail::BrokenRules::Broken(kBlzMissing, kBlzRules.missing.message),
+    detail::BrokenRules::Broken(kNameMissing, kNameRules.missing.message),
+    detail::BrokenRules::Broken(kKontoMissing, kKontoRules.missing.message),
+    detail::BrokenRules::Broken(kBetragMissing, "Wert <EuroBetrag> fehlt."),
+};
+
 struct Continuation {
   Rule length;
   Rule failure;
@@ -208,7 +216,7 @@ std::array<OptField, sizeof...(kSlots)> MakeParts(std::index_sequence<kSlots...>
 }  // namespace
 
 struct GeldTransfer::State {
-  detail::BrokenRules rules;  // mInputFieldsErrors
+  detail::BrokenRules rules{kNewPaymentRules};  // mInputFieldsErrors
   std::array<detail::ShortText, kSlotCount> values;
   std::array<OptField, kPartCount> parts = MakeParts(std::make_index_sequence<kPartCount>());
   detail::OptFields collection;
@@ -264,12 +272,7 @@ void GeldTransfer::State::operator delete(void* p, std::size_t size) noexcept {
   Memory().Deallocate(p);
 }
 
-GeldTransfer::GeldTransfer() : s_(std::make_unique<State>()) {
-  s_->Break(kBlzMissing, kBlzRules.missing.message);
-  s_->Break(kNameMissing, kNameRules.missing.message);
-  s_->Break(kKontoMissing, kKontoRules.missing.message);
-  s_->Break(kBetragMissing, "Wert <EuroBetrag> fehlt.");
-}
+GeldTransfer::GeldTransfer() : s_(std::make_unique<State>()) {}
 
 GeldTransfer::~GeldTransfer() = default;
 

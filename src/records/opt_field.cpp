@@ -8,16 +8,7 @@
 namespace dtaus::detail {
 namespace {
 
-// The part's rules, by their index in its tracker. (The type has a failure rule of its
-// own in the classic set, which nothing ever breaks; clearing it changes nothing.)
-enum Rule : unsigned {
-  kTypeMissing,
-  kTypeInvalid,
-  kValueMissing,
-  kValueTooLong,
-  kValueFailure,
-  kRuleCount
-};
+// The messages of the part's rules, by rule index.
 constexpr std::string_view kMessages[] = {
     "<Field Type> not set",
     "Invalid Value for an Optional Field Type",
@@ -25,21 +16,8 @@ constexpr std::string_view kMessages[] = {
     "Optional Field's Length exceeds the limit(27 chars).",
     "Unexpected Error setting <Field Value>",
 };
-static_assert(std::size(kMessages) == kRuleCount && kRuleCount <= PackedRules::kMaxRules);
 
 }  // namespace
-
-OptField::OptField() {
-  errors_.Break(kTypeMissing);
-  errors_.Break(kValueMissing);
-}
-
-OptField::OptField(std::int32_t type) {
-  // The value rule first: an invalid type then ends up behind it, as after OptField()
-  // and FieldType(type).
-  errors_.Break(kValueMissing);
-  FieldType(type);
-}
 
 void OptField::FieldType(std::int32_t type) {
   errors_.Clear(kTypeMissing);
@@ -47,8 +25,7 @@ void OptField::FieldType(std::int32_t type) {
     errors_.Break(kTypeInvalid);
     return;
   }
-  code_[0] = '0';
-  code_[1] = static_cast<char>('1' + type);
+  SetCode(type);
   errors_.Clear(kTypeInvalid);
 }
 
@@ -104,6 +81,7 @@ std::string OptField::getFieldAsStream() const {
 }
 
 std::string OptField::OptionalFieldErrors() const {
+  static_assert(std::size(kMessages) == kRuleCount && kRuleCount <= PackedRules::kMaxRules);
   std::string report = "Optional Fields Errors:\r\r";
   errors_.ForEach([&report](unsigned rule) {
     report += kMessages[rule];

@@ -30,11 +30,21 @@ class OptField {
   static constexpr int kTextWidth = 27;
   static constexpr int kStreamWidth = 29;
 
-  OptField();
+  OptField() {
+    errors_.Break(kTypeMissing);
+    errors_.Break(kValueMissing);
+  }
   // A part of a known type, as a payment creates its fifteen: the state of OptField()
-  // followed by FieldType(type), reached without breaking and clearing the rule that
-  // the type is missing, so that the part's tracker never needs a heap block.
-  explicit OptField(std::int32_t type);
+  // followed by FieldType(type), in a few stores. The value rule comes first, so that
+  // an invalid type ends up behind it, as after OptField() and FieldType(type).
+  explicit OptField(std::int32_t type) {
+    errors_.Break(kValueMissing);
+    if (type < 0 || type > 2) {
+      errors_.Break(kTypeInvalid);
+      return;
+    }
+    SetCode(type);
+  }
 
   // 0, 1 or 2 for the codes "01", "02", "03"; anything else breaks a rule.
   void FieldType(std::int32_t type);
@@ -81,7 +91,22 @@ class OptField {
   std::string_view text() const { return text_.view(); }
 
  private:
+  // The part's rules, by their index in its tracker. (The type has a failure rule of
+  // its own in the classic set, which nothing ever breaks; clearing it changes nothing.)
+  enum Rule : unsigned {
+    kTypeMissing,
+    kTypeInvalid,
+    kValueMissing,
+    kValueTooLong,
+    kValueFailure,
+    kRuleCount
+  };
+
   char* writeInvalidStream(char* out) const;
+  void SetCode(std::int32_t type) {
+    code_[0] = '0';
+    code_[1] = static_cast<char>('1' + type);
+  }
 
   ShortText text_;
   PackedRules errors_;  // mErrors, as indices into the part's table of rules
