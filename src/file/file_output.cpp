@@ -1,6 +1,7 @@
 #include "file/file_output.h"
 
 #include <algorithm>
+#include <atomic>
 #include <string_view>
 #include <utility>
 
@@ -21,7 +22,41 @@ std::string WriteBuffer(FileWriter& writer, const std::string& path, std::string
   return writer.Append(bytes);
 }
 
+// Two full-size buffers outlive each file. A megabyte of fresh memory costs 256 page
+// faults, and the kernel's zeroing of each page, the first time it is written; a file
+// of 25 MB would pay that for both of its buffers on every Generate. Taken and given
+// back with one atomic exchange each, so that files generated on several threads at
+// once simply allocate more.
+std::atomic<char*> g_chunk_cache[2];
+
+char* TakeChunk() {
+  for (auto& slot : g_chunk_cache) {
+    if (char* chunk = slot.exchange(nullptr, std::memory_order_acquire)) return chunk;
+  }
+  return new char[FileOutput::kChunk];
+}
+
+void GiveChunk(char* chunk) {
+  for (auto& slot : g_chunk_cache) {
+    char* empty = nullptr;
+    if (slot.compare_exchange_strong(empty, chunk, std::memory_order_release)) return;
+  }
+  delete[] chunk;
+}
+
 }  // namespace
+
+FileOutput::Buffer::Buffer(std::size_t capacity)
+    : data_(capacity == kChunk ? TakeChunk() : new char[capacity]), capacity_(capacity) {}
+
+FileOutput::Buffer::~Buffer() {
+  if (data_ == nullptr) return;
+  if (capacity_ == kChunk) {
+    GiveChunk(data_);
+  } else {
+    delete[] data_;
+  }
+}
 
 #if DTAUS_HAVE_THREADS
 
@@ -112,29 +147,27 @@ FileOutput::FileOutput(FileWriter& writer, std::string path, std::size_t expecte
       path_(std::move(path)),
       background_wanted_(background && kBackgroundWrites),
       // Uninitialised: every byte is written before it is used.
-      buffer_(new char[std::clamp<std::size_t>(expected, 1, kChunk)]),
-      capacity_(std::clamp<std::size_t>(expected, 1, kChunk)) {}
+      buffer_(std::clamp<std::size_t>(expected, 1, kChunk)) {}
 
 FileOutput::~FileOutput() = default;
 
 char* FileOutput::Room(std::size_t n, std::string* error) {
-  if (capacity_ - used_ < n) {
+  if (buffer_.capacity() - used_ < n) {
     if (std::string e = Flush(); !e.empty()) {
       *error = std::move(e);
       return nullptr;
     }
-    if (capacity_ < n) {
+    if (buffer_.capacity() < n) {
       // More than a chunk at once (or a file larger than expected): a larger buffer.
-      capacity_ = std::max(n, std::min(2 * capacity_, kChunk));
-      buffer_.reset(new char[capacity_]);
+      buffer_ = Buffer(std::max(n, std::min(2 * buffer_.capacity(), kChunk)));
     }
   }
-  return buffer_.get() + used_;
+  return buffer_.data() + used_;
 }
 
 std::string FileOutput::Flush() {
   if (used_ == 0) return {};
-  const std::string_view bytes(buffer_.get(), used_);
+  const std::string_view bytes(buffer_.data(), used_);
   used_ = 0;
   if (!background_wanted_) return WriteBuffer(writer_, path_, bytes);
   if (!background_) {
@@ -144,12 +177,8 @@ std::string FileOutput::Flush() {
   }
   // The thread writes this buffer while the other one fills.
   background_->Submit(bytes);
-  if (spare_ == nullptr || spare_capacity_ < capacity_) {
-    spare_.reset(new char[capacity_]);
-    spare_capacity_ = capacity_;
-  }
+  if (spare_.capacity() < buffer_.capacity()) spare_ = Buffer(buffer_.capacity());
   std::swap(buffer_, spare_);
-  std::swap(capacity_, spare_capacity_);
   return {};
 }
 
@@ -159,7 +188,7 @@ std::string FileOutput::Finish() {
     background_.reset();
     if (!error.empty()) return error;
   }
-  const std::string_view rest(buffer_.get(), used_);
+  const std::string_view rest(buffer_.data(), used_);
   used_ = 0;
   if (std::string error = WriteBuffer(writer_, path_, rest); !error.empty()) return error;
   return writer_.Commit(path_);

@@ -23,6 +23,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "file/file_writer.h"
 
@@ -49,7 +50,7 @@ class FileOutput {
   // when writing failed (this buffer's or, with the writer thread, the one before).
   char* Room(std::size_t n, std::string* error);
   // Takes the bytes up to `end` (within the room just returned) into the file.
-  void Advance(const char* end) { used_ = static_cast<std::size_t>(end - buffer_.get()); }
+  void Advance(const char* end) { used_ = static_cast<std::size_t>(end - buffer_.data()); }
 
   // Writes the rest and moves the file to its path. "" or the platform's message.
   std::string Finish();
@@ -60,16 +61,37 @@ class FileOutput {
  private:
   class Background;
 
+  // An uninitialised buffer. Those of kChunk bytes are taken from and given back to a
+  // process-wide cache of two (see file_output.cpp).
+  class Buffer {
+   public:
+    Buffer() = default;
+    explicit Buffer(std::size_t capacity);
+    Buffer(Buffer&& other) noexcept
+        : data_(std::exchange(other.data_, nullptr)), capacity_(std::exchange(other.capacity_, 0)) {}
+    Buffer& operator=(Buffer&& other) noexcept {
+      std::swap(data_, other.data_);
+      std::swap(capacity_, other.capacity_);
+      return *this;
+    }
+    ~Buffer();
+
+    char* data() const { return data_; }
+    std::size_t capacity() const { return capacity_; }
+
+   private:
+    char* data_ = nullptr;
+    std::size_t capacity_ = 0;
+  };
+
   std::string Flush();
 
   FileWriter& writer_;
   std::string path_;
   bool background_wanted_;
-  std::unique_ptr<char[]> buffer_;
-  std::size_t capacity_;
+  Buffer buffer_;
   std::size_t used_ = 0;
-  std::unique_ptr<char[]> spare_;  // the buffer the writer thread writes
-  std::size_t spare_capacity_ = 0;
+  Buffer spare_;  // the buffer the writer thread writes
   // Last: destroyed first, so that the thread is joined before the buffers go.
   std::unique_ptr<Background> background_;
 };
