@@ -1,9 +1,9 @@
 // SlabAllocator: memory for many objects of one size, in slabs of huge pages.
 //
-// A full DTAUS file has 32,767 payments, and each keeps some two kilobytes of state: 60 MB
+// A full DTAUS file has 32,767 payments, and each keeps some 1.3 kilobytes of state: 40 MB
 // that a host builds in one go, writes, and frees. From the general heap that memory
 // arrives in 4 KB pages, each made resident by a page fault on first touch; in a virtual
-// machine a fault costs microseconds, and the 15,000 of them cost more than building the
+// machine a fault costs microseconds, and the 10,000 of them cost more than building the
 // payments. Worse, the heap hands freed memory back to the system, so the next file pays
 // again. The slabs here are 2 MB, aligned, and the kernel is asked to back them with
 // transparent huge pages: one fault per slab.
@@ -63,7 +63,7 @@ class SlabAllocator {
 };
 
 // Asks the processor to load `bytes` from `p` into its cache ahead of use. Generate walks
-// 32,767 payments of two kilobytes each, allocated one after the other but reached
+// 32,767 payments of over a kilobyte each, allocated one after the other but reached
 // through pointers, which the processor cannot guess: fetching the next payment while
 // the current one is written hides the wait for memory. Only a hint; nothing is read.
 // kForWrite: the memory is about to be written (a new object).
