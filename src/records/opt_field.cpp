@@ -35,13 +35,6 @@ OptField::TextCheck OptField::CheckValue(std::string_view text) {
   return TextCheck::kAccepted;
 }
 
-void OptField::AcceptValue(std::string_view text) {
-  text_ = text;
-  errors_.Clear(kValueMissing);
-  errors_.Clear(kValueFailure);
-  errors_.Clear(kValueTooLong);
-}
-
 void OptField::FieldValue(std::string_view text) {
   const TextCheck check = CheckValue(text);
   if (check == TextCheck::kAccepted) {

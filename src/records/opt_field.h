@@ -56,8 +56,14 @@ class OptField {
   // that the text is examined once.
   enum class TextCheck { kAccepted, kTooLong, kNotUtf8 };
   static TextCheck CheckValue(std::string_view text);
-  // FieldValue for a text that CheckValue accepted.
-  void AcceptValue(std::string_view text);
+  // FieldValue for a text that CheckValue accepted. Inline: a payment with all its
+  // lines takes fifteen.
+  void AcceptValue(std::string_view text) {
+    text_ = text;
+    errors_.Clear(kValueMissing);
+    errors_.Clear(kValueFailure);
+    errors_.Clear(kValueTooLong);
+  }
 
   // The 29-character stream form: the code, then the text left-aligned in 27 blanks;
   // "ERROR: Optional Field Invalid" (also 29 characters) for an invalid part.
