@@ -1,4 +1,5 @@
-// A small check harness for the test programs that run under Wine.
+// A small check harness for the test programs that run under Wine, and the few Windows
+// helpers they share.
 //
 // GoogleTest is not packaged for mingw-w64 in Debian, and these programs are few and
 // linear, so they count their own checks. A failing check prints one line
@@ -10,6 +11,8 @@
 // outside ASCII as \xNN, so the lines stay readable through Wine's console pipe.
 #ifndef DTAUS_API_TESTS_CHECK_H_
 #define DTAUS_API_TESTS_CHECK_H_
+
+#include <windows.h>
 
 #include <cstdio>
 #include <string>
@@ -24,60 +27,43 @@ inline std::string Printable(std::string_view text) {
   std::string out;
   for (const char c : text.substr(0, kLimit)) {
     const auto byte = static_cast<unsigned char>(c);
-    if (byte == '\r') {
-      out += "\\r";
-    } else if (byte == '\n') {
-      out += "\\n";
-    } else if (byte < 0x20 || byte >= 0x7F) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", byte);
-      out += hex;
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+    if (byte == '\r' || byte == '\n') {
+      out += byte == '\r' ? "\\r" : "\\n";
     } else {
-      out += c;
+      out += byte < 0x20 || byte >= 0x7F ? std::string(hex) : std::string(1, c);
     }
   }
   if (text.size() > kLimit) out += "... (" + std::to_string(text.size()) + " bytes)";
   return out;
 }
 
-// "com_client_test.cpp" for a full __FILE__ path.
-inline const char* BaseName(const char* path) {
-  const char* base = path;
-  for (const char* p = path; *p != '\0'; ++p) {
-    if (*p == '/' || *p == '\\') base = p + 1;
-  }
-  return base;
-}
-
 class Checks {
  public:
-  bool Expect(bool ok, const char* file, int line, std::string_view what) {
+  // Counts one check; a failed one prints its line, with `detail` (got and want) after it.
+  bool Count(bool ok, const char* file, int line, std::string_view what,
+             const std::string& detail = "") {
     ++count_;
     if (!ok) {
       ++failed_;
-      std::printf("FAIL %s:%d: %s\n", BaseName(file), line, Printable(what).c_str());
+      std::printf("FAIL %s:%d: %s%s\n", file, line, Printable(what).c_str(), detail.c_str());
     }
     return ok;
   }
 
   bool ExpectEqual(std::string_view got, std::string_view want, const char* file, int line,
                    std::string_view what) {
-    ++count_;
-    if (got == want) return true;
-    ++failed_;
-    std::printf("FAIL %s:%d: %s | got \"%s\" | want \"%s\"\n", BaseName(file), line,
-                Printable(what).c_str(), Printable(got).c_str(), Printable(want).c_str());
-    return false;
+    return Count(got == want, file, line, what,
+                 " | got \"" + Printable(got) + "\" | want \"" + Printable(want) + "\"");
   }
 
   bool ExpectEqual(long long got, long long want, const char* file, int line,
                    std::string_view what) {
-    ++count_;
-    if (got == want) return true;
-    ++failed_;
-    std::printf("FAIL %s:%d: %s | got %lld (0x%llX) | want %lld (0x%llX)\n", BaseName(file), line,
-                Printable(what).c_str(), got, got, want, want);
-    return false;
+    char detail[100];
+    std::snprintf(detail, sizeof detail, " | got %lld (0x%llX) | want %lld (0x%llX)", got, got,
+                  want, want);
+    return Count(got == want, file, line, what, detail);
   }
 
   // Prints the result line; the exit code of the program.
@@ -100,13 +86,45 @@ inline Checks& AllChecks() {
   return checks;
 }
 
+inline std::wstring Wide(std::string_view utf8) {
+  const int size =
+      ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(size), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), size);
+  return out;
+}
+
+inline std::string Utf8(std::wstring_view text) {
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
+                        nullptr, nullptr);
+  return out;
+}
+
+// The bytes of a file, or "<missing>"; read with the wide API, independently of the
+// code under test.
+inline std::string ReadFileBytes(const std::wstring& path) {
+  const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    bytes.append(buffer, got);
+  ::CloseHandle(file);
+  return bytes;
+}
+
 }  // namespace dtaus::com::test
 
 // CHECK(condition, what) and CHECK_EQ(got, want, what): `what` names the case, so that
 // a failure inside a table loop says which row failed.
 #define CHECK(condition, what) \
-  ::dtaus::com::test::AllChecks().Expect((condition), __FILE__, __LINE__, (what))
+  ::dtaus::com::test::AllChecks().Count((condition), __FILE_NAME__, __LINE__, (what))
 #define CHECK_EQ(got, want, what) \
-  ::dtaus::com::test::AllChecks().ExpectEqual((got), (want), __FILE__, __LINE__, (what))
+  ::dtaus::com::test::AllChecks().ExpectEqual((got), (want), __FILE_NAME__, __LINE__, (what))
 
 #endif  // DTAUS_API_TESTS_CHECK_H_

@@ -1,4 +1,6 @@
-// The JScript host: OrvelDtAus late-bound from JScript, and a file of 1,000 payments.
+// The JScript host: OrvelDtAus late-bound, the way a script uses it, with the deeper
+// checks of what a host sees: every property reaching its own field, the German
+// messages, the files byte for byte, and a file of 1,000 payments.
 //
 //   cscript //nologo host_test.js <work directory>
 //
@@ -31,12 +33,7 @@ function check(ok, what) {
 }
 
 function checkEq(got, want, what) {
-  ++checks;
-  if (got !== want) {
-    ++failures;
-    WScript.Echo("FAIL: " + visible(what) + " | got [" + visible(got) + "] | want [" +
-                 visible(want) + "]");
-  }
+  check(got === want, what + " | got [" + visible(got) + "] | want [" + visible(want) + "]");
 }
 
 function checkHas(text, part, what) {
@@ -53,17 +50,6 @@ function errorOf(action) {
   }
 }
 
-function pad(text, width) {
-  while (text.length < width) text += " ";
-  return text;
-}
-
-function zeros(text, width) {
-  text = String(text);
-  while (text.length < width) text = "0" + text;
-  return text;
-}
-
 function repeat(c, n) {
   var text = "";
   while (text.length < n) text += c;
@@ -71,6 +57,8 @@ function repeat(c, n) {
 }
 
 function spaces(n) { return repeat(" ", n); }
+function pad(text, width) { return text + spaces(width - text.length); }
+function zeros(value, width) { return repeat("0", width - String(value).length) + value; }
 
 var fso = new ActiveXObject("Scripting.FileSystemObject");
 
@@ -102,16 +90,36 @@ function newPayment(name) {
   return g;
 }
 
+// A file object with the given payments and path, and a valid header named `headerName`
+// (null: the header left empty).
+function newFile(path, payments, headerName) {
+  var d = new ActiveXObject("OrvelDtAus.DtausDatei");
+  if (headerName !== null) fillHeader(d.GetMeineInfo, headerName);
+  for (var i = 0; i < payments.length; ++i) d.AddGeldTransfer(payments[i]);
+  d.Pfad = path;
+  return d;
+}
+
+// Record A of fillHeader's header, created on `datum` (ddmmyy).
 function recordA(datum, name) {
   var datum8 = datum.substr(0, 4) + "20" + datum.substr(4, 2);
-  return "0128AGK1234567800000000" + pad(name, 27) + datum + spaces(4) +
+  return "0128AGK1234567800000000" + pad(name || "MUSTERMANN GMBH", 27) + datum + spaces(4) +
          "12345678900000000000" + spaces(15) + datum8 + spaces(24) + "1";
 }
 
-function recordC(name, headerName) {
-  return "0187C12345678876543210001234567000000000000051000 00000000000123456781234567890" +
-         "00000011900" + spaces(3) + pad(name, 27) + spaces(8) + pad(headerName, 27) +
-         pad("RECHNUNG 4711", 27) + "1" + spaces(2) + "00" + spaces(69);
+// Record C of newPayment's payment under fillHeader's header: the base part with room
+// for two extension parts, then blocks of four.
+function recordC(name, headerName, parts) {
+  parts = parts || [];
+  var n = parts.length, slots = parts.concat(), blocks = n <= 2 ? 0 : Math.ceil((n - 2) / 4);
+  while (slots.length < 2 + 4 * blocks) slots.push(spaces(29));
+  var text = zeros(187 + 29 * n, 4) +
+             "C12345678876543210001234567000000000000051000 00000000000123456781234567890" +
+             "00000011900" + spaces(3) + pad(name || "ERIKA MUSTERMANN", 27) + spaces(8) +
+             pad(headerName || "MUSTERMANN GMBH", 27) + pad("RECHNUNG 4711", 27) + "1" +
+             spaces(2) + zeros(n, 2) + slots[0] + slots[1] + spaces(11);
+  for (var b = 0; b < blocks; ++b) text += slots.slice(2 + 4 * b, 6 + 4 * b).join("") + spaces(12);
+  return text;
 }
 
 function recordE(count, konto, blz, euro) {
@@ -120,143 +128,221 @@ function recordE(count, konto, blz, euro) {
 }
 
 function run() {
-  // --- The worked example, byte for byte.
-  var d = new ActiveXObject("OrvelDtAus.DtausDatei");
-  var k = d.GetMeineInfo;
-  fillHeader(k);
-  d.AddGeldTransfer(newPayment());
-  var path = work + "\\DTAUS0.TXT";
-  d.Pfad = path;
+  var i, d, g, bytes, result;
+
+  // --- The worked example, byte for byte: a credit transfer of 100 euro net.
+  var payment = newPayment();
+  d = newFile(work + "\\DTAUS0.TXT", [payment]);
   checkEq(d.Generate(), "", "worked example: Generate returns the empty text");
-  var datum = k.AktuellesDatum;
-  var bytes = readFile(path);
-  checkEq(bytes.length, 512, "worked example: length");
-  checkEq(bytes, recordA(datum, "MUSTERMANN GMBH") + recordC("ERIKA MUSTERMANN", "MUSTERMANN GMBH") +
+  var datum = d.GetMeineInfo.AktuellesDatum;
+  checkEq(readFile(work + "\\DTAUS0.TXT"), recordA(datum) + recordC() +
           recordE(1, "1234567", "87654321", "11900"), "worked example: the whole file");
+  // The file object shares the payment: a change after adding it is what is written.
+  payment.Name = "MAX MUSTERMANN";
+  checkEq(d.Generate(), "", "second Generate");
+  checkEq(readFile(work + "\\DTAUS0.TXT").substr(128 + 93, 27), pad("MAX MUSTERMANN", 27),
+          "payment changed after AddGeldTransfer");
 
-  // --- _DtausDatei
-  check(d.GetMeineInfo === d.GetMeineInfo, "GetMeineInfo returns the same object");
-  checkEq(errorOf(function () { d.GetMeineInfo = k; }), DISP_E_MEMBERNOTFOUND,
-          "assigning GetMeineInfo is refused");
-  checkEq(errorOf(function () { return d.Pfad; }), DISP_E_MEMBERNOTFOUND,
-          "reading the write-only Pfad is refused");
-  var d2 = new ActiveXObject("OrvelDtAus.DtausDatei");
-  checkEq(d2.Generate(), "Bitte vorher den Pfad festlegen.", "Generate without a path");
-  d2.Pfad = work + "\\LEER.TXT";
-  checkEq(d2.Generate(), "Das MeineInfo-Objekt enth\u00e4lt Fehler.", "empty header");
-  fillHeader(d2.GetMeineInfo);
-  d2.AddGeldTransfer(new ActiveXObject("OrvelDtAus.GeldTransfer"));
-  checkEq(d2.Generate(), "Das Geldtransfer-Objekt enth\u00e4lt Fehler.", "empty payment");
+  // --- Generate's messages, the header's first; a failed Generate leaves an empty file.
+  d = newFile(work + "\\LEER.TXT", [new ActiveXObject("OrvelDtAus.GeldTransfer")], null);
+  checkEq(d.Generate(), "Das MeineInfo-Objekt enth\u00e4lt Fehler.", "empty header");
+  checkEq(readFile(work + "\\LEER.TXT"), "", "invalid header leaves an empty file");
+  fillHeader(d.GetMeineInfo);
+  checkEq(d.Generate(), "Das Geldtransfer-Objekt enth\u00e4lt Fehler.", "empty payment");
+  checkEq(new ActiveXObject("OrvelDtAus.DtausDatei").Generate(),
+          "Bitte vorher den Pfad festlegen.", "Generate without a path");
+  // A directory that does not exist: the system's own one-line message after the colon.
+  result = newFile(work + "\\fehlt\\DTAUS0.TXT", []).Generate();
+  check(/^Sonstiger Fehler:[^\r\n]+$/.test(result), "missing directory: " + result);
 
-  // --- _MeineInfo: enumerations by value (also out of range), Booleans, messages.
+  // --- A lone surrogate becomes U+FFFD: one character for the length rules, and one
+  //     that Windows-1252 lacks when the file is written.
+  g = new ActiveXObject("OrvelDtAus.GeldTransfer");
+  g.Name = "\ud800" + repeat("A", 26);
+  check(g.InputFieldsErrors().indexOf("<Name>") < 0, "lone surrogate + 26: 27 characters");
+  g.Name = "\ud800" + repeat("A", 26) + "\udc00";
+  checkHas(g.InputFieldsErrors(), " - Wert hat nicht max. 27 Buchstaben in Feld <Name>.",
+           "two lone surrogates count as two characters");
+  d = newFile(work + "\\SURROGAT.TXT", [newPayment("AB\udfff")]);
+  result = d.Generate();
+  check(/^Sonstiger Fehler:.*U\+FFFD/.test(result), "lone surrogate in the file: " + result);
+  checkEq(readFile(work + "\\SURROGAT.TXT"), "", "file left empty");
+
+  // --- Kassette: records A and E of 256 characters, padded with blanks.
+  d = newFile(work + "\\KASSETTE.TXT", []);
+  d.GetMeineInfo.DateiMedia = 1;
+  checkEq(d.Generate(), "", "Kassette without payments");
+  datum = d.GetMeineInfo.AktuellesDatum;
+  checkEq(readFile(work + "\\KASSETTE.TXT"), "0256" + recordA(datum).substr(4) + spaces(128) +
+          "0256" + recordE(0, 0, 0, 0).substr(4) + spaces(128), "Kassette: the whole file");
+
+  // --- The messages of new objects, in field order.
   var m = new ActiveXObject("OrvelDtAus.MeineInfo");
   checkEq(m.MeineInfoIsValid(), false, "new header is invalid");
-  checkEq(m.MeineInfoErrors(), "Fehler in MeineInfo:" + CR + CR + " - Wert <DateiMedia> fehlt." + CR +
-          " - Wert <GeldTransferTyp> fehlt." + CR + " - Wert <BLZ> fehlt." + CR +
+  checkEq(m.MeineInfoErrors(), "Fehler in MeineInfo:" + CR + CR + " - Wert <DateiMedia> fehlt." +
+          CR + " - Wert <GeldTransferTyp> fehlt." + CR + " - Wert <BLZ> fehlt." + CR +
           " - Wert <Name> fehlt." + CR + " - Wert <Konto> fehlt." + CR, "errors of a new header");
-  m.DateiMedia = 2;
-  m.GeldTransferTyp = -1;
-  m.BLZ = "1234567X";
-  m.Name = "\u00c4\u00d6\u00dc\u00e4\u00f6\u00fc\u00df \u00c4\u00d6\u00dc\u00e4\u00f6\u00fc\u00df " +
-           "\u00c4\u00d6\u00dc\u00e4\u00f6\u00fc\u00df \u00e4\u00f6\u00fc\u20ac";  // 28
-  m.AktuellesDatum = "32.12.26";
-  m.Konto = "12345678901";
-  m.FreieReferenz = "";
-  var errors = m.MeineInfoErrors();
-  checkHas(errors, " - Ung\u00fcltiger Wert in Feld <DateiMedia>.", "DateiMedia = 2");
-  checkHas(errors, " - Ung\u00fcltiger Wert in Feld <GeldTransferTyp>.", "GeldTransferTyp = -1");
-  checkHas(errors, " - Ung\u00fcltiger Wert in Feld <BLZ>.", "BLZ with a letter");
-  checkHas(errors, " - Wert hat nicht max. 27 Buchstaben in Feld <Name>.", "Name of 28");
-  checkHas(errors, " - Ung\u00fcltiger Format f\u00fcr Feld <AktuellesDatum> " +
-           "(Tag: Ung\u00fcltiger Wert ).", "AktuellesDatum on day 32");
-  checkHas(errors, " - Wert hat nicht max. 10 Stellen in Feld <Konto>.", "Konto of 11 digits");
-  checkHas(errors, " - Ung\u00fcltiger Wert in Feld <FreieReferenz>.", "empty FreieReferenz");
+  g = new ActiveXObject("OrvelDtAus.GeldTransfer");
+  checkEq(g.InputFieldsValid(), false, "new payment is invalid");
+  checkEq(g.InputFieldsErrors(), "Fehler in GeldTransfer:" + CR + CR + " - Wert <BLZ> fehlt." +
+          CR + " - Wert <Name> fehlt." + CR + " - Wert <Konto> fehlt." + CR +
+          " - Wert <EuroBetrag> fehlt." + CR, "errors of a new payment");
+
+  // --- Every property reaches its own field: a rejected value (never an error raised)
+  //     brings the field's own message. Each row assigns to a new object.
+  var ue = "Ung\u00fcltiger", x28 = repeat("x", 28);
+  var umlauts = "\u00c4\u00d6\u00dc\u00e4\u00f6\u00fc\u00df ";  // ÄÖÜäöüß and a blank
+  var rejected = [
+    ["MeineInfo", {DateiMedia: 2}, " - " + ue + " Wert in Feld <DateiMedia>."],
+    ["MeineInfo", {GeldTransferTyp: -1}, " - " + ue + " Wert in Feld <GeldTransferTyp>."],
+    ["MeineInfo", {BLZ: "1234567"}, " - Wert hat nicht genau 8 Stellen in Feld <BLZ>."],
+    ["MeineInfo", {BLZ: "1234567X"}, " - " + ue + " Wert in Feld <BLZ>."],
+    ["MeineInfo", {Name: umlauts + umlauts + umlauts + "\u00e4\u00f6\u00fc\u20ac"},
+     " - Wert hat nicht max. 27 Buchstaben in Feld <Name>."],
+    ["MeineInfo", {Konto: "12a"}, " - " + ue + " Wert in Feld <Konto>."],
+    ["MeineInfo", {Konto: "12345678901"}, " - Wert hat nicht max. 10 Stellen in Feld <Konto>."],
+    ["MeineInfo", {FreieReferenz: ""}, " - " + ue + " Wert in Feld <FreieReferenz>."],
+    ["MeineInfo", {FreieReferenz: "12345678901"},
+     " - Wert hat nicht max. 10 Stellen in Feld <FreieReferenz>."],
+    ["MeineInfo", {AktuellesDatum: "5.12.26"},
+     " - " + ue + " Format f\u00fcr Feld <AktuellesDatum> (" + ue + " Format )."],
+    ["MeineInfo", {AktuellesDatum: "32.12.26"},
+     " - " + ue + " Format f\u00fcr Feld <AktuellesDatum> (Tag: " + ue + " Wert )."],
+    ["MeineInfo", {AusfuehrungsDatum: "1.1.2000"},
+     " - " + ue + " Format f\u00fcr Feld <AusfuehrungsDatum>."],
+    ["MeineInfo", {AktuellesDatum: "05.12.26", AusfuehrungsDatum: "32122026"},
+     " - " + ue + " Format f\u00fcr Feld <AusfuehrungsDatum>."],
+    ["MeineInfo", {AktuellesDatum: "5.12.26", AusfuehrungsDatum: "01.01.2000"},
+     " - Wert f\u00fcr <AktuellesDatum> fehlt."],
+    ["GeldTransfer", {BLZ: x28}, " - Wert <BLZ> hat nicht genau 8 Stellen."],
+    ["GeldTransfer", {BLZ: "8765432X"}, " - " + ue + " Wert in Feld <BLZ>."],
+    ["GeldTransfer", {Konto: x28}, " - Wert hat nicht max. 10 Stellen in Feld <Konto>."],
+    ["GeldTransfer", {Konto: "12.5"}, " - " + ue + " Wert in Feld <Konto>."],
+    ["GeldTransfer", {FreieReferenz: "12345678901234"},
+     " - Wert hat nicht max. 13 Stellen in Feld <FreieReferenz>."],
+    ["GeldTransfer", {BetragEuro: "abc"}, " - " + ue + " Wert in Feld <Euro Betrag>."],
+    ["GeldTransfer", {BetragEuroNetto: x28}, " - " + ue + " Wert in Feld <Euro Betrag>."],
+    ["GeldTransfer", {BetragEuroBrutto: x28}, " - " + ue + " Wert in Feld <Euro Betrag>."]
+  ];
+  // The text fields of 27 characters, in the order the record writes their extension
+  // parts: 01 Name2, 02 VerwendungsZweck2 to 14, 03 MeineInfoName2.
+  var parts = ["Name2"];
+  for (i = 2; i <= 14; ++i) parts.push("VerwendungsZweck" + i);
+  parts.push("MeineInfoName2");
+  var texts = ["Name", "VerwendungsZweck"].concat(parts);
+  for (i = 0; i < texts.length; ++i) {
+    var row = ["GeldTransfer", {}, " - Wert hat nicht max. 27 Buchstaben in Feld <" + texts[i] + ">."];
+    row[1][texts[i]] = x28;
+    rejected.push(row);
+  }
+  for (i = 0; i < rejected.length; ++i) {
+    var object = new ActiveXObject("OrvelDtAus." + rejected[i][0]);
+    var what = [];
+    for (var property in rejected[i][1]) {
+      object[property] = rejected[i][1][property];
+      what.push(property + " = " + rejected[i][1][property]);
+    }
+    checkHas(rejected[i][0] === "MeineInfo" ? object.MeineInfoErrors() : object.InputFieldsErrors(),
+             rejected[i][2], what.join(", "));
+  }
+
+  // --- Accepted values; the readable properties give them back.
   m.DateiMedia = 1;
   m.GeldTransferTyp = 0;
   m.BLZ = "12345678";
-  m.Name = "\u00c4\u00d6\u00dc\u00e4\u00f6\u00fc\u00df \u00c4\u00d6\u00dc\u00e4\u00f6\u00fc\u00df " +
-           "\u00c4\u00d6\u00dc\u00e4\u00f6\u00fc\u00df \u00e4\u00f6\u20ac";  // 27
+  m.Name = umlauts + umlauts + umlauts + "\u00e4\u00f6\u20ac";  // 27 characters
   m.AktuellesDatum = "05.12.26";
   checkEq(m.AktuellesDatum, "051226", "AktuellesDatum read back compacted");
+  m.AktuellesDatum = "5.12.26";
+  checkEq(m.AktuellesDatum, "", "a rejected AktuellesDatum replaces the stored one");
+  m.AktuellesDatum = "05.12.26";
   m.Konto = "42";
   m.FreieReferenz = "4711";
   m.AusfuehrungsDatum = "";
-  checkEq(m.MeineInfoErrors(), "Fehler in MeineInfo:" + CR + CR, "all values accepted");
+  checkEq(m.MeineInfoErrors(), "Fehler in MeineInfo:" + CR + CR, "all header values accepted");
   checkEq(m.MeineInfoIsValid(), true, "complete header is valid");
-  checkEq(errorOf(function () { return m.Name; }), DISP_E_MEMBERNOTFOUND, "write-only Name");
-  checkEq(errorOf(function () { return m.getKonto(); }), JS_E_NO_SUCH_MEMBER,
-          "internal getKonto is not reachable");
 
-  // --- _GeldTransfer
-  var g = new ActiveXObject("OrvelDtAus.GeldTransfer");
-  checkEq(g.InputFieldsValid(), false, "new payment is invalid");
-  var i;
-  g.Name = repeat("x", 28);
-  g.VerwendungsZweck9 = repeat("x", 28);
-  g.BLZ = "1234567";
-  g.Konto = "12.5";
-  g.FreieReferenz = "12345678901234";
-  g.BetragEuro = "abc";
-  errors = g.InputFieldsErrors();
-  checkHas(errors, " - Wert hat nicht max. 27 Buchstaben in Feld <Name>.", "Name of 28");
-  checkHas(errors, " - Wert hat nicht max. 27 Buchstaben in Feld <VerwendungsZweck9>.",
-           "VerwendungsZweck9 of 28");
-  checkHas(errors, " - Wert <BLZ> hat nicht genau 8 Stellen.", "BLZ of 7");
-  checkHas(errors, " - Ung\u00fcltiger Wert in Feld <Konto>.", "Konto 12.5");
-  checkHas(errors, " - Wert hat nicht max. 13 Stellen in Feld <FreieReferenz>.", "FreieReferenz");
-  checkHas(errors, " - Ung\u00fcltiger Wert in Feld <Euro Betrag>.", "BetragEuro abc");
+  g.BLZ = "8765432X";
   checkEq(g.BLZ, "", "rejected BLZ: nothing stored");
   g.BLZ = "00000000";
-  checkEq(g.BLZ, "00000000", "BLZ read back");
+  g.BLZ = "8765432X";
+  checkEq(g.BLZ, "00000000", "rejected BLZ keeps the stored one");
+  g.BLZ = "00000000";
   g.Konto = "12345";
   checkEq(g.Konto, "12345", "Konto read back");
-  g.BetragEuroNetto = "0.01";
-  checkEq(g.BetragEuroBrutto, "1", "BetragEuroNetto 0.01 gives 1 cent");
-  g.BetragEuroBrutto = "1";
-  checkEq(g.BetragEuroBrutto, "100", "BetragEuroBrutto 1 gives 100 cents");
-  checkEq(errorOf(function () { return g.BetragEuro; }), DISP_E_MEMBERNOTFOUND,
-          "write-only BetragEuro");
+  g.Name = "N";
+  g.FreieReferenz = "1234567890123";
+  // The gross amount in cents: BetragEuro and BetragEuroNetto are net, plus 19 percent.
+  var amounts = [["BetragEuro", "100", "11900"], ["BetragEuro", "12.34", "1468"],
+                 ["BetragEuroNetto", "1", "119"], ["BetragEuroNetto", "0.01", "1"],
+                 ["BetragEuroBrutto", "10", "1000"], ["BetragEuroBrutto", "abc", "1000"],
+                 ["BetragEuroBrutto", "1", "100"]];
+  for (i = 0; i < amounts.length; ++i) {
+    g[amounts[i][0]] = amounts[i][1];
+    checkEq(g.BetragEuroBrutto, amounts[i][2], amounts[i][0] + " = " + amounts[i][1]);
+  }
+  checkEq(g.InputFieldsErrors(), "Fehler in GeldTransfer:" + CR + CR, "all payment values accepted");
+  checkEq(g.InputFieldsValid(), true, "complete payment is valid");
 
-  // --- A path with characters no ANSI code page has.
-  var dir = work + "\\\u4e2d\u6587 \u03a9";
+  // --- Members a host cannot reach: write-only and read-only accessors, internals.
+  d = new ActiveXObject("OrvelDtAus.DtausDatei");
+  checkEq(errorOf(function () { d.GetMeineInfo = m; }), DISP_E_MEMBERNOTFOUND,
+          "assigning GetMeineInfo is refused");
+  checkEq(errorOf(function () { return d.Pfad; }), DISP_E_MEMBERNOTFOUND, "reading Pfad");
+  checkEq(errorOf(function () { return m.Name; }), DISP_E_MEMBERNOTFOUND, "reading Name");
+  checkEq(errorOf(function () { return g.BetragEuro; }), DISP_E_MEMBERNOTFOUND,
+          "reading BetragEuro");
+  var internals = [[g, "setMeineInfoFields prepareStream getRecordAsStream getBetragEuro " +
+                       "getOptFieldsFirstBlock getOptFieldsBlock MeineInfoBLZ MeineInfoKonto " +
+                       "MeineInfoName TextSchluessel TextSchluesselErgaenzung"],
+                   [m, "getDateiMedia getGeldTransferTyp getBLZ getName getKonto " +
+                       "getHeaderAsStream getDateFromString"],
+                   [d, "getPfad"]];
+  for (i = 0; i < internals.length; ++i) {
+    var names = internals[i][1].split(" ");
+    for (var n = 0; n < names.length; ++n) {
+      checkEq(errorOf(function () { internals[i][0][names[n]](); }), JS_E_NO_SUCH_MEMBER,
+              "internal member hidden: " + names[n]);
+    }
+  }
+
+  // --- The fifteen extension parts, assigned backwards, come out in their fixed order.
+  g = newPayment();
+  var expected = [];
+  for (i = parts.length - 1; i >= 0; --i) g[parts[i]] = parts[i];
+  for (i = 0; i < parts.length; ++i) expected.push((i === 0 ? "01" : i < 14 ? "02" : "03") + pad(parts[i], 27));
+  checkEq(newFile(work + "\\PARTS.TXT", [g]).Generate(), "", "15 extension parts: Generate");
+  checkEq(readFile(work + "\\PARTS.TXT").substr(128, 768), recordC(null, null, expected),
+          "15 extension parts: record C of six blocks");
+
+  // --- A path with characters no ANSI code page has; the content in Windows-1252.
+  var dir = work + "\\\u4e2d\u6587 \u03a9", path = dir + "\\DTAUS \u00e4\u20ac\u4e2d.TXT";
+  var firma = "M\u00dcLLER & S\u00d6HNE \u20ac", payee = "J\u00dcRGEN SCH\u00c4FER \u00df";
   if (!fso.FolderExists(dir)) fso.CreateFolder(dir);
-  var d3 = new ActiveXObject("OrvelDtAus.DtausDatei");
-  fillHeader(d3.GetMeineInfo, "M\u00dcLLER & S\u00d6HNE \u20ac");
-  d3.AddGeldTransfer(newPayment("J\u00dcRGEN SCH\u00c4FER \u00df"));
-  d3.Pfad = dir + "\\DTAUS \u00e4\u20ac\u4e2d.TXT";
-  checkEq(d3.Generate(), "", "Unicode path: Generate");
-  bytes = readFile(dir + "\\DTAUS \u00e4\u20ac\u4e2d.TXT");
-  checkEq(bytes, recordA(d3.GetMeineInfo.AktuellesDatum, "M\u00dcLLER & S\u00d6HNE \u20ac") +
-          recordC("J\u00dcRGEN SCH\u00c4FER \u00df", "M\u00dcLLER & S\u00d6HNE \u20ac") +
+  d = newFile(path, [newPayment(payee)], firma);
+  checkEq(d.Generate(), "", "Unicode path: Generate");
+  checkEq(readFile(path), recordA(d.GetMeineInfo.AktuellesDatum, firma) + recordC(payee, firma) +
           recordE(1, "1234567", "87654321", "11900"), "Unicode path: Windows-1252 content");
   checkEq(fso.GetFolder(dir).Files.Count, 1, "no temporary file left");
 
   // --- 1,000 payments: count and control sums in record E.
-  var big = new ActiveXObject("OrvelDtAus.DtausDatei");
-  fillHeader(big.GetMeineInfo);
-  var kontoSum = 0, blzSum = 0, euroSum = 0, n = 1000;
-  for (i = 1; i <= n; ++i) {
-    var p = new ActiveXObject("OrvelDtAus.GeldTransfer");
-    p.BLZ = String(10000000 + i);
-    p.Konto = String(1000000000 + i * 7);
-    p.Name = "ZAHLUNG " + i;
-    p.BetragEuro = String(i);  // net euro: i * 119 cents gross
-    big.AddGeldTransfer(p);
+  var many = [], kontoSum = 0, blzSum = 0, euroSum = 0;
+  for (i = 1; i <= 1000; ++i) {
+    g = new ActiveXObject("OrvelDtAus.GeldTransfer");
+    g.BLZ = String(10000000 + i);
+    g.Konto = String(1000000000 + i * 7);
+    g.Name = "ZAHLUNG " + i;
+    g.BetragEuro = String(i);  // net euro: i * 119 cents gross
+    many.push(g);
     kontoSum += 1000000000 + i * 7;
     blzSum += 10000000 + i;
     euroSum += i * 119;
   }
-  var bigPath = work + "\\DTAUS1000.TXT";
-  big.Pfad = bigPath;
-  checkEq(big.Generate(), "", "1,000 payments: Generate");
-  bytes = readFile(bigPath);
-  checkEq(bytes.length, 128 + n * 256 + 128, "1,000 payments: length");
-  var e = bytes.substr(bytes.length - 128);
-  checkEq(e.substr(0, 5), "0128E", "1,000 payments: record E");
-  checkEq(e.substr(10, 7), "0001000", "1,000 payments: count");
-  checkEq(e.substr(30, 17), zeros(kontoSum, 17), "1,000 payments: account sum");
-  checkEq(e.substr(47, 17), zeros(blzSum, 17), "1,000 payments: bank code sum");
-  checkEq(e.substr(64, 13), zeros(euroSum, 13), "1,000 payments: euro sum");
+  checkEq(newFile(work + "\\DTAUS1000.TXT", many).Generate(), "", "1,000 payments: Generate");
+  bytes = readFile(work + "\\DTAUS1000.TXT");
+  checkEq(bytes.length, 128 + 1000 * 256 + 128, "1,000 payments: length");
+  checkEq(bytes.substr(bytes.length - 128), recordE(1000, kontoSum, blzSum, euroSum),
+          "1,000 payments: record E");
   checkEq(bytes.substr(128 + 999 * 256 + 93, 27), pad("ZAHLUNG 1000", 27),
           "1,000 payments: the last record C");
 }

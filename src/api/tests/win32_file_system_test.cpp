@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "check.h"
@@ -20,32 +21,12 @@
 
 namespace {
 
+using dtaus::com::test::ReadFileBytes;
+using dtaus::com::test::Wide;
 using dtaus::detail::FileSystem;
 using dtaus::detail::PlatformFileSystem;
 
-std::wstring Wide(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int size =
-      ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(size), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), size);
-  return out;
-}
-
-// The content of the file, or "<missing>". Read with the wide API, independently of
-// the code under test.
-std::string Content(const std::string& path) {
-  const HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string bytes;
-  char buffer[4096];
-  DWORD got = 0;
-  while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-    bytes.append(buffer, got);
-  ::CloseHandle(file);
-  return bytes;
-}
+std::string Content(const std::string& path) { return ReadFileBytes(Wide(path)); }
 
 void Put(const std::string& path, std::string_view bytes) {
   const HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -68,12 +49,6 @@ std::vector<std::wstring> FilesIn(const std::string& directory) {
   return names;
 }
 
-// "C:\\dir" for "C:\\dir\\file".
-std::string Directory(const std::string& path) {
-  const std::size_t end = path.find_last_of("\\/");
-  return end == std::string::npos ? std::string() : path.substr(0, end);
-}
-
 // A failure description must be something Generate can put after "Sonstiger
 // Fehler:": not empty, one line, no line break that Windows appends to its messages.
 bool OneLine(const std::string& description) {
@@ -81,17 +56,19 @@ bool OneLine(const std::string& description) {
          description.back() != ' ';
 }
 
-void CheckCreateEmpty(FileSystem& fs, const std::string& dir) {
-  const std::string path = dir + "\\leer.txt";
-  CHECK_EQ(fs.CreateEmpty(path), "", "CreateEmpty: new file");
-  CHECK_EQ(Content(path), "", "CreateEmpty: new file is empty");
-  Put(path, "alter Inhalt");
-  CHECK_EQ(fs.CreateEmpty(path), "", "CreateEmpty: existing file");
-  CHECK_EQ(Content(path), "", "CreateEmpty: existing file truncated");
-}
+// Every operation that succeeds, on paths with umlauts and the euro sign, which
+// Windows-1252 has, and Greek and Chinese, which it lacks: only the wide-character API
+// gets all of them right.
+void CheckOperations(FileSystem& fs, const std::string& work) {
+  const std::string dir = work + "\\Zahlläufe € Ω 中文";
+  ::CreateDirectoryW(Wide(dir).c_str(), nullptr);
+  const std::string target = dir + "\\DTAUS ä€Ω中.TXT";
+  CHECK_EQ(fs.CreateEmpty(target), "", "CreateEmpty: new file");
+  CHECK_EQ(Content(target), "", "CreateEmpty: new file is empty");
+  Put(target, "alter Inhalt");
+  CHECK_EQ(fs.CreateEmpty(target), "", "CreateEmpty: existing file");
+  CHECK_EQ(Content(target), "", "CreateEmpty: existing file truncated");
 
-void CheckReplace(FileSystem& fs, const std::string& dir) {
-  const std::string target = dir + "\\DTAUS0.TXT";
   Put(target, "alt");
   FileSystem::Handle first = 0;
   FileSystem::Handle second = 0;
@@ -100,9 +77,8 @@ void CheckReplace(FileSystem& fs, const std::string& dir) {
   CHECK_EQ(fs.CreateTemp(target, &first, &first_temp), "", "CreateTemp");
   CHECK_EQ(fs.CreateTemp(target, &second, &second_temp), "", "CreateTemp again");
   CHECK(first_temp != second_temp, "temporary names are unique");
-  CHECK_EQ(Directory(first_temp), dir, "temporary file next to the target");
-  CHECK_EQ(Content(target), "alt", "target untouched while the temporary file is written");
-
+  CHECK_EQ(first_temp.substr(0, first_temp.find_last_of('\\')), dir,
+           "temporary file next to the target");
   const std::string text = "A\x80\xFC" + std::string(5000, 'x');  // bytes as they are
   std::string_view rest = text;
   while (!rest.empty()) {
@@ -111,34 +87,16 @@ void CheckReplace(FileSystem& fs, const std::string& dir) {
     if (!CHECK(written > 0 && written <= rest.size(), "Write makes progress")) break;
     rest.remove_prefix(written);
   }
+  CHECK_EQ(Content(target), "alt", "target untouched while the temporary file is written");
   CHECK_EQ(fs.Close(first), "", "Close");
   CHECK_EQ(fs.Rename(first_temp, target), "", "Rename over an existing file");
   CHECK_EQ(Content(target), text, "target replaced, byte for byte");
-  CHECK_EQ(Content(first_temp), "<missing>", "temporary file gone after Rename");
-
   CHECK_EQ(fs.Close(second), "", "Close the second");
   fs.Remove(second_temp);
-  CHECK_EQ(Content(second_temp), "<missing>", "Remove");
   fs.Remove(second_temp);  // already gone: best effort, no failure
-}
-
-void CheckUnicodePaths(FileSystem& fs, const std::string& dir) {
-  // Umlauts and the euro sign exist in Windows-1252, Greek and Chinese do not: only
-  // the wide-character API gets all of them right.
-  const std::string sub = dir + "\\Zahlläufe € Ω 中文";
-  ::CreateDirectoryW(Wide(sub).c_str(), nullptr);
-  const std::string path = sub + "\\DTAUS ä€Ω中.TXT";
-  CHECK_EQ(fs.CreateEmpty(path), "", "CreateEmpty with a Unicode path");
-  FileSystem::Handle handle = 0;
-  std::string temp;
-  CHECK_EQ(fs.CreateTemp(path, &handle, &temp), "", "CreateTemp with a Unicode path");
-  std::size_t written = 0;
-  fs.Write(handle, "Inhalt", &written);
-  fs.Close(handle);
-  CHECK_EQ(fs.Rename(temp, path), "", "Rename with a Unicode path");
-  const std::vector<std::wstring> files = FilesIn(sub);
-  CHECK(files.size() == 1 && files[0] == L"DTAUS ä€Ω中.TXT", "one file under its Unicode name");
-  CHECK_EQ(Content(path), "Inhalt", "content under the Unicode name");
+  CHECK(FilesIn(dir) == std::vector<std::wstring>{L"DTAUS ä€Ω中.TXT"},
+        "only the target is left, under its Unicode name: one temporary file renamed, the "
+        "other removed");
 }
 
 void CheckFailures(FileSystem& fs, const std::string& dir) {
@@ -163,22 +121,22 @@ void CheckFailures(FileSystem& fs, const std::string& dir) {
   const std::string temp_error = fs.CreateTemp(bad_paths[0].path, &handle, &temp);
   CHECK(OneLine(temp_error), "CreateTemp fails in a missing directory | " + temp_error);
 
-  // Renaming onto a bad target fails and leaves the temporary file for the caller to
-  // remove; above all the NUL must not cut the path short and create "vorher".
-  fs.CreateTemp(dir + "\\ziel.txt", &handle, &temp);
+  // Renaming fails onto a bad target and leaves the temporary file for the caller to
+  // remove (above all the NUL must not cut the path short and create "vorher"); from a
+  // missing file it fails too. Neither creates anything.
+  const std::string ziel = dir + "\\ziel.txt";
+  fs.CreateTemp(ziel, &handle, &temp);
   fs.Close(handle);
-  for (const auto& row : {bad_paths[1], bad_paths[2]}) {
-    const std::string error = fs.Rename(temp, row.path);
-    CHECK(OneLine(error), std::string("Rename fails: ") + row.what + " | " + error);
+  for (const auto& [from, to, what] : {std::tuple{temp, bad_paths[1].path, "onto a NUL"},
+                                       {temp, bad_paths[2].path, "onto malformed UTF-8"},
+                                       {dir + "\\nicht-da.tmp", ziel, "of a missing file"}}) {
+    const std::string error = fs.Rename(from, to);
+    CHECK(OneLine(error), std::string("Rename fails ") + what + " | " + error);
   }
-  CHECK_EQ(Content(dir + "\\vorher"), "<missing>", "no file at the path cut at the NUL");
+  CHECK(Content(dir + "\\vorher") == "<missing>" && Content(ziel) == "<missing>",
+        "failed renames create nothing");
   CHECK_EQ(Content(temp), "", "temporary file still there after the failed renames");
   fs.Remove(temp);
-
-  const std::string missing = dir + "\\nicht-da.tmp";
-  const std::string rename_error = fs.Rename(missing, dir + "\\ziel.txt");
-  CHECK(OneLine(rename_error), "Rename of a missing file fails | " + rename_error);
-  CHECK_EQ(Content(dir + "\\ziel.txt"), "<missing>", "failed Rename creates nothing");
 
   // A closed handle: writing and closing again fail with a description.
   fs.CreateTemp(dir + "\\zu.txt", &handle, &temp);
@@ -200,9 +158,7 @@ int main(int argc, char** argv) {
   const std::string dir = argv[1];
   ::CreateDirectoryW(Wide(dir).c_str(), nullptr);
   FileSystem& fs = PlatformFileSystem();
-  CheckCreateEmpty(fs, dir);
-  CheckReplace(fs, dir);
-  CheckUnicodePaths(fs, dir);
+  CheckOperations(fs, dir);
   CheckFailures(fs, dir);
   return dtaus::com::test::AllChecks().Finish();
 }
