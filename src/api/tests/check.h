@@ -1,4 +1,4 @@
-// A small check harness for the test programs that run under Wine, and the few Windows
+// A small check harness for the test programs that run under Wine, and the Windows
 // helpers they share.
 //
 // GoogleTest is not packaged for mingw-w64 in Debian, and these programs are few and
@@ -7,8 +7,9 @@
 //   FAIL com_client_test.cpp:123: <what> | got "..." | want "..."
 //
 // and the program ends with "RESULT: PASS" or "RESULT: FAIL (n of m checks)", which
-// scripts/test-com looks for. Texts are printed with carriage returns as \r and bytes
-// outside ASCII as \xNN, so the lines stay readable through Wine's console pipe.
+// scripts/test-com looks for. Texts are printed with line breaks as \r and \n and other
+// bytes outside ASCII as \xNN, so the lines stay readable through Wine's console pipe;
+// they are cut after 300 characters, so that a failing comparison of files stays short.
 #ifndef DTAUS_API_TESTS_CHECK_H_
 #define DTAUS_API_TESTS_CHECK_H_
 
@@ -20,46 +21,35 @@
 
 namespace dtaus::com::test {
 
-// `text` as printable ASCII, cut after 300 characters so that a failing comparison of
-// whole files stays readable.
 inline std::string Printable(std::string_view text) {
-  constexpr std::size_t kLimit = 300;
   std::string out;
-  for (const char c : text.substr(0, kLimit)) {
-    const auto byte = static_cast<unsigned char>(c);
+  for (const char c : text.substr(0, 300)) {
     char hex[8];
-    std::snprintf(hex, sizeof hex, "\\x%02X", byte);
-    if (byte == '\r' || byte == '\n') {
-      out += byte == '\r' ? "\\r" : "\\n";
-    } else {
-      out += byte < 0x20 || byte >= 0x7F ? std::string(hex) : std::string(1, c);
-    }
+    std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
+    out += c == '\r' ? "\\r" : c == '\n' ? "\\n" : c >= 0x20 && c < 0x7F ? std::string(1, c) : hex;
   }
-  if (text.size() > kLimit) out += "... (" + std::to_string(text.size()) + " bytes)";
+  if (text.size() > 300) out += "... (" + std::to_string(text.size()) + " bytes)";
   return out;
 }
 
 class Checks {
  public:
-  // Counts one check; a failed one prints its line, with `detail` (got and want) after it.
+  // Counts one check; a failed one prints its line, `detail` (got and want) after it.
   bool Count(bool ok, const char* file, int line, std::string_view what,
              const std::string& detail = "") {
     ++count_;
-    if (!ok) {
-      ++failed_;
-      std::printf("FAIL %s:%d: %s%s\n", file, line, Printable(what).c_str(), detail.c_str());
-    }
+    if (!ok) std::printf("FAIL %s:%d: %s%s\n", file, line, Printable(what).c_str(), detail.c_str());
+    failed_ += ok ? 0 : 1;
     return ok;
   }
 
-  bool ExpectEqual(std::string_view got, std::string_view want, const char* file, int line,
-                   std::string_view what) {
+  bool Equal(std::string_view got, std::string_view want, const char* file, int line,
+             std::string_view what) {
     return Count(got == want, file, line, what,
                  " | got \"" + Printable(got) + "\" | want \"" + Printable(want) + "\"");
   }
 
-  bool ExpectEqual(long long got, long long want, const char* file, int line,
-                   std::string_view what) {
+  bool Equal(long long got, long long want, const char* file, int line, std::string_view what) {
     char detail[100];
     std::snprintf(detail, sizeof detail, " | got %lld (0x%llX) | want %lld (0x%llX)", got, got,
                   want, want);
@@ -68,12 +58,9 @@ class Checks {
 
   // Prints the result line; the exit code of the program.
   int Finish() const {
-    if (failed_ == 0) {
-      std::printf("RESULT: PASS (%d checks)\n", count_);
-      return 0;
-    }
-    std::printf("RESULT: FAIL (%d of %d checks)\n", failed_, count_);
-    return 1;
+    if (failed_ == 0) std::printf("RESULT: PASS (%d checks)\n", count_);
+    if (failed_ != 0) std::printf("RESULT: FAIL (%d of %d checks)\n", failed_, count_);
+    return failed_ == 0 ? 0 : 1;
   }
 
  private:
@@ -87,19 +74,16 @@ inline Checks& AllChecks() {
 }
 
 inline std::wstring Wide(std::string_view utf8) {
-  const int size =
-      ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(size), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), size);
+  std::wstring out(utf8.size(), L'\0');  // never more UTF-16 units than UTF-8 bytes
+  out.resize(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                   out.data(), static_cast<int>(out.size())));
   return out;
 }
 
 inline std::string Utf8(std::wstring_view text) {
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
+  std::string out(text.size() * 3, '\0');  // at most three bytes per UTF-16 unit
+  out.resize(::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                   out.data(), static_cast<int>(out.size()), nullptr, nullptr));
   return out;
 }
 
@@ -125,6 +109,6 @@ inline std::string ReadFileBytes(const std::wstring& path) {
 #define CHECK(condition, what) \
   ::dtaus::com::test::AllChecks().Count((condition), __FILE_NAME__, __LINE__, (what))
 #define CHECK_EQ(got, want, what) \
-  ::dtaus::com::test::AllChecks().ExpectEqual((got), (want), __FILE_NAME__, __LINE__, (what))
+  ::dtaus::com::test::AllChecks().Equal((got), (want), __FILE_NAME__, __LINE__, (what))
 
 #endif  // DTAUS_API_TESTS_CHECK_H_

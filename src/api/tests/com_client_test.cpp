@@ -6,13 +6,12 @@
 //
 // It checks what a script host cannot see: the type library member by member (accessor,
 // dispatch id, types and function-table slot), the four entry points with the module
-// count, the registration, null pointers, enumeration values outside the enumeration,
-// and a payment object of the host's own making. What a host sees through late binding
-// (every property reaching its field, the German messages, the files) is checked by
-// host_test.js and host_test.vbs. The second form checks only the type library of the
-// 32-bit build, for machines that cannot run it. (Wine registers stdole2.tlb anew when
-// a 64-bit process reads a 32-bit type library, so the test script runs that form after
-// its registry comparison.)
+// count, the registration, null pointers and a payment object of the host's own making.
+// What a host sees (every property reaching its field, the German messages, the files)
+// is checked by host_test.js and host_test.vbs. The second form checks only the type
+// library of the 32-bit build, for machines that cannot run it. (Wine registers
+// stdole2.tlb anew when a 64-bit process reads a 32-bit type library, so the test
+// script runs that form after its registry comparison.)
 #include <windows.h>
 // The OLE headers build on the types of windows.h.
 #include <fcntl.h>
@@ -21,7 +20,6 @@
 #include <wrl/client.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstdio>
 #include <iterator>
 #include <string>
@@ -39,18 +37,22 @@ using dtaus::com::test::Utf8;
 using dtaus::com::test::Wide;
 using Microsoft::WRL::ComPtr;
 
-// An input string for a call.
-class Bstr {
- public:
-  explicit Bstr(std::wstring_view text)
-      : b_(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  ~Bstr() { ::SysFreeString(b_); }
-  operator BSTR() const { return b_; }
+// The three classes, with their program identifiers and default interfaces.
+const struct {
+  const wchar_t* prog_id;
+  const CLSID* clsid;
+  const IID* iid;
+} kClasses[] = {{L"OrvelDtAus.DtausDatei", &CLSID_DtausDatei, &IID__DtausDatei},
+                {L"OrvelDtAus.MeineInfo", &CLSID_MeineInfo, &IID__MeineInfo},
+                {L"OrvelDtAus.GeldTransfer", &CLSID_GeldTransfer, &IID__GeldTransfer}};
 
- private:
-  BSTR b_;
+// An input string for a call.
+struct Bstr {
+  explicit Bstr(std::wstring_view text)
+      : b(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+  Bstr(const Bstr&) = delete;
+  ~Bstr() { ::SysFreeString(b); }
+  const BSTR b;
 };
 
 // Takes ownership of a returned BSTR.
@@ -151,61 +153,47 @@ std::string NameOf(ITypeInfo* info, MEMBERID id = MEMBERID_NIL) {
 }
 
 std::string TypeText(ITypeInfo* owner, const TYPEDESC& desc) {
-  ComPtr<ITypeInfo> referenced;
-  switch (desc.vt) {
-    case VT_BSTR:
-      return "BSTR";
-    case VT_BOOL:
-      return "VARIANT_BOOL";
-    case VT_PTR:
-      return TypeText(owner, *desc.lptdesc) + "*";
-    case VT_USERDEFINED:
-      owner->GetRefTypeInfo(desc.hreftype, &referenced);
-      return referenced ? NameOf(referenced.Get()) : "<unknown>";
-    default:
-      return "vt" + std::to_string(desc.vt);
-  }
+  ComPtr<ITypeInfo> named;
+  if (desc.vt == VT_PTR) return TypeText(owner, *desc.lptdesc) + "*";
+  if (desc.vt == VT_USERDEFINED) owner->GetRefTypeInfo(desc.hreftype, &named);
+  return named                ? NameOf(named.Get())
+         : desc.vt == VT_BSTR ? "BSTR"
+         : desc.vt == VT_BOOL ? "VARIANT_BOOL"
+                              : "vt" + std::to_string(desc.vt);
 }
 
-// The attributes of an interface. oleautomation (the standard marshaller can carry the
-// calls) belongs to the function-table view, where the slots are.
-std::string FlagsText(WORD flags, bool table_view) {
+std::string FlagsText(WORD flags) {
   std::string text;
   for (const auto& [flag, word] : {std::pair{TYPEFLAG_FDUAL, " dual"},
                                    {TYPEFLAG_FOLEAUTOMATION, " oleautomation"},
                                    {TYPEFLAG_FNONEXTENSIBLE, " nonextensible"},
                                    {TYPEFLAG_FHIDDEN, " hidden"},
                                    {TYPEFLAG_FDISPATCHABLE, " dispatchable"}}) {
-    if ((flags & flag) != 0 && (table_view || flag != TYPEFLAG_FOLEAUTOMATION)) text += word;
+    if ((flags & flag) != 0) text += word;
   }
   return text;
 }
 
-// The implemented interfaces of `info` ("default _DtausDatei"), and with `table` set the
-// function-table view of a dual interface.
-std::string ImplementedText(ITypeInfo* info, UINT count, ComPtr<ITypeInfo>* table = nullptr) {
+// The interfaces `info` implements: "default _DtausDatei", "IDispatch".
+std::string ImplementedText(ITypeInfo* info, UINT count) {
   std::string text;
-  HREFTYPE ref = 0;
-  ComPtr<ITypeInfo> implemented;
   for (UINT i = 0; i < count; ++i) {
     INT flags = 0;
+    HREFTYPE ref = 0;
+    ComPtr<ITypeInfo> implemented;
     info->GetImplTypeFlags(i, &flags);
     info->GetRefTypeOfImplType(i, &ref);
     info->GetRefTypeInfo(ref, &implemented);
     text += std::string(i > 0 ? ", " : "") + ((flags & IMPLTYPEFLAG_FDEFAULT) ? "default " : "") +
             (implemented ? NameOf(implemented.Get()) : "<unknown>");
   }
-  if (table != nullptr && SUCCEEDED(info->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref))) {
-    info->GetRefTypeInfo(ref, table->ReleaseAndGetAddressOf());
-  }
   return text;
 }
 
 // "  put 68030001 Pfad(BSTR)": accessor, dispatch id, name and parameters, with the name
-// of an object argument (named arguments use it). Checks on the way what the line does
-// not show: the slot, the calling convention, the HRESULT, and that the type library
-// and a live object (when there is one) find the member by its name.
-std::string MemberText(ITypeInfo* table, UINT index, IDispatch* object) {
+// of an object argument (named arguments use it). What the line does not show, the
+// slot, the calling convention and the HRESULT, is checked on the way.
+std::string MemberText(ITypeInfo* table, UINT index) {
   FUNCDESC* f = nullptr;
   if (FAILED(table->GetFuncDesc(index, &f))) return "<no member>";
   BSTR names[2] = {nullptr, nullptr};
@@ -236,24 +224,14 @@ std::string MemberText(ITypeInfo* table, UINT index, IDispatch* object) {
   CHECK(f->oVft == static_cast<SHORT>((7 + index) * sizeof(void*)) && f->callconv == CC_STDCALL &&
             f->elemdescFunc.tdesc.vt == VT_HRESULT,
         name + ": stdcall, returns HRESULT, in slot " + std::to_string(7 + index));
-  std::wstring wide_name = Wide(name);
-  LPOLESTR name_list[] = {wide_name.data()};
-  MEMBERID found = 0;
-  CHECK(SUCCEEDED(table->GetIDsOfNames(name_list, 1, &found)) && found == f->memid,
-        name + ": the type library finds it by name");
-  if (object != nullptr) {
-    CHECK(SUCCEEDED(object->GetIDsOfNames(IID_NULL, name_list, 1, 0, &found)) && found == f->memid,
-          name + ": the object finds it by name");
-  }
   ::SysFreeString(names[0]);
   ::SysFreeString(names[1]);
   table->ReleaseFuncDesc(f);
   return text + ")";
 }
 
-// One type, with its members. `objects`: a live object per interface, or none.
-void Describe(ITypeInfo* info, const std::vector<std::pair<IID, IDispatch*>>& objects,
-              std::vector<std::string>* lines) {
+// One type, with its members.
+void Describe(ITypeInfo* info, std::vector<std::string>* lines) {
   TYPEATTR* attr = nullptr;
   if (FAILED(info->GetTypeAttr(&attr))) return;
   const TYPEATTR a = *attr;
@@ -273,27 +251,28 @@ void Describe(ITypeInfo* info, const std::vector<std::pair<IID, IDispatch*>>& ob
                      ((a.wTypeFlags & TYPEFLAG_FCANCREATE) ? ": creatable; " : ": ") +
                      ImplementedText(info, a.cImplTypes));
   } else if (a.typekind == TKIND_DISPATCH) {
-    lines->push_back("dispinterface " + name + ":" + FlagsText(a.wTypeFlags, false));
+    // oleautomation (the standard marshaller can carry the calls) belongs to the
+    // function-table view, where the slots are.
+    lines->push_back("dispinterface " + name + ":" +
+                     FlagsText(a.wTypeFlags & ~TYPEFLAG_FOLEAUTOMATION));
+    // The function-table view, where the slots are, is behind the special index -1.
+    HREFTYPE ref = 0;
     ComPtr<ITypeInfo> table;
-    ImplementedText(info, 0, &table);
+    info->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref);
+    info->GetRefTypeInfo(ref, &table);
     TYPEATTR* t = nullptr;
     if (!table || FAILED(table->GetTypeAttr(&t))) return;
     lines->push_back(std::string(t->typekind == TKIND_INTERFACE ? "interface " : "? ") + name +
                      ": " + ImplementedText(table.Get(), t->cImplTypes) + ";" +
-                     FlagsText(t->wTypeFlags, true));
-    const auto object = std::find_if(objects.begin(), objects.end(),
-                                     [&](const auto& o) { return IsEqualGUID(o.first, a.guid); });
-    for (UINT i = 0; i < t->cFuncs; ++i) {
-      lines->push_back(
-          MemberText(table.Get(), i, object == objects.end() ? nullptr : object->second));
-    }
+                     FlagsText(t->wTypeFlags));
+    for (UINT i = 0; i < t->cFuncs; ++i) lines->push_back(MemberText(table.Get(), i));
     table->ReleaseTypeAttr(t);
   } else {
     lines->push_back("kind " + std::to_string(a.typekind) + " " + name);
   }
 }
 
-void CheckTypeLibrary(const std::wstring& dll, SYSKIND syskind, bool live) {
+void CheckTypeLibrary(const std::wstring& dll, SYSKIND syskind) {
   ComPtr<ITypeLib> library;
   if (!CHECK_EQ(::LoadTypeLibEx(dll.c_str(), REGKIND_NONE, &library), S_OK,
                 "type library embedded in " + Utf8(dll))) {
@@ -309,29 +288,10 @@ void CheckTypeLibrary(const std::wstring& dll, SYSKIND syskind, bool live) {
   library->GetDocumentation(-1, &name, nullptr, nullptr, nullptr);
   CHECK_EQ(Take(name), "OrvelDtAus", "library name");
 
-  // The identities of the generated header name the types of the same names.
-  const std::tuple<const GUID*, const CLSID*, const char*, const char*> kinds[] = {
-      {&IID__DtausDatei, &CLSID_DtausDatei, "_DtausDatei", "DtausDatei"},
-      {&IID__MeineInfo, &CLSID_MeineInfo, "_MeineInfo", "MeineInfo"},
-      {&IID__GeldTransfer, &CLSID_GeldTransfer, "_GeldTransfer", "GeldTransfer"}};
-  std::vector<ComPtr<IDispatch>> alive;
-  std::vector<std::pair<IID, IDispatch*>> objects;
-  for (const auto& [iid, clsid, interface_name, class_name] : kinds) {
-    for (const auto& [guid, want] : {std::pair{iid, interface_name}, {clsid, class_name}}) {
-      ComPtr<ITypeInfo> info;
-      library->GetTypeInfoOfGuid(*guid, &info);
-      CHECK_EQ(info ? NameOf(info.Get()) : "<missing>", want, "identity of " + std::string(want));
-    }
-    if (live) {
-      alive.push_back(Create<IDispatch>(*clsid));
-      objects.emplace_back(*iid, alive.back().Get());
-    }
-  }
-
   std::vector<std::string> lines;
   for (UINT i = 0; i < library->GetTypeInfoCount(); ++i) {
     ComPtr<ITypeInfo> info;
-    if (SUCCEEDED(library->GetTypeInfo(i, &info))) Describe(info.Get(), objects, &lines);
+    if (SUCCEEDED(library->GetTypeInfo(i, &info))) Describe(info.Get(), &lines);
   }
   const std::size_t want = std::size(kTypeLibrary);
   for (std::size_t i = 0; i < std::max(lines.size(), want); ++i) {
@@ -368,10 +328,8 @@ void CheckEntryPoints(const std::wstring& dll) {
   CHECK_EQ(get_class_object(CLSID_DtausDatei, IID_IClassFactory, nullptr), E_POINTER,
            "null out-parameter");
 
-  for (const auto& [clsid, iid] : {std::pair{&CLSID_DtausDatei, &IID__DtausDatei},
-                                   {&CLSID_MeineInfo, &IID__MeineInfo},
-                                   {&CLSID_GeldTransfer, &IID__GeldTransfer}}) {
-    const std::string where = Utf8(GuidText(*clsid)) + ": ";
+  for (const auto& [prog_id, clsid, iid] : kClasses) {
+    const std::string where = Utf8(prog_id) + ": ";
     ComPtr<IClassFactory> factory;
     if (!CHECK_EQ(get_class_object(*clsid, IID_IClassFactory, &factory), S_OK, where + "factory")) {
       continue;
@@ -435,9 +393,7 @@ void CheckRegistration(const std::wstring& dll) {
   wchar_t full[MAX_PATH];
   ::GetFullPathNameW(dll.c_str(), MAX_PATH, full, nullptr);
   const std::string libid = Utf8(GuidText(LIBID_OrvelDtAus));
-  for (const auto& [prog_id, clsid] : {std::pair{L"OrvelDtAus.DtausDatei", &CLSID_DtausDatei},
-                                       {L"OrvelDtAus.MeineInfo", &CLSID_MeineInfo},
-                                       {L"OrvelDtAus.GeldTransfer", &CLSID_GeldTransfer}}) {
+  for (const auto& [prog_id, clsid, iid] : kClasses) {
     const std::string where = Utf8(prog_id) + ": ";
     CLSID found{};
     CHECK(SUCCEEDED(::CLSIDFromProgID(prog_id, &found)) && IsEqualGUID(found, *clsid),
@@ -447,13 +403,11 @@ void CheckRegistration(const std::wstring& dll) {
     CHECK_EQ(RegistryText(key + L"\\InprocServer32", L"ThreadingModel"), "Apartment",
              where + "threading model");
     CHECK_EQ(RegistryText(key + L"\\TypeLib"), libid, where + "type library");
-  }
-  // The interfaces are marshalled by the automation marshaller through the type library.
-  for (const IID* iid : {&IID__DtausDatei, &IID__MeineInfo, &IID__GeldTransfer}) {
-    const std::wstring key = L"Interface\\" + GuidText(*iid);
-    CHECK_EQ(RegistryText(key + L"\\ProxyStubClsid32"), "{00020424-0000-0000-C000-000000000046}",
-             Utf8(key) + " marshaller");
-    CHECK_EQ(RegistryText(key + L"\\TypeLib"), libid, Utf8(key) + " type library");
+    // The interface is marshalled by the automation marshaller through the type library.
+    const std::wstring interface_key = L"Interface\\" + GuidText(*iid);
+    CHECK_EQ(RegistryText(interface_key + L"\\ProxyStubClsid32"),
+             "{00020424-0000-0000-C000-000000000046}", where + "interface marshaller");
+    CHECK_EQ(RegistryText(interface_key + L"\\TypeLib"), libid, where + "interface type library");
   }
   ComPtr<ITypeLib> registered;
   CHECK_EQ(::LoadRegTypeLib(LIBID_OrvelDtAus, 1, 0, 0, &registered), S_OK,
@@ -471,7 +425,7 @@ void FillHeader(_MeineInfo* header) {
                                    {&_MeineInfo::put_Name, L"MUSTERMANN GMBH"},
                                    {&_MeineInfo::put_Konto, L"1234567890"}}) {
     const Bstr text(value);
-    (header->*put)(text);
+    (header->*put)(text.b);
   }
 }
 
@@ -501,25 +455,10 @@ void ForeignMemberCalled() {
 }
 
 void CheckHostCalls(const std::wstring& work) {
-  // The enumerations go through as 32-bit integers, whatever their value: the core must
-  // see the out-of-range ones to report them.
-  for (const long value : {0L, 1L, 2L, -1L, 0x7FFFFFFFL, LONG_MIN, 0x10001L}) {
-    ComPtr<_MeineInfo> info = Create<_MeineInfo>(CLSID_MeineInfo);
-    CHECK(SUCCEEDED(info->put_DateiMedia(static_cast<MediaTyp>(value))) &&
-              SUCCEEDED(info->put_GeldTransferTyp(static_cast<TransferTyp>(value))),
-          "enumeration setters never fail");
-    const std::string errors = Text(info.Get(), &_MeineInfo::MeineInfoErrors);
-    for (const std::string field : {"DateiMedia", "GeldTransferTyp"}) {
-      CHECK_EQ(errors.find("Ungültiger Wert in Feld <" + field + ">.") != std::string::npos,
-               value != 0 && value != 1, field + " = " + std::to_string(value));
-    }
-  }
-
   // Null out-parameters are refused, not written through; a null BSTR is the empty text.
   ComPtr<_DtausDatei> datei = Create<_DtausDatei>(CLSID_DtausDatei);
   ComPtr<_GeldTransfer> gt = Create<_GeldTransfer>(CLSID_GeldTransfer);
   ComPtr<_MeineInfo> header;
-  ComPtr<_MeineInfo> again;
   datei->get_GetMeineInfo(&header);
   for (const auto& [member, hr] : {std::pair{"GetMeineInfo", datei->get_GetMeineInfo(nullptr)},
                                    {"Generate", datei->Generate(nullptr)},
@@ -534,15 +473,6 @@ void CheckHostCalls(const std::wstring& work) {
   CHECK_EQ(Text(header.Get(), &_MeineInfo::MeineInfoErrors), "Fehler in MeineInfo:\r\r",
            "null BSTR accepted as the empty execution date");
 
-  // The same header object on every call, also by COM identity.
-  datei->get_GetMeineInfo(&again);
-  ComPtr<IUnknown> first_identity;
-  ComPtr<IUnknown> second_identity;
-  header->QueryInterface(IID_IUnknown, &first_identity);
-  again->QueryInterface(IID_IUnknown, &second_identity);
-  CHECK(header.Get() == again.Get() && first_identity.Get() == second_identity.Get(),
-        "GetMeineInfo: the same object every time");
-
   // A payment that is not this library's object, handed over late-bound the way a host
   // does it (ITypeInfo::Invoke passes it on as _GeldTransfer): accepted by
   // AddGeldTransfer, refused by Generate, no reference kept.
@@ -553,7 +483,7 @@ void CheckHostCalls(const std::wstring& work) {
   slots[2] = reinterpret_cast<Slot>(&ForeignRelease);
   ForeignPayment foreign{slots, 1};
   const Bstr pfad(work + L"\\FOREIGN.TXT");
-  datei->put_Pfad(pfad);
+  datei->put_Pfad(pfad.b);
   VARIANT argument;
   V_VT(&argument) = VT_DISPATCH;
   V_DISPATCH(&argument) = reinterpret_cast<IDispatch*>(&foreign);
@@ -582,11 +512,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (std::string_view(argv[1]) == "--i686-type-library") {
-    CheckTypeLibrary(Wide(argv[2]), SYS_WIN32, false);
+    CheckTypeLibrary(Wide(argv[2]), SYS_WIN32);
   } else {
     const std::wstring dll = Wide(argv[1]);
     CheckEntryPoints(dll);
-    CheckTypeLibrary(dll, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32, true);
+    CheckTypeLibrary(dll, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
     CheckRegistration(dll);
     CheckHostCalls(Wide(argv[2]));
   }
