@@ -1,5 +1,5 @@
-// A small check harness for the test programs that run under Wine, and the Windows
-// helpers they share.
+// A small check harness for the test programs that run under Wine, and the text
+// conversions they share.
 //
 // GoogleTest is not packaged for mingw-w64 in Debian, and these programs are few and
 // linear, so they count their own checks. A failing check prints one line
@@ -85,21 +85,6 @@ inline std::string Utf8(std::wstring_view text) {
   out.resize(::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                    out.data(), static_cast<int>(out.size()), nullptr, nullptr));
   return out;
-}
-
-// The bytes of a file, or "<missing>"; read with the wide API, independently of the
-// code under test.
-inline std::string ReadFileBytes(const std::wstring& path) {
-  const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string bytes;
-  char buffer[4096];
-  DWORD got = 0;
-  while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-    bytes.append(buffer, got);
-  ::CloseHandle(file);
-  return bytes;
 }
 
 }  // namespace dtaus::com::test

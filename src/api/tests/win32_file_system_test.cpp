@@ -20,12 +20,24 @@
 
 namespace {
 
-using dtaus::com::test::ReadFileBytes;
 using dtaus::com::test::Wide;
 using dtaus::detail::FileSystem;
 using dtaus::detail::PlatformFileSystem;
 
-std::string Content(const std::string& path) { return ReadFileBytes(Wide(path)); }
+// The bytes of a file, or "<missing>"; read with the wide API, independently of the
+// code under test.
+std::string Content(const std::string& path) {
+  const HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    bytes.append(buffer, got);
+  ::CloseHandle(file);
+  return bytes;
+}
 
 // A failure description must be something Generate can put after "Sonstiger
 // Fehler:": not empty, one line, no line break that Windows appends to its messages.
