@@ -78,14 +78,12 @@ std::wstring GuidText(REFGUID guid) {
 // ---------------------------------------------------------------------------------
 // The type library, read back as one line per type and per member in the terms of the
 // IDL. Dispatch ids and member order must never change: compiled clients and VBA
-// projects keep them. Of a dual interface the library holds two views: the dispatch
-// view, and the function-table view with the slots; oleautomation (the standard
-// marshaller can carry the calls) is shown on the latter only.
+// projects keep them. Of a dual interface the library holds two views, the dispatch
+// view and the function-table view with the slots; the lines show the latter.
 
 const char* const kTypeLibrary[] = {
     "enum MediaTyp (4 bytes): Diskette=0 Kassette=1",
     "enum TransferTyp (4 bytes): Lastschrift=0 Gutschrift=1",
-    "dispinterface _MeineInfo: dual nonextensible hidden dispatchable",
     "interface _MeineInfo: IDispatch; dual oleautomation nonextensible hidden dispatchable",
     "  put 68030007 DateiMedia(MediaTyp)",
     "  put 68030006 GeldTransferTyp(TransferTyp)",
@@ -98,7 +96,6 @@ const char* const kTypeLibrary[] = {
     "  put 68030000 AusfuehrungsDatum(BSTR)",
     "  call 6003000A MeineInfoIsValid(retval VARIANT_BOOL*)",
     "  call 6003000B MeineInfoErrors(retval BSTR*)",
-    "dispinterface _GeldTransfer: dual nonextensible hidden dispatchable",
     "interface _GeldTransfer: IDispatch; dual oleautomation nonextensible hidden dispatchable",
     "  put 6803000A BLZ(BSTR)",
     "  get 6803000A BLZ(retval BSTR*)",
@@ -128,7 +125,6 @@ const char* const kTypeLibrary[] = {
     "  put 6803001C VerwendungsZweck12(BSTR)",
     "  put 6803001B VerwendungsZweck13(BSTR)",
     "  put 6803001A VerwendungsZweck14(BSTR)",
-    "dispinterface _DtausDatei: dual nonextensible hidden dispatchable",
     "interface _DtausDatei: IDispatch; dual oleautomation nonextensible hidden dispatchable",
     "  put 68030001 Pfad(BSTR)",
     "  get 68030000 GetMeineInfo(retval _MeineInfo**)",
@@ -240,9 +236,8 @@ void Describe(ITypeInfo* info, std::vector<std::string>* lines) {
                      ((a.wTypeFlags & TYPEFLAG_FCANCREATE) ? ": creatable; " : ": ") +
                      ImplementedText(info, a.cImplTypes));
   } else if (a.typekind == TKIND_DISPATCH) {
-    lines->push_back("dispinterface " + name + ":" +
-                     FlagsText(a.wTypeFlags & ~TYPEFLAG_FOLEAUTOMATION));
-    // The function-table view is behind the special index -1.
+    // The function-table view is behind the special index -1. The dispatch view has the
+    // same attributes but oleautomation (the standard marshaller can carry the calls).
     HREFTYPE ref = 0;
     ComPtr<ITypeInfo> table;
     info->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref);
@@ -252,6 +247,9 @@ void Describe(ITypeInfo* info, std::vector<std::string>* lines) {
     lines->push_back(std::string(t->typekind == TKIND_INTERFACE ? "interface " : "? ") + name +
                      ": " + ImplementedText(table.Get(), t->cImplTypes) + ";" +
                      FlagsText(t->wTypeFlags));
+    constexpr WORD kBothViews = ~TYPEFLAG_FOLEAUTOMATION;
+    CHECK_EQ(FlagsText(a.wTypeFlags & kBothViews), FlagsText(t->wTypeFlags & kBothViews),
+             name + ": dispatch view");
     for (UINT i = 0; i < t->cFuncs; ++i) lines->push_back(MemberText(table.Get(), i));
     table->ReleaseTypeAttr(t);
   } else {

@@ -108,12 +108,17 @@ void CheckFailures(FileSystem& fs, const std::string& dir) {
   const std::string temp_error = fs.CreateTemp(bad_paths[0].path, &handle, &temp);
   CHECK(OneLine(temp_error), "CreateTemp fails in a missing directory | " + temp_error);
 
-  // Renaming fails onto a bad target and leaves the temporary file for the caller to
-  // remove (above all the NUL must not cut the path short and create "vorher"); from a
-  // missing file it fails too. Neither creates anything.
+  // A closed handle: writing and closing again fail with a description.
   const std::string ziel = dir + "\\ziel.txt";
   fs.CreateTemp(ziel, &handle, &temp);
   fs.Close(handle);
+  std::size_t written = 0;
+  CHECK(OneLine(fs.Write(handle, "x", &written)), "Write on a closed handle fails");
+  CHECK(OneLine(fs.Close(handle)), "Close twice fails");
+
+  // Renaming fails onto a bad target and leaves the temporary file for the caller to
+  // remove (above all the NUL must not cut the path short and create "vorher"); from a
+  // missing file it fails too. Neither creates anything.
   for (const auto& [from, to, what] : {std::tuple{temp, bad_paths[1].path, "onto a NUL"},
                                        {temp, bad_paths[2].path, "onto malformed UTF-8"},
                                        {dir + "\\nicht-da.tmp", ziel, "of a missing file"}}) {
@@ -123,14 +128,6 @@ void CheckFailures(FileSystem& fs, const std::string& dir) {
   CHECK(Content(dir + "\\vorher") == "<missing>" && Content(ziel) == "<missing>",
         "failed renames create nothing");
   CHECK_EQ(Content(temp), "", "temporary file still there after the failed renames");
-  fs.Remove(temp);
-
-  // A closed handle: writing and closing again fail with a description.
-  fs.CreateTemp(dir + "\\zu.txt", &handle, &temp);
-  fs.Close(handle);
-  std::size_t written = 0;
-  CHECK(OneLine(fs.Write(handle, "x", &written)), "Write on a closed handle fails");
-  CHECK(OneLine(fs.Close(handle)), "Close twice fails");
   fs.Remove(temp);
 }
 
