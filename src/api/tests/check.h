@@ -32,45 +32,38 @@ inline std::string Printable(std::string_view text) {
   return out;
 }
 
-class Checks {
- public:
-  // Counts one check; a failed one prints its line, `detail` (got and want) after it.
-  bool Count(bool ok, const char* file, int line, std::string_view what,
-             const std::string& detail = "") {
-    ++count_;
-    if (!ok) std::printf("FAIL %s:%d: %s%s\n", file, line, Printable(what).c_str(), detail.c_str());
-    failed_ += ok ? 0 : 1;
-    return ok;
-  }
+// The number of checks run and failed in this program.
+inline int g_checks = 0;
+inline int g_failed = 0;
 
-  bool Equal(std::string_view got, std::string_view want, const char* file, int line,
-             std::string_view what) {
-    return Count(got == want, file, line, what,
-                 " | got \"" + Printable(got) + "\" | want \"" + Printable(want) + "\"");
-  }
+// Counts one check; a failed one prints its line, `detail` (got and want) after it.
+inline bool Count(bool ok, const char* file, int line, std::string_view what,
+                  const std::string& detail = "") {
+  ++g_checks;
+  g_failed += ok ? 0 : 1;
+  if (!ok) std::printf("FAIL %s:%d: %s%s\n", file, line, Printable(what).c_str(), detail.c_str());
+  return ok;
+}
 
-  bool Equal(long long got, long long want, const char* file, int line, std::string_view what) {
-    char detail[100];
-    std::snprintf(detail, sizeof detail, " | got %lld (0x%llX) | want %lld (0x%llX)", got, got,
-                  want, want);
-    return Count(got == want, file, line, what, detail);
-  }
+inline bool Equal(std::string_view got, std::string_view want, const char* file, int line,
+                  std::string_view what) {
+  return Count(got == want, file, line, what,
+               " | got \"" + Printable(got) + "\" | want \"" + Printable(want) + "\"");
+}
 
-  // Prints the result line; the exit code of the program.
-  int Finish() const {
-    if (failed_ == 0) std::printf("RESULT: PASS (%d checks)\n", count_);
-    if (failed_ != 0) std::printf("RESULT: FAIL (%d of %d checks)\n", failed_, count_);
-    return failed_ == 0 ? 0 : 1;
-  }
+inline bool Equal(long long got, long long want, const char* file, int line,
+                  std::string_view what) {
+  char detail[100];
+  std::snprintf(detail, sizeof detail, " | got %lld (0x%llX) | want %lld (0x%llX)", got, got, want,
+                want);
+  return Count(got == want, file, line, what, detail);
+}
 
- private:
-  int count_ = 0;
-  int failed_ = 0;
-};
-
-inline Checks& AllChecks() {
-  static Checks checks;
-  return checks;
+// Prints the result line; the exit code of the program.
+inline int Finish() {
+  if (g_failed == 0) std::printf("RESULT: PASS (%d checks)\n", g_checks);
+  if (g_failed != 0) std::printf("RESULT: FAIL (%d of %d checks)\n", g_failed, g_checks);
+  return g_failed == 0 ? 0 : 1;
 }
 
 inline std::wstring Wide(std::string_view utf8) {
@@ -92,8 +85,8 @@ inline std::string Utf8(std::wstring_view text) {
 // CHECK(condition, what) and CHECK_EQ(got, want, what): `what` names the case, so that
 // a failure inside a table loop says which row failed.
 #define CHECK(condition, what) \
-  ::dtaus::com::test::AllChecks().Count((condition), __FILE_NAME__, __LINE__, (what))
+  ::dtaus::com::test::Count((condition), __FILE_NAME__, __LINE__, (what))
 #define CHECK_EQ(got, want, what) \
-  ::dtaus::com::test::AllChecks().Equal((got), (want), __FILE_NAME__, __LINE__, (what))
+  ::dtaus::com::test::Equal((got), (want), __FILE_NAME__, __LINE__, (what))
 
 #endif  // DTAUS_API_TESTS_CHECK_H_

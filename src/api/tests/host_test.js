@@ -1,15 +1,15 @@
-// The JScript host: OrvelDtAus late-bound, the way a script uses it, with the deeper
-// checks of what a host sees: every property reaching its own field, the German
-// messages, refused accessors, the files byte for byte, and a file of 1,000 payments.
-// (host_test.vbs has the worked example, automation Booleans and Nothing.)
+// The JScript host: OrvelDtAus late-bound, with the deeper checks of what a host sees:
+// every property reaching its own field, the German messages, refused accessors, the
+// files byte for byte and 1,000 payments. (host_test.vbs: the worked example, automation
+// Booleans, Nothing.)
 //
 //   cscript //nologo host_test.js <work directory>
 //
-// Like the VBScript host it counts its own checks and ends with "RESULT: PASS" or
-// "RESULT: FAIL (...)", because cscript ends quietly on an uncaught error. Where
-// VBScript says 438 for both, JScript tells a refused accessor (the raw status
-// DISP_E_MEMBERNOTFOUND) from an unknown name (its own 0x800A01B6). Non-ASCII text is
-// written with \u escapes, so this file is ASCII.
+// cscript ends quietly on an uncaught error, so the script counts its own checks and
+// ends with "RESULT: PASS" or "RESULT: FAIL (...)". Where VBScript says 438 for both,
+// JScript tells a refused accessor (the raw status DISP_E_MEMBERNOTFOUND) from an
+// unknown name (its own 0x800A01B6). Non-ASCII text is written with \u escapes, so this
+// file is ASCII.
 
 var checks = 0, failures = 0;
 var work = WScript.Arguments(0);

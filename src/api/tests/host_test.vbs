@@ -1,14 +1,13 @@
-' The VBScript host: OrvelDtAus late-bound, the way a script or an Office macro uses it.
-' The worked example byte for byte, and what VBScript sees differently from JScript:
-' automation Booleans as -1 and 0, Nothing, and the error number 430. The deeper checks
-' (every property, the messages, refused accessors, the files) are in host_test.js.
+' The VBScript host: OrvelDtAus late-bound, the way a script or an Office macro uses it:
+' the worked example byte for byte, automation Booleans as -1 and 0, Nothing, and the
+' error number 430. The deeper checks are in host_test.js.
 '
 '   cscript //nologo host_test.vbs <work directory>
 '
 ' cscript swallows uncaught errors and ends quietly, so every step runs under
 ' On Error Resume Next, every check counts, and the last line is "RESULT: PASS" or
-' "RESULT: FAIL (...)", which scripts/test-com looks for. Output is ASCII only: the
-' console pipe would mangle anything else, and the checks here compare ASCII only.
+' "RESULT: FAIL (...)", which scripts/test-com looks for. Output and checks are ASCII
+' only: the console pipe would mangle anything else.
 Option Explicit
 On Error Resume Next
 

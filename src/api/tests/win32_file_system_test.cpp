@@ -144,5 +144,5 @@ int main(int argc, char** argv) {
   FileSystem& fs = PlatformFileSystem();
   CheckOperations(fs, dir);
   CheckFailures(fs, dir);
-  return dtaus::com::test::AllChecks().Finish();
+  return dtaus::com::test::Finish();
 }
