@@ -11,6 +11,9 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -24,19 +27,11 @@ using dtaus::com::test::Wide;
 using dtaus::detail::FileSystem;
 using dtaus::detail::PlatformFileSystem;
 
-// The bytes of a file, or "<missing>"; read with the wide API, independently of the
-// code under test.
+// The bytes of a file, or "<missing>"; read through the C++ library, independently of
+// the code under test.
 std::string Content(const std::string& path) {
-  const HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string bytes;
-  char buffer[4096];
-  DWORD got = 0;
-  while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-    bytes.append(buffer, got);
-  ::CloseHandle(file);
-  return bytes;
+  std::ifstream file(std::filesystem::path(Wide(path)), std::ios::binary);
+  return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
 }
 
 // A failure description must be something Generate can put after "Sonstiger
