@@ -58,15 +58,11 @@ TEST(JsonOrdersTest, RefusesWhatItCannotTake) {
        "o.json: $.GeldTransfer[0]: expected an object, found string"},
       {R"({"MeineInfo": {"Konto": 42}, "GeldTransfer": []})",
        "o.json: $.MeineInfo.Konto: expected a string, found number"},
-      {R"({"MeineInfo": {"DateiMedia": null}, "GeldTransfer": []})",
-       "o.json: $.MeineInfo.DateiMedia: expected a string, found null"},
       {R"({"MeineInfo": {"BetragEuro": "1"}, "GeldTransfer": []})",
        "o.json: $.MeineInfo.BetragEuro: unknown property \"BetragEuro\" of MeineInfo"},
-      {R"({"MeineInfo": {}, "GeldTransfer": [{}, {"Betrag": "1"}]})",
-       "o.json: $.GeldTransfer[1].Betrag: unknown property \"Betrag\" of GeldTransfer"},
       // Property names are case-sensitive.
-      {R"({"MeineInfo": {}, "GeldTransfer": [{"blz": "1"}]})",
-       "o.json: $.GeldTransfer[0].blz: unknown property \"blz\" of GeldTransfer"},
+      {R"({"MeineInfo": {}, "GeldTransfer": [{}, {"blz": "1"}]})",
+       "o.json: $.GeldTransfer[1].blz: unknown property \"blz\" of GeldTransfer"},
   };
   for (const auto& [text, message] : kCases) {
     SCOPED_TRACE(text);
