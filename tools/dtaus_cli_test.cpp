@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 using Json = nlohmann::json;
 
 struct Result {
-  int code = -1;
+  int code;
   std::string out;
   std::string err;
 };
@@ -244,7 +244,6 @@ TEST_F(DtausCliTest, SlipPrintsTheAccompanyingSlip) {
   for (const char* piece :
        {"@page { size: A4; margin: 20mm; }", "<tr><th>Auftraggeber</th><td>MÜLLER GMBH</td></tr>",
         "<tr><th>Summe der Beträge in Euro</th><td>1.353,56</td></tr>",
-        "<tr><th>Anzahl der Datensätze C</th><td>2</td></tr>",
         "<div class=\"linie\">Unterschrift</div>"}) {
     EXPECT_NE(r.out.find(piece), std::string::npos) << piece;
   }

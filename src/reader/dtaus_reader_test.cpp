@@ -94,7 +94,6 @@ TEST(DtausReaderTest, ReadsTheWorkedExampleWithZeroToFifteenExtensionParts) {
     const std::size_t block = file.kassette ? 256 : 128;
     const DtausReader reader(file.Bytes());
     EXPECT_EQ(Findings(reader), Lines{});
-    EXPECT_FALSE(reader.HasErrors());
     EXPECT_EQ(reader.FileSize(), 2 * block + kSizes[n]);
     ASSERT_TRUE(reader.Header().has_value() && reader.Trailer().has_value());
     ASSERT_EQ(reader.Payments().size(), 1u);
