@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -63,15 +64,9 @@ std::string ExpectedFile() {
   file.creation_date = "010226";
   file.konto = "532013000";
   // Key and supplement, bank code, account, reference, cents, name, purpose, parts.
-  file.Add({"51",
-            "000",
-            "50010517",
-            "5431223",
-            "",
-            "123456",
-            "J\xD6RG WEI\xDF",
-            "RECHNUNG 0815",
-            {{"02", "KUNDE 4711"}}});
+  file.Add(
+      {"51", "000", "50010517", "5431223", "", "123456", "J\xD6RG WEI\xDF", "RECHNUNG 0815", {}});
+  file.payments[0].parts = {{"02", "KUNDE 4711"}};
   file.Add({"51", "000", "70150000", "1002003004", "", "11900", "ANNA", "HONORAR", {}});
   return file.Bytes();
 }
@@ -263,57 +258,43 @@ TEST_F(DtausCliTest, CommandsFailWithAClearMessage) {
   Write("invalid.csv", "BLZ;Konto;Name;BetragEuro\n50010517;1;A;1\n5001051;1;B;2\n");
   fs::create_directories(dir_ / "folder.json");
   Write("cut.dtaus", ExpectedFile().substr(0, 640));  // no record E
-  struct Case {
-    std::vector<std::string> args;
-    int code;
-    std::string err;
-  };
-  const Case cases[] = {
-      {{"generate", "invalid.json", "-o", "out.dtaus"},
-       1,
-       "MeineInfo (invalid.json: $.MeineInfo):\n"
+  // The command line; the exit code and standard error.
+  const char* const kCases[][2] = {
+      {"generate invalid.json -o out.dtaus",
+       "1 MeineInfo (invalid.json: $.MeineInfo):\n"
        " - Wert <Konto> fehlt.\n"
        "payment 2 (invalid.json: $.GeldTransfer[1]):\n"
        " - Wert <BLZ> fehlt.\n"
        " - Ungültiger Wert in Feld <Konto>.\n"
        "dtaus: 2 invalid objects, no file written\n"},
-      {{"generate", "invalid.csv", "--header", "kopf.json", "-o", "out.dtaus"},
-       1,
-       "payment 2 (invalid.csv: row 3):\n"
+      {"generate invalid.csv --header kopf.json -o out.dtaus",
+       "1 payment 2 (invalid.csv: row 3):\n"
        " - Wert <BLZ> hat nicht genau 8 Stellen.\n"
        "dtaus: 1 invalid object, no file written\n"},
-      {{"generate", "invalid.csv", "-o", "out.dtaus"},
-       2,
-       "dtaus: invalid.csv: CSV input needs --header HEADER.json with the MeineInfo object\n"},
-      {{"generate", "-", "--header", "-", "-o", "out.dtaus"},
-       2,
-       "dtaus: only one of the input and --header can be standard input\n"},
-      {{"generate", "nowhere.json", "-o", "out.dtaus"},
-       2,
-       "dtaus: nowhere.json: cannot open: No such file or directory\n"},
-      {{"generate", "folder.json", "-o", "out.dtaus"},
-       2,
-       "dtaus: folder.json: is a directory, not a file\n"},
-      {{"generate", "one.json", "-o", "no/such/dir/out.dtaus"},
-       2,
-       "dtaus: no/such/dir/out.dtaus: cannot write: No such file or directory\n"},
-      {{"generate", "one.json"}, 2, "dtaus: --output is required (see dtaus --help)\n"},
-      {{"generate", "one.json", "-o", "out.dtaus", "--ascii"},
-       2,
-       "dtaus: The following argument was not expected: --ascii (see dtaus --help)\n"},
-      {{}, 2, "dtaus: A subcommand is required (see dtaus --help)\n"},
-      {{"slip", "cut.dtaus"},
-       1,
-       "dtaus: cut.dtaus has errors (1 error, 0 warnings); a slip would not match it, see dtaus "
+      {"generate invalid.csv -o out.dtaus",
+       "2 dtaus: invalid.csv: CSV input needs --header HEADER.json with the MeineInfo object\n"},
+      {"generate - --header - -o out.dtaus",
+       "2 dtaus: only one of the input and --header can be standard input\n"},
+      {"generate nowhere.json -o out.dtaus",
+       "2 dtaus: nowhere.json: cannot open: No such file or directory\n"},
+      {"generate folder.json -o out.dtaus", "2 dtaus: folder.json: is a directory, not a file\n"},
+      {"generate one.json -o no/such/dir/out.dtaus",
+       "2 dtaus: no/such/dir/out.dtaus: cannot write: No such file or directory\n"},
+      {"generate one.json", "2 dtaus: --output is required (see dtaus --help)\n"},
+      {"generate one.json -o out.dtaus --ascii",
+       "2 dtaus: The following argument was not expected: --ascii (see dtaus --help)\n"},
+      {"", "2 dtaus: A subcommand is required (see dtaus --help)\n"},
+      {"slip cut.dtaus",
+       "1 dtaus: cut.dtaus has errors (1 error, 0 warnings); a slip would not match it, see dtaus "
        "show\n"},
-      {{"show", "out.dtaus"}, 2, "dtaus: out.dtaus: cannot open: No such file or directory\n"},
-      {{"slip", "out.dtaus"}, 2, "dtaus: out.dtaus: cannot open: No such file or directory\n"},
+      {"show out.dtaus", "2 dtaus: out.dtaus: cannot open: No such file or directory\n"},
+      {"slip out.dtaus", "2 dtaus: out.dtaus: cannot open: No such file or directory\n"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.args.empty() ? "no command" : c.args[0] + " " + c.args[1]);
-    const Result r = Dtaus(c.args);
-    EXPECT_EQ(r.code, c.code);
-    EXPECT_EQ(r.err, c.err);
+  for (const auto& [command, expected] : kCases) {
+    SCOPED_TRACE(command);
+    std::istringstream words(command);
+    const Result r = Dtaus({std::istream_iterator<std::string>(words), {}});
+    EXPECT_EQ(std::to_string(r.code) + " " + r.err, expected);
     EXPECT_EQ(r.out, "");
     EXPECT_FALSE(fs::exists(dir_ / "out.dtaus"));
   }

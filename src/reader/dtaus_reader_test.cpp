@@ -41,22 +41,10 @@ Lines Fields(const HeaderRecord& a) {
           a.AktuellesDatum, a.Konto, a.FreieReferenz, a.AusfuehrungsDatum, a.currency};
 }
 Lines Fields(const PaymentRecord& c) {
-  Lines fields = {c.record_length,
-                  c.first_blz,
-                  c.BLZ,
-                  c.Konto,
-                  c.FreieReferenz,
-                  c.TextSchluessel,
-                  c.TextSchluesselErgaenzung,
-                  c.betrag_dm,
-                  c.MeineInfoBLZ,
-                  c.MeineInfoKonto,
-                  c.BetragEuro,
-                  c.Name,
-                  c.MeineInfoName,
-                  c.VerwendungsZweck,
-                  c.currency,
-                  c.part_count};
+  Lines fields({c.record_length, c.first_blz, c.BLZ, c.Konto, c.FreieReferenz, c.TextSchluessel,
+                c.TextSchluesselErgaenzung, c.betrag_dm, c.MeineInfoBLZ, c.MeineInfoKonto,
+                c.BetragEuro, c.Name, c.MeineInfoName, c.VerwendungsZweck, c.currency,
+                c.part_count});
   for (const ExtensionPart& part : c.parts) fields.push_back(part.type + " " + part.text);
   return fields;
 }
@@ -108,22 +96,10 @@ TEST(DtausReaderTest, ReadsTheWorkedExampleWithZeroToFifteenExtensionParts) {
     EXPECT_EQ(a.DateiMedia, file.kassette ? MediaTyp::Kassette : MediaTyp::Diskette);
     EXPECT_EQ(a.GeldTransferTyp,
               file.kassette ? TransferTyp::Lastschrift : TransferTyp::Gutschrift);
-    Lines expected = {"0" + std::to_string(187 + 29 * n),
-                      "12345678",
-                      "87654321",
-                      "0001234567",
-                      "0000000004711",
-                      file.payments[0].key,
-                      "000",
-                      "00000000000",
-                      "12345678",
-                      "1234567890",
-                      "00000011900",
-                      "ERIKA MUSTERMANN",
-                      "MUSTERMANN GMBH",
-                      "RECHNUNG 4711",
-                      "1",
-                      (n < 10 ? "0" : "") + std::to_string(n)};
+    Lines expected({"0" + std::to_string(187 + 29 * n), "12345678", "87654321", "0001234567",
+                    "0000000004711", file.payments[0].key, "000", "00000000000", "12345678",
+                    "1234567890", "00000011900", "ERIKA MUSTERMANN", "MUSTERMANN GMBH",
+                    "RECHNUNG 4711", "1", (n < 10 ? "0" : "") + std::to_string(n)});
     for (const auto& [type, text] : file.payments[0].parts) expected.push_back(type + " " + text);
     EXPECT_EQ(Fields(c), expected);
     EXPECT_EQ(c.cents, 11900);
