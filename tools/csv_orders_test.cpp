@@ -65,10 +65,9 @@ TEST(CsvOrdersTest, RefusesWhatItCannotTake) {
        "z.csv: malformed CSV: a quoted cell is still open at the end of the file"},
       {"Name;BLZ\nA\xFF;1\n", "z.csv: row 2, column 1 (Name): not UTF-8"},
   };
-  for (const auto& [text, message] : kCases) {
-    SCOPED_TRACE(text);
-    EXPECT_EQ(refusal([&] { read_csv_orders(text, "z.csv", {}); }),
-              std::string("exit 2: ") + message);
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c[0]);
+    EXPECT_EQ(refusal([&] { read_csv_orders(c[0], "z.csv", {}); }), std::string("exit 2: ") + c[1]);
   }
 }
 

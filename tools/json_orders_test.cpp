@@ -64,10 +64,9 @@ TEST(JsonOrdersTest, RefusesWhatItCannotTake) {
       {R"({"MeineInfo": {}, "GeldTransfer": [{}, {"blz": "1"}]})",
        "o.json: $.GeldTransfer[1].blz: unknown property \"blz\" of GeldTransfer"},
   };
-  for (const auto& [text, message] : kCases) {
-    SCOPED_TRACE(text);
-    EXPECT_EQ(refusal([&] { read_json_orders(text, "o.json"); }),
-              std::string("exit 2: ") + message);
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c[0]);
+    EXPECT_EQ(refusal([&] { read_json_orders(c[0], "o.json"); }), std::string("exit 2: ") + c[1]);
   }
   // The header file holds MeineInfo and nothing else.
   EXPECT_EQ(refusal([] { read_json_header(R"({"MeineInfo": {}, "GeldTransfer": []})", "k.json"); }),
