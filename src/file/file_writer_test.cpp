@@ -22,6 +22,13 @@ TEST_F(FileWriterTest, ReplacesTheFileInOneStep) {
   EXPECT_EQ(writer.Replace(path_, "new content"), "");
   EXPECT_EQ(ReadFile(path_), "new content");
   EXPECT_EQ(FilesInDir(), 1u);
+  // Over a file with content, and where there is none: the one file, nothing beside it.
+  EXPECT_EQ(writer.Replace(path_, "newer"), "");
+  EXPECT_EQ(ReadFile(path_), "newer");
+  fs::remove(path_);
+  EXPECT_EQ(writer.Replace(path_, "newest"), "");
+  EXPECT_EQ(ReadFile(path_), "newest");
+  EXPECT_EQ(FilesInDir(), 1u);
 }
 
 TEST_F(FileWriterTest, EveryFailingCallLeavesNoPartialFile) {
