@@ -84,6 +84,19 @@ inline bool IsValidUtf8(std::string_view text) {
   return IsAscii(text) || IsValidNonAsciiUtf8(text);
 }
 
+// Whether `text` is valid UTF-8 and, if so, its number of code points: the check every
+// assignment makes before it measures its text. ASCII text, nearly all of it, is
+// settled by one pass that proves it ASCII, and its count is its size.
+struct Utf8Length {
+  bool valid;
+  std::size_t code_points;  // 0 when not valid
+};
+inline Utf8Length MeasureUtf8(std::string_view text) {
+  if (IsAscii(text)) return {true, text.size()};
+  if (!IsValidNonAsciiUtf8(text)) return {false, 0};
+  return {true, CountCodePoints(text)};
+}
+
 // The code points [first, first + count) of valid UTF-8 text, clamped to its end.
 std::string_view SliceCodePoints(std::string_view utf8, std::size_t first, std::size_t count);
 

@@ -29,6 +29,9 @@ TEST(TextCodec, Utf8Validity) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(IsValidUtf8(c.text), c.valid);
+    const Utf8Length measured = MeasureUtf8(c.text);
+    EXPECT_EQ(measured.valid, c.valid);
+    EXPECT_EQ(measured.code_points, c.valid ? CountCodePoints(c.text) : 0u);
   }
 }
 
@@ -51,6 +54,7 @@ TEST(TextCodec, CountsAndValidatesAtEveryAlignment) {
         for (std::size_t i = 0; i < repeat; ++i) text += piece + "yz";
         SCOPED_TRACE(text);
         EXPECT_EQ(CountCodePoints(text), lead + 3 * repeat);
+        EXPECT_EQ(MeasureUtf8(text).code_points, lead + 3 * repeat);
         EXPECT_TRUE(IsValidUtf8(text));
         // Cut inside the last character: no longer valid when it had several bytes.
         EXPECT_EQ(IsValidUtf8(text.substr(0, text.size() - 2 - piece.size() + 1)),

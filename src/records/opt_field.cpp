@@ -30,9 +30,9 @@ void OptField::FieldType(std::int32_t type) {
 }
 
 OptField::TextCheck OptField::CheckValue(std::string_view text) {
-  if (!IsValidUtf8(text)) return TextCheck::kNotUtf8;
-  if (CountCodePoints(text) > kTextWidth) return TextCheck::kTooLong;
-  return TextCheck::kAccepted;
+  const Utf8Length length = MeasureUtf8(text);
+  if (!length.valid) return TextCheck::kNotUtf8;
+  return length.code_points > kTextWidth ? TextCheck::kTooLong : TextCheck::kAccepted;
 }
 
 void OptField::FieldValue(std::string_view text) {

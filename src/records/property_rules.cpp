@@ -16,8 +16,9 @@ void AssignProperty(BrokenRules& tracker, const PropertyRules& rules, std::strin
   clear(rules.missing);
   clear(rules.failure);
   try {
-    if (!IsValidUtf8(value)) return fail(rules.failure);
-    const std::size_t length = CountCodePoints(value);
+    const Utf8Length measured = MeasureUtf8(value);
+    if (!measured.valid) return fail(rules.failure);
+    const std::size_t length = measured.code_points;
     if (length < rules.min_length || length > rules.max_length) return fail(rules.length);
     clear(rules.length);
     if (rules.digits && !IsDigitNumber(value)) return fail(rules.invalid);
