@@ -73,6 +73,13 @@ TEST(DecimalNumber, GrossCentsAreExactAndRoundHalfAwayFromZero) {
       {"840336134.45", "100000000000"},
       {"0.004201680672269", "1"},      // 0.500000000000011 cents: up
       {"0.0042016806722689", "0"},     // 0.4999999999999991 cents: down
+      // Around 15 digits, where the computation changes from 64 bits to digit strings.
+      {"999999999999999", "118999999999999881"},
+      {"9999999999999999", "1189999999999999881"},
+      {"0.999999999999999", "119"},    // 118.999999999999881 cents
+      {"0.0000000000000042", "0"},     // 16 places
+      {"-99999999999999.9", "-11899999999999988"},
+      {"0.420168067226890", "50"},     // 49.999999999999910: a trailing zero counts
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.net);
