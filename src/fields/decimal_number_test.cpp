@@ -5,55 +5,29 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <locale>
 #include <string>
 
 namespace dtaus::detail {
 namespace {
 
-// A locale that reads numbers the German way: decimal comma, grouping dot.
-struct GermanPunct : std::numpunct<char> {
-  char do_decimal_point() const override { return ','; }
-  char do_thousands_sep() const override { return '.'; }
-};
-
-class ScopedGlobalLocale {
- public:
-  explicit ScopedGlobalLocale(const std::locale& l) : previous_(std::locale::global(l)) {}
-  ~ScopedGlobalLocale() { std::locale::global(previous_); }
-
- private:
-  std::locale previous_;
-};
-
+// Parse(text) reads with the global locale: DtausDateiTest.AmountsFollowTheGlobalLocale.
 TEST(DecimalNumber, ParsesTheAcceptedFormsOnly) {
   const struct {
     const char* text;
     const char* value;  // nullptr: rejected
   } cases[] = {
-      {"12.34", "12.34"}, {"  -5 ", "-5"},   {"+7", "7"},        {"1,234.5", "1234.5"},
-      {"1,2,3", "123"},   {",5", "5"},       {".5", "0.5"},      {"5.", "5"},
-      {"0.00", "0.00"},   {"007", "7"},      {"\t42\t", "42"},   {"", nullptr},
-      {" ", nullptr},     {"-", nullptr},    {".", nullptr},     {"1.2.3", nullptr},
-      {"1e5", nullptr},   {"0x10", nullptr}, {"12a", nullptr},   {"€5", nullptr},
-      {"- 5", nullptr},   {"1.2,3", nullptr}, {"+-1", nullptr},  {"1 2", nullptr},
+      {"12.34", "12.34"}, {"  -5 ", "-5"},    {"+7", "7"},      {"1,234.5", "1234.5"},
+      {"1,2,3", "123"},   {",5", "5"},        {".5", "0.5"},    {"5.", "5"},
+      {"0.00", "0.00"},   {"007", "7"},       {"\t42\t", "42"}, {"", nullptr},
+      {" ", nullptr},     {"-", nullptr},     {".", nullptr},   {"1.2.3", nullptr},
+      {"1e5", nullptr},   {"0x10", nullptr},  {"12a", nullptr}, {"€5", nullptr},
+      {"- 5", nullptr},   {"1.2,3", nullptr}, {"+-1", nullptr}, {"1 2", nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     const auto n = DecimalNumber::Parse(c.text, '.', ',');
-    ASSERT_EQ(n.has_value(), c.value != nullptr);
-    if (n) {
-      EXPECT_EQ(n->ToString(), c.value);
-    }
+    EXPECT_EQ(n ? n->ToString() : "rejected", c.value ? c.value : "rejected");
   }
-}
-
-TEST(DecimalNumber, FollowsTheGlobalLocaleAtTheTimeOfTheCall) {
-  EXPECT_EQ(DecimalNumber::Parse("1.5")->ToString(), "1.5");
-  ScopedGlobalLocale german(std::locale(std::locale::classic(), new GermanPunct));
-  EXPECT_EQ(DecimalNumber::Parse("1.234,5")->ToString(), "1234.5");
-  EXPECT_EQ(DecimalNumber::Parse("12,34")->GrossCentsFromNet(), "1468");
-  EXPECT_FALSE(DecimalNumber::Parse("1,2,3").has_value());
 }
 
 TEST(DecimalNumber, GrossCentsAreExactAndRoundHalfAwayFromZero) {
@@ -63,23 +37,23 @@ TEST(DecimalNumber, GrossCentsAreExactAndRoundHalfAwayFromZero) {
   } cases[] = {
       {"100", "11900"},
       {"1", "119"},
-      {"0.01", "1"},               // 1.19 cents
-      {"0.05", "6"},               // 5.95 cents: binary floating point gives 5.9499...
-      {"12.34", "1468"},           // 1468.46
+      {"0.01", "1"},      // 1.19 cents
+      {"0.05", "6"},      // 5.95 cents: binary floating point gives 5.9499...
+      {"12.34", "1468"},  // 1468.46
       {"0", "0"},
-      {"-0.001", "0"},             // rounds to zero, no sign
+      {"-0.001", "0"},  // rounds to zero, no sign
       {"-0.01", "-1"},
       {"840336134.44", "99999999998"},
       {"840336134.45", "100000000000"},
-      {"0.004201680672269", "1"},      // 0.500000000000011 cents: up
-      {"0.0042016806722689", "0"},     // 0.4999999999999991 cents: down
+      {"0.004201680672269", "1"},   // 0.500000000000011 cents: up
+      {"0.0042016806722689", "0"},  // 0.4999999999999991 cents: down
       // Around 15 digits, where the computation changes from 64 bits to digit strings.
       {"999999999999999", "118999999999999881"},
       {"9999999999999999", "1189999999999999881"},
-      {"0.999999999999999", "119"},    // 118.999999999999881 cents
-      {"0.0000000000000042", "0"},     // 16 places
+      {"0.999999999999999", "119"},  // 118.999999999999881 cents
+      {"0.0000000000000042", "0"},   // 16 places
       {"-99999999999999.9", "-11899999999999988"},
-      {"0.420168067226890", "50"},     // 49.999999999999910: a trailing zero counts
+      {"0.420168067226890", "50"},  // 49.999999999999910: a trailing zero counts
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.net);
@@ -132,10 +106,7 @@ TEST(DecimalNumber, ToDoubleIsTheCorrectlyRoundedDouble) {
     ASSERT_TRUE(number);
     EXPECT_EQ(number->ToDouble(), std::strtod(text.c_str(), nullptr));
   }
-}
-
-TEST(DecimalNumber, ToDoubleMarksTheDoubleRange) {
-  EXPECT_EQ(DecimalNumber::Parse("12.5", '.', ',')->ToDouble(), 12.5);
+  // Beyond the double range: infinity, or zero below the smallest double.
   EXPECT_TRUE(std::isinf(DecimalNumber::Parse(std::string(400, '9'), '.', ',')->ToDouble()));
   EXPECT_EQ(DecimalNumber::Parse("0." + std::string(400, '0') + "1", '.', ',')->ToDouble(), 0.0);
 }
