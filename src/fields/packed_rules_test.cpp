@@ -23,11 +23,11 @@ TEST(PackedRules, KeepsTheOrderOfBreaking) {
   } cases[] = {
       {"", ""},
       {"+0+3", "03"},
-      {"+3+0+3", "30"},            // broken again: first place kept
-      {"+0+1+2-1+1", "021"},       // cleared and broken again: to the end
-      {"-5+5-5", ""},              // clearing what is not broken changes nothing
-      {"+7+6+5+4+3+2+1+0", "76543210"},  // every rule at once: all eight nibbles
-      {"+7+6+5+4+3+2+1+0-7", "6543210"},  // clearing the first moves the top nibble
+      {"+3+0+3", "30"},                      // broken again: first place kept
+      {"+0+1+2-1+1", "021"},                 // cleared and broken again: to the end
+      {"-5+5-5", ""},                        // clearing what is not broken changes nothing
+      {"+7+6+5+4+3+2+1+0", "76543210"},      // every rule at once: all eight nibbles
+      {"+7+6+5+4+3+2+1+0-7", "6543210"},     // clearing the first moves the top nibble
       {"+7+6+5+4+3+2+1+0-0+0", "76543210"},  // the last nibble freed and used again
       {"+0+1+2+3+4+5+6+7-3-0-7", "12456"},
   };
@@ -36,18 +36,14 @@ TEST(PackedRules, KeepsTheOrderOfBreaking) {
     PackedRules rules;
     for (const char* step = c.script; *step != '\0'; step += 2) {
       const auto rule = static_cast<unsigned>(step[1] - '0');
-      if (step[0] == '+') {
-        rules.Break(rule);
-      } else {
-        rules.Clear(rule);
-      }
+      step[0] == '+' ? rules.Break(rule) : rules.Clear(rule);
     }
-    EXPECT_EQ(Order(rules), c.order);
-    EXPECT_EQ(rules.Count(), std::string(c.order).size());
-    EXPECT_EQ(rules.empty(), *c.order == '\0');
+    const std::string order = c.order;
+    EXPECT_EQ(Order(rules), order);
+    EXPECT_EQ(rules.Count(), order.size());
+    EXPECT_EQ(rules.empty(), order.empty());
     for (unsigned rule = 0; rule < PackedRules::kMaxRules; ++rule) {
-      EXPECT_EQ(rules.IsBroken(rule), std::string(c.order).find(static_cast<char>('0' + rule)) !=
-                                          std::string::npos);
+      EXPECT_EQ(rules.IsBroken(rule), order.find(static_cast<char>('0' + rule)) != order.npos);
     }
   }
 }
