@@ -30,34 +30,23 @@ TEST(DecimalNumber, ParsesTheAcceptedFormsOnly) {
   }
 }
 
+// 0.05 net is 5.95 cents, where binary floating point gives 5.9499...; 0.004201680672269
+// is 0.500000000000011 cents and goes up, 0.0042016806722689 is 0.4999999999999991 and
+// goes down; 0.420168067226890 is 49.999999999999910, its trailing zero counting as a
+// digit. Around 15 digits the computation changes from 64 bits to digit strings.
+// (The 11-digit boundary of the record: GeldTransferTest.Amounts.)
 TEST(DecimalNumber, GrossCentsAreExactAndRoundHalfAwayFromZero) {
-  const struct {
-    const char* net;
-    const char* cents;
-  } cases[] = {
-      {"100", "11900"},
-      {"1", "119"},
-      {"0.01", "1"},      // 1.19 cents
-      {"0.05", "6"},      // 5.95 cents: binary floating point gives 5.9499...
-      {"12.34", "1468"},  // 1468.46
-      {"0", "0"},
-      {"-0.001", "0"},  // rounds to zero, no sign
-      {"-0.01", "-1"},
-      {"840336134.44", "99999999998"},
-      {"840336134.45", "100000000000"},
-      {"0.004201680672269", "1"},   // 0.500000000000011 cents: up
-      {"0.0042016806722689", "0"},  // 0.4999999999999991 cents: down
-      // Around 15 digits, where the computation changes from 64 bits to digit strings.
-      {"999999999999999", "118999999999999881"},
-      {"9999999999999999", "1189999999999999881"},
-      {"0.999999999999999", "119"},  // 118.999999999999881 cents
-      {"0.0000000000000042", "0"},   // 16 places
+  const char* const cases[][2] = {
+      {"100", "11900"}, {"0.01", "1"}, {"0.05", "6"}, {"12.34", "1468"}, {"0", "0"},
+      {"-0.001", "0"}, {"-0.01", "-1"},
+      {"0.004201680672269", "1"}, {"0.0042016806722689", "0"}, {"0.420168067226890", "50"},
+      {"999999999999999", "118999999999999881"}, {"9999999999999999", "1189999999999999881"},
+      {"0.999999999999999", "119"}, {"0.0000000000000042", "0"},
       {"-99999999999999.9", "-11899999999999988"},
-      {"0.420168067226890", "50"},  // 49.999999999999910: a trailing zero counts
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.net);
-    EXPECT_EQ(DecimalNumber::Parse(c.net, '.', ',')->GrossCentsFromNet(), c.cents);
+  for (const auto& [net, cents] : cases) {
+    SCOPED_TRACE(net);
+    EXPECT_EQ(DecimalNumber::Parse(net, '.', ',')->GrossCentsFromNet(), cents);
   }
 }
 
