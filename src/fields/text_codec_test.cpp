@@ -61,12 +61,11 @@ TEST(TextCodec, WritesAsciiRunsOfEveryLengthBetweenOtherCharacters) {
       const std::string utf8 = std::string(run, 'a') + other + std::string(run, 'b') + other +
                                other + std::string(run / 2, 'c');
       SCOPED_TRACE(utf8);
+      const std::size_t n = CountCodePoints(utf8);
       std::string bytes(utf8.size() + 1, '#');
       char32_t bad = 0;
-      const char* const end = WriteWindows1252(bytes.data(), utf8, &bad);
-      ASSERT_NE(end, nullptr);
-      ASSERT_EQ(static_cast<std::size_t>(end - bytes.data()), CountCodePoints(utf8));
-      EXPECT_EQ(DecodeWindows1252(std::string_view(bytes.data(), CountCodePoints(utf8))), utf8);
+      ASSERT_EQ(WriteWindows1252(bytes.data(), utf8, &bad), bytes.data() + n);
+      EXPECT_EQ(DecodeWindows1252(bytes.substr(0, n)), utf8);
       EXPECT_EQ(bytes.back(), '#');  // nothing written behind the text
     }
   }
