@@ -79,7 +79,6 @@ TEST_F(GeldTransferTest, InputRulesInOrder) {
       {&GeldTransfer::BLZ, "123456789", blz_bad + blz_len},
       {&GeldTransfer::BLZ, "00000000", ""},
       {&GeldTransfer::Konto, "abc", konto_bad},
-      {&GeldTransfer::Konto, "abc", konto_bad},  // listed once, at its first place
       {&GeldTransfer::Konto, "12345678901", konto_bad + konto_len},
       {&GeldTransfer::Konto, "12.5", konto_bad},
       {&GeldTransfer::Konto, "", konto_bad},
