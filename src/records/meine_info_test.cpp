@@ -122,8 +122,8 @@ TEST_F(MeineInfoTest, InvalidUtf8IsAnUnexpectedFailureOfEachProperty) {
   EXPECT_TRUE(m_.MeineInfoIsValid()) << m_.MeineInfoErrors();
 }
 
-// Rule 1051 quotes the description of the date rule that was broken. ("Ungültiger Format":
-// GenerateRobustnessTest.TextsBeyondTheSixteenBitLengthOfAField.)
+// A rejected creation date empties the field, and its rule quotes the description of the
+// date rule broken ("Ungültiger Format": GenerateRobustnessTest.TextsBeyondTheSixteenBit...).
 TEST_F(MeineInfoTest, CreationDate) {
   const std::string rule = " - Ungültiger Format für Feld <AktuellesDatum> (";
   const std::pair<const char*, std::string> cases[] = {
