@@ -15,6 +15,7 @@ TEST(TextCodec, Utf8ValidityCountsAndSlices) {
     SCOPED_TRACE(text);
     EXPECT_TRUE(IsValidUtf8(text));
     EXPECT_EQ(CountCodePoints(text), code_points);
+    EXPECT_TRUE(MeasureUtf8(text).valid);
     EXPECT_EQ(MeasureUtf8(text).code_points, code_points);
   }
   // Truncated (twice), overlong (twice), a surrogate, above U+10FFFF, a stray
@@ -105,7 +106,7 @@ TEST(TextCodec, ReadsCodePointsOfAnyBytes) {
   EXPECT_EQ(back, text.substr(0, 7));
 }
 
-TEST(TextCodec, UnmappableAndDescribedCharacters) {
+TEST(TextCodec, UnmappableDescribedAndBasicCharacters) {
   std::string out = "kept";
   char32_t bad = 0;
   EXPECT_FALSE(AppendWindows1252(out, "AB\u0141C\u20AD", &bad));
