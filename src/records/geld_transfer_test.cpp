@@ -110,7 +110,7 @@ TEST_F(GeldTransferTest, InputRulesInOrder) {
   // UTF-8 here, one byte each in the file: the fields behind the name move by 27.
   EXPECT_EQ(c.substr(93, 54), Repeat("ß", 27));
   EXPECT_EQ(c.substr(155 + 27, 27), "ZWECK" + Blanks(22));
-  EXPECT_EQ(c.substr(187 + 27, 29), "02FUENF" + Blanks(22));  // the only part: part 1
+  EXPECT_EQ(c.substr(187 + 27, 29), "02FUENF" + Blanks(22));  // the only extension, first
 }
 
 // The arithmetic is DecimalNumber's; here: which setter takes which amount, and the
