@@ -112,7 +112,8 @@ TEST_F(DtausDateiTest, RecordsAreWhatThePaymentsRenderEncoded) {
       if (i % 4 == 0) g->VerwendungsZweck("BEITRAG € [\\]~ " + std::to_string(i));
       if (i % 5 == 0) g->FreieReferenz(std::to_string(i));
       for (int p = 0; p < i % 16; ++p) {
-        ((*g).*kContinuations[(p + i) % 15])(p % 2 ? "ZEILE " + std::to_string(p) : "ÄNDERUNG ÜBER €");
+        ((*g).*kContinuations[(p + i) % 15])(p % 2 ? "ZEILE " + std::to_string(p)
+                                                   : "ÄNDERUNG ÜBER €");
       }
       datei.AddGeldTransfer(g);
       payments.push_back(g);
@@ -209,8 +210,7 @@ TEST_F(DtausDateiTest, LimitsOfRecordE) {
   large->BetragEuroBrutto("999999999.99");  // 99,999,999,999 cents
   for (int i = 0; i < 100; ++i) rich.AddGeldTransfer(large);
   ASSERT_EQ(rich.Generate(), "");
-  EXPECT_EQ(File().substr(128 + 100 * 256),
-            RecordE(100, 123456700, 8765432100, 9999999999900));
+  EXPECT_EQ(File().substr(128 + 100 * 256), RecordE(100, 123456700, 8765432100, 9999999999900));
   rich.AddGeldTransfer(large);  // 101 times: 10,099,999,999,899 cents
   EXPECT_EQ(rich.Generate(), "Sonstiger Fehler.");
   EXPECT_EQ(File(), "");
