@@ -94,29 +94,20 @@ class GenerateRobustnessTest : public ScratchDirTest {
     }
     if (stale) Stale();
     fs::permissions(dir_, dir);
-    switch (handicap) {
-      case Handicap::kReadOnlyFileSystem:
-        if (::mount(nullptr, dir_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
-          return Errno("remount read-only");
-        }
-        break;
-      case Handicap::kNoRoot: {
-        // Only root can become another user, for whom the permissions then hold.
-        constexpr uid_t kNobody = 65534;
-        if (::geteuid() != 0 || ::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 ||
-            ::setuid(kNobody) != 0) {
-          return Errno("dropping root (the test needs root)");
-        }
-        break;
-      }
-      case Handicap::kFileSizeLimit: {
-        ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{10000, 10000};
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return Errno("setrlimit");
-        break;
-      }
-      case Handicap::kSmallDisk:
-        break;
+    if (handicap == Handicap::kReadOnlyFileSystem &&
+        ::mount(nullptr, dir_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
+      return Errno("remount read-only");
+    }
+    // Only root can become another user, whom the permissions then bind.
+    constexpr uid_t kNobody = 65534;
+    if (handicap == Handicap::kNoRoot && (::geteuid() != 0 || ::setgroups(0, nullptr) != 0 ||
+                                          ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+      return Errno("dropping root (the test needs root)");
+    }
+    const rlimit limit{10000, 10000};
+    if (handicap == Handicap::kFileSizeLimit &&
+        (::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || ::setrlimit(RLIMIT_FSIZE, &limit) != 0)) {
+      return Errno("file-size limit");
     }
     return "";
   }
