@@ -24,13 +24,11 @@ class FaultFileSystem final : public FileSystem {
   std::string message() const { return "Injected failure at call " + std::to_string(fail_at_); }
 
   std::string CreateEmpty(const std::string& path) override {
-    if (Fail()) return message();
-    return real_.CreateEmpty(path);
+    return Fail() ? message() : real_.CreateEmpty(path);
   }
   std::string CreateTemp(const std::string& path, Handle* handle,
                          std::string* temp_path) override {
-    if (Fail()) return message();
-    return real_.CreateTemp(path, handle, temp_path);
+    return Fail() ? message() : real_.CreateTemp(path, handle, temp_path);
   }
   std::string Write(Handle handle, std::string_view data, std::size_t* written) override {
     if (Fail()) {
@@ -47,8 +45,7 @@ class FaultFileSystem final : public FileSystem {
     return Fail() ? message() : error;
   }
   std::string Rename(const std::string& from, const std::string& to) override {
-    if (Fail()) return message();
-    return real_.Rename(from, to);
+    return Fail() ? message() : real_.Rename(from, to);
   }
   void Remove(const std::string& path) override { real_.Remove(path); }
 

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "file/fault_file_system.h"
 #include "file/scratch_dir_test.h"
@@ -17,7 +19,9 @@ using FileOutputTest = ScratchDirTest;
 // Distinct bytes, so that a lost, doubled or reordered piece shows.
 std::string Content(std::size_t size) {
   std::string content(size, '\0');
-  for (std::size_t i = 0; i < size; ++i) content[i] = static_cast<char>('A' + (i * 7 + i / 97) % 26);
+  for (std::size_t i = 0; i < size; ++i) {
+    content[i] = static_cast<char>('A' + (i * 7 + i / 97) % 26);
+  }
   return content;
 }
 
@@ -36,47 +40,49 @@ std::string WriteInPieces(FileOutput& output, const std::string& content, std::s
   return {};
 }
 
-TEST_F(FileOutputTest, SmallFileIsWrittenOnlyAtFinish) {
-  FileWriter writer(PlatformFileSystem());
-  FileOutput output(writer, path_, 2000);
-  const std::string content = Content(1500);
-  ASSERT_EQ(WriteInPieces(output, content, 256, 300), "");
-  EXPECT_EQ(output.pending(), 1500u);
-  EXPECT_EQ(FilesInDir(), 0u);  // not even the temporary file yet
-  ASSERT_EQ(output.Finish(), "");
-  EXPECT_EQ(ReadFile(path_), content);
-  EXPECT_EQ(FilesInDir(), 1u);
-}
-
 // Full buffers are written by a thread of their own where there are threads, and in Room
-// elsewhere; both are tested here.
-TEST_F(FileOutputTest, LargeFileGoesToTheTemporaryFileInChunks) {
-  const std::string content = Content(3 * FileOutput::kChunk + 1234);
+// elsewhere: every case runs both ways. Nothing is at the path before Finish: a small file
+// is not even begun, a large one goes to the temporary file in chunks. Without Finish (the
+// output abandoned, perhaps while the thread writes) nothing is left at all.
+TEST_F(FileOutputTest, WritesTheFileAtFinishAndNothingWithoutIt) {
+  constexpr std::size_t kChunk = FileOutput::kChunk;
+  const struct {
+    std::size_t expected;  // the size announced
+    std::size_t size;      // the content, written once per pass
+    std::vector<std::pair<std::size_t, std::size_t>> passes;  // {piece, room}
+  } cases[] = {
+      {2000, 1500, {{256, 300}}},
+      {3 * kChunk, 3 * kChunk + 1234, {{768, 768 + 32}}},
+      // More room than the buffer has: it grows, also with bytes pending.
+      {10, 5000, {{5000, 5000}, {700, 700}, {5000, 6000}}},
+  };
   for (const bool background : {false, true}) {
-    SCOPED_TRACE(background ? "writer thread" : "no writer thread");
-    std::filesystem::remove(path_);
-    FileWriter writer(PlatformFileSystem());
-    FileOutput output(writer, path_, content.size(), background);
-    ASSERT_EQ(WriteInPieces(output, content, 768, 768 + 32), "");
-    EXPECT_LT(output.pending(), FileOutput::kChunk);
-    EXPECT_FALSE(std::filesystem::exists(path_));  // only the temporary file so far
-    ASSERT_EQ(output.Finish(), "");
-    EXPECT_EQ(ReadFile(path_), content);
-    EXPECT_EQ(FilesInDir(), 1u);
-  }
-}
-
-TEST_F(FileOutputTest, RoomBeyondTheBufferGrowsIt) {
-  const std::string content = Content(5000);
-  for (const bool background : {false, true}) {
-    SCOPED_TRACE(background ? "writer thread" : "no writer thread");
-    FileWriter writer(PlatformFileSystem());
-    FileOutput output(writer, path_, 10, background);  // a file expected to be small
-    ASSERT_EQ(WriteInPieces(output, content, 5000, 5000), "");
-    ASSERT_EQ(WriteInPieces(output, content, 700, 700), "");
-    ASSERT_EQ(WriteInPieces(output, content, 5000, 6000), "");
-    ASSERT_EQ(output.Finish(), "");
-    EXPECT_EQ(ReadFile(path_), content + content + content);
+    for (const auto& c : cases) {
+      for (const bool finish : {true, false}) {
+        SCOPED_TRACE(std::string(background ? "writer thread, " : "no writer thread, ") +
+                     std::to_string(c.size) + (finish ? " bytes, finished" : " bytes, abandoned"));
+        const std::string content = Content(c.size);
+        std::string all;
+        {
+          FileWriter writer(PlatformFileSystem());
+          FileOutput output(writer, path_, c.expected, background);
+          for (const auto& [piece, room] : c.passes) {
+            ASSERT_EQ(WriteInPieces(output, content, piece, room), "");
+            all += content;
+          }
+          EXPECT_LT(output.pending(), kChunk);
+          EXPECT_FALSE(std::filesystem::exists(path_));
+          if (all.size() <= c.expected) {
+            EXPECT_EQ(output.pending(), all.size());
+            EXPECT_EQ(FilesInDir(), 0u);  // not even the temporary file yet
+          }
+          EXPECT_EQ(finish ? output.Finish() : "", "");
+        }
+        EXPECT_TRUE(ReadFile(path_) == (finish ? all : ""));
+        EXPECT_EQ(FilesInDir(), finish ? 1u : 0u);
+        std::filesystem::remove(path_);
+      }
+    }
   }
 }
 
@@ -105,19 +111,6 @@ TEST_F(FileOutputTest, EveryFailingCallLeavesNoFile) {
         EXPECT_EQ(FilesInDir(), 0u) << "a partial or temporary file was left behind";
       }
     }
-  }
-}
-
-// Abandoned while the thread writes: the destructor waits for it, and the FileWriter
-// removes the temporary file.
-TEST_F(FileOutputTest, AbandonedOutputLeavesNothing) {
-  for (const bool background : {false, true}) {
-    {
-      FileWriter writer(PlatformFileSystem());
-      FileOutput output(writer, path_, 3 * FileOutput::kChunk, background);
-      ASSERT_EQ(WriteInPieces(output, Content(2 * FileOutput::kChunk + 1), 768, 800), "");
-    }
-    EXPECT_EQ(FilesInDir(), 0u);
   }
 }
 

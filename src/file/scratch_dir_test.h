@@ -15,7 +15,10 @@ namespace dtaus::detail {
 
 class ScratchDirTest : public ::testing::Test {
  protected:
+  static constexpr const char* kStale = "stale content of an earlier run";
+
   void SetUp() override {
+    // One directory per process: several builds of this checkout may run their tests at once.
     dir_ = std::filesystem::path(::testing::TempDir()) /
            ("dtaus_" + std::to_string(::getpid()) + "_" +
             ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name() + "_" +
@@ -24,7 +27,12 @@ class ScratchDirTest : public ::testing::Test {
     std::filesystem::create_directories(dir_);
     path_ = (dir_ / "DTAUS0.TXT").string();
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
+  void TearDown() override {
+    std::error_code ignored;  // a test may have left the directory read-only
+    std::filesystem::permissions(dir_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(dir_, ignored);
+  }
 
   static std::string ReadFile(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -33,6 +41,11 @@ class ScratchDirTest : public ::testing::Test {
   std::size_t FilesInDir() const {
     return static_cast<std::size_t>(
         std::distance(std::filesystem::directory_iterator(dir_), {}));
+  }
+  // The file of an earlier run at the path, writable by anyone (also after dropping root).
+  void Stale() const {
+    std::ofstream(path_, std::ios::binary) << kStale;
+    std::filesystem::permissions(path_, std::filesystem::perms{0666});
   }
 
   std::filesystem::path dir_;
