@@ -31,7 +31,7 @@ TEST(Footer, NewTrailerIsInvalid) {
 }
 
 // On tape record E fills 256 characters; any other record length is taken as it is.
-// (The trailer of a file without payments: DtausDateiTest.FilesWithoutPayments.)
+// (The trailer of a file without payments: DtausDateiTest.WorkedExampleAndEmptyFiles...)
 TEST(Footer, RendersRecordE) {
   const std::string expected = "0128E" + Blanks(5) + "0000003" + Zeros(13) +
                                "00000001234567890" + "00000000012345678" + "0000000012345" +

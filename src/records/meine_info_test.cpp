@@ -41,7 +41,7 @@ class MeineInfoTest : public ::testing::Test {
   }
 };
 
-// Record A on diskette for credit transfers: DtausDateiTest.WorkedExampleByteForByte.
+// Record A of credit transfers: DtausDateiTest.WorkedExampleAndEmptyFilesByteForByte.
 TEST_F(MeineInfoTest, NewHeaderThenRecordAOnTapeForDirectDebits) {
   const std::string missing =
       " - Wert <BLZ> fehlt.\r - Wert <Name> fehlt.\r - Wert <Konto> fehlt.\r";
