@@ -14,6 +14,7 @@
 
 #include "dtaus/dtaus.h"
 #include "reader/dtaus_file_builder.h"
+#include "records/test_support.h"
 
 namespace dtaus {
 namespace {
@@ -268,23 +269,6 @@ TEST(DtausReaderTest, SurvivesAnyInput) {
 // Round trip: the library writes, byte for byte, the files the reader is tested on
 // above, and the reader finds nothing wrong with them.
 TEST(DtausReaderRoundTripTest, LibraryWritesTheFilesTheReaderReadsClean) {
-  using Setter = void (GeldTransfer::*)(std::string_view);
-  // The continuation properties in the order the record writes them.
-  const Setter kContinuations[] = {&GeldTransfer::Name2,
-                                   &GeldTransfer::VerwendungsZweck2,
-                                   &GeldTransfer::VerwendungsZweck3,
-                                   &GeldTransfer::VerwendungsZweck4,
-                                   &GeldTransfer::VerwendungsZweck5,
-                                   &GeldTransfer::VerwendungsZweck6,
-                                   &GeldTransfer::VerwendungsZweck7,
-                                   &GeldTransfer::VerwendungsZweck8,
-                                   &GeldTransfer::VerwendungsZweck9,
-                                   &GeldTransfer::VerwendungsZweck10,
-                                   &GeldTransfer::VerwendungsZweck11,
-                                   &GeldTransfer::VerwendungsZweck12,
-                                   &GeldTransfer::VerwendungsZweck13,
-                                   &GeldTransfer::VerwendungsZweck14,
-                                   &GeldTransfer::MeineInfoName2};
   const char* dir = std::getenv("DTAUS_TEST_TMP");
   const std::filesystem::path path =
       std::filesystem::path(dir != nullptr ? dir : std::filesystem::temp_directory_path()) /
@@ -308,7 +292,9 @@ TEST(DtausReaderRoundTripTest, LibraryWritesTheFilesTheReaderReadsClean) {
     zahlung->FreieReferenz("4711");
     zahlung->BetragEuro("100");  // net: the record carries 119.00
     zahlung->VerwendungsZweck("RECHNUNG 4711");
-    for (int i = 0; i < n; ++i) ((*zahlung).*kContinuations[i])(file.payments[0].parts[i].second);
+    for (int i = 0; i < n; ++i) {
+      ((*zahlung).*detail::kContinuations[i])(file.payments[0].parts[i].second);
+    }
     datei.AddGeldTransfer(zahlung);
     datei.Pfad(path.string());
     ASSERT_EQ(datei.Generate(), "");
