@@ -5,7 +5,7 @@
 namespace dtaus::detail {
 
 BrokenRules::BrokenRules(const BrokenRules& other) : listener_(other.listener_) {
-  if (other.count_ > kInline) {
+  if (other.count_ > kInlineRules) {
     heap_ = new Entry[other.count_];
     capacity_ = other.count_;
   }
@@ -21,13 +21,13 @@ BrokenRules& BrokenRules::operator=(const BrokenRules& other) {
   if (copy.on_heap()) {
     heap_ = copy.heap_;
   } else {
-    std::copy(copy.inline_, copy.inline_ + kInline, inline_);
+    std::copy(copy.inline_, copy.inline_ + kInlineRules, inline_);
   }
   count_ = copy.count_;
   capacity_ = copy.capacity_;
   listener_ = copy.listener_;
   copy.count_ = 0;
-  copy.capacity_ = kInline;
+  copy.capacity_ = kInlineRules;
   return *this;
 }
 
@@ -55,13 +55,13 @@ void BrokenRules::Update(std::int16_t id, bool is_broken, RuleText rule) {
   if (it == end) return;
   std::copy(it + 1, end, it);
   --count_;
-  if (on_heap() && count_ <= kInline) {
+  if (on_heap() && count_ <= kInlineRules) {
     // Back inline: a record with few broken rules, above all a valid one, keeps no heap
     // block.
     Entry* const block = heap_;
     std::copy(block, block + count_, inline_);
     delete[] block;
-    capacity_ = kInline;
+    capacity_ = kInlineRules;
   }
   if (count_ == 0 && listener_) listener_->NoBrokenRules();
 }

@@ -63,7 +63,10 @@ class BrokenRules {
     virtual void NoBrokenRules() = 0;
   };
 
-  // Rules held inside the tracker; only more take a heap block.
+  // Rules held inside the tracker; only more take a heap block. A full file has 32,767
+  // payments with a tracker each, and a new payment starts with four broken rules (its
+  // four missing values) that go one by one as the values arrive: building a payment
+  // allocates nothing for its rules.
   static constexpr std::uint32_t kInlineRules = 4;
 
   // An entry for the constructor below.
@@ -97,7 +100,7 @@ class BrokenRules {
         inline_[0] = Entry{};
         return;
       }
-      // And the first rule of a new part, which starts without its text.
+      // And the first rule of a record that was valid.
       if (is_broken && count_ == 0) {
         const std::string_view message = rule.view();
         inline_[0] = Entry{id, static_cast<std::uint32_t>(message.size()), message.data()};
@@ -121,12 +124,7 @@ class BrokenRules {
   void set_listener(Listener* listener) { listener_ = listener; }
 
  private:
-  // Where the entries live. A full file has 32,767 payments with a tracker each, and a
-  // new payment starts with four broken rules (its four missing values) that go one by
-  // one as the values arrive. So four entries are held inline and only more go to the
-  // heap: building a payment allocates nothing for its rules.
-  static constexpr std::uint32_t kInline = kInlineRules;
-  bool on_heap() const { return capacity_ > kInline; }
+  bool on_heap() const { return capacity_ > kInlineRules; }
   const Entry* data() const { return on_heap() ? heap_ : inline_; }
   Entry* data() { return on_heap() ? heap_ : inline_; }
   void Update(std::int16_t id, bool is_broken, RuleText rule);
@@ -136,11 +134,11 @@ class BrokenRules {
   }
 
   union {
-    Entry inline_[kInline]{};  // capacity_ == kInline
-    Entry* heap_;              // capacity_ > kInline
+    Entry inline_[kInlineRules]{};  // capacity_ == kInlineRules
+    Entry* heap_;                   // capacity_ > kInlineRules
   };
   std::uint32_t count_ = 0;
-  std::uint32_t capacity_ = kInline;
+  std::uint32_t capacity_ = kInlineRules;
   Listener* listener_ = nullptr;
 };
 

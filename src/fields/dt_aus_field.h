@@ -23,6 +23,7 @@
 #include <string>
 #include <string_view>
 
+#include "fields/copy_bytes.h"
 #include "fields/short_text.h"
 #include "fields/text_codec.h"
 
@@ -57,39 +58,6 @@ namespace field_bytes {
 [[noreturn]] void ThrowTooLong();
 [[noreturn]] void ThrowUnknownFill(std::int32_t fill);
 [[noreturn]] void ThrowLongerThanField();
-
-// Copies n bytes. Field values and paddings are almost all shorter than 32 bytes, and for
-// those two overlapping moves of a fixed size are cheaper than a call to memcpy.
-inline void CopyBytes(char* dst, const char* src, std::size_t n) {
-  if (n > 32) {
-    std::memcpy(dst, src, n);
-  } else if (n >= 16) {
-    char head[16];
-    char tail[16];
-    std::memcpy(head, src, 16);
-    std::memcpy(tail, src + n - 16, 16);
-    std::memcpy(dst, head, 16);
-    std::memcpy(dst + n - 16, tail, 16);
-  } else if (n >= 8) {
-    std::uint64_t head;
-    std::uint64_t tail;
-    std::memcpy(&head, src, 8);
-    std::memcpy(&tail, src + n - 8, 8);
-    std::memcpy(dst, &head, 8);
-    std::memcpy(dst + n - 8, &tail, 8);
-  } else if (n >= 4) {
-    std::uint32_t head;
-    std::uint32_t tail;
-    std::memcpy(&head, src, 4);
-    std::memcpy(&tail, src + n - 4, 4);
-    std::memcpy(dst, &head, 4);
-    std::memcpy(dst + n - 4, &tail, 4);
-  } else if (n > 0) {
-    dst[0] = src[0];
-    dst[n / 2] = src[n / 2];
-    dst[n - 1] = src[n - 1];
-  }
-}
 
 inline constexpr char kBlanks[32] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
                                      ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
@@ -134,7 +102,7 @@ inline char* WritePaddedField(char* out, std::size_t length, std::int16_t width,
 inline char* WriteCountedField(char* out, std::string_view value, std::size_t length,
                                std::int16_t width, bool left_aligned, std::int32_t fill) {
   return WritePaddedField(out, length, width, left_aligned, fill, [value](char* at) {
-    field_bytes::CopyBytes(at, value.data(), value.size());
+    CopyBytes(at, value.data(), value.size());
     return at + value.size();
   });
 }

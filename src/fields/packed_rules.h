@@ -4,9 +4,9 @@
 // in which they were broken; breaking a broken rule changes nothing, a rule broken again
 // after being cleared goes to the end), for a record that names its rules by their index
 // in a constant table of at most eight messages of its own. The tracker is one 32-bit
-// word holding the broken ones as indices of four bits each, so that a record with many small parts
-// (a payment has fifteen extension parts) carries four bytes per part for its rules
-// instead of a BrokenRules.
+// word holding the broken ones as indices of four bits each, so that a record with many
+// small parts (a payment has fifteen extension parts) carries four bytes per part for its
+// rules instead of a BrokenRules.
 //
 //   constexpr std::string_view kMessages[] = {"<Field Type> not set", ...};
 //   PackedRules rules;
@@ -62,7 +62,9 @@ class PackedRules {
   // Calls f(rule) for each broken rule, in tracker order.
   template <typename F>
   constexpr void ForEach(F f) const {
-    for (std::uint32_t bits = bits_; bits != 0; bits >>= 4) f(static_cast<unsigned>((bits & 0xF) - 1));
+    for (std::uint32_t bits = bits_; bits != 0; bits >>= 4) {
+      f(static_cast<unsigned>((bits & 0xF) - 1));
+    }
   }
 
  private:

@@ -39,7 +39,8 @@ void ShortText::AssignSlow(std::string_view text) {
   if (text.size() <= kInlineCapacity) {
     // A short text replacing a long one. Copy out first: `text` may live in the storage
     // that is about to be replaced.
-    const auto tag = static_cast<unsigned char>(text.size() | (detail::IsAscii(text) ? 0 : kNonAsciiBit));
+    const auto tag =
+        static_cast<unsigned char>(text.size() | (detail::IsAscii(text) ? 0 : kNonAsciiBit));
     char copy[kInlineCapacity];
     if (!text.empty()) std::memcpy(copy, text.data(), text.size());
     release();

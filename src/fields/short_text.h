@@ -11,11 +11,11 @@
 #define DTAUS_FIELDS_SHORT_TEXT_H_
 
 #include <cstddef>
-#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
 
+#include "fields/copy_bytes.h"
 #include "fields/text_codec.h"
 
 namespace dtaus::detail {
@@ -41,7 +41,7 @@ class ShortText {
   // every record ends here.
   void assign(std::string_view text) {
     if (text.size() > kInlineCapacity || on_heap()) return AssignSlow(text);
-    CopyShort(buf_, text.data(), text.size());
+    CopyBytes(buf_, text.data(), text.size());  // may overlap buf_
     tag_ = static_cast<unsigned char>(text.size() | (detail::IsAscii(text) ? 0 : kNonAsciiBit));
   }
   ShortText& operator=(std::string_view text) {
@@ -101,36 +101,6 @@ class ShortText {
 
   bool on_heap() const noexcept { return tag_ == kHeapTag; }
   void AssignSlow(std::string_view text);
-  // Copies n <= kInlineCapacity bytes as two overlapping loads and two stores, all loads
-  // first, so that `from` may overlap `to`; instead of a call to memmove.
-  static void CopyShort(char* to, const char* from, std::size_t n) noexcept {
-    const auto copy_as = [=](auto word) {
-      constexpr std::size_t kWord = sizeof word;
-      decltype(word) head;
-      decltype(word) tail;
-      std::memcpy(&head, from, kWord);
-      std::memcpy(&tail, from + n - kWord, kWord);
-      std::memcpy(to, &head, kWord);
-      std::memcpy(to + n - kWord, &tail, kWord);
-    };
-    struct Bytes16 {
-      char b[16];
-    };
-    if (n >= 16) {
-      copy_as(Bytes16{});
-    } else if (n >= 8) {
-      copy_as(std::uint64_t{});
-    } else if (n >= 4) {
-      copy_as(std::uint32_t{});
-    } else if (n > 0) {
-      const char first = from[0];
-      const char middle = from[n / 2];
-      const char last = from[n - 1];
-      to[0] = first;
-      to[n / 2] = middle;
-      to[n - 1] = last;
-    }
-  }
   ShortText& CopyFrom(const ShortText& other);
   Heap heap() const noexcept;
   void set_heap(Heap h) noexcept;

@@ -68,7 +68,8 @@ class FileOutput {
     Buffer() = default;
     explicit Buffer(std::size_t capacity);
     Buffer(Buffer&& other) noexcept
-        : data_(std::exchange(other.data_, nullptr)), capacity_(std::exchange(other.capacity_, 0)) {}
+        : data_(std::exchange(other.data_, nullptr)),
+          capacity_(std::exchange(other.capacity_, 0)) {}
     Buffer& operator=(Buffer&& other) noexcept {
       std::swap(data_, other.data_);
       std::swap(capacity_, other.capacity_);

@@ -4,8 +4,9 @@
 // file at the path is never half written: Generate first empties it (Truncate), so a
 // stale file from an earlier run cannot survive a failure, and then Replace writes the
 // whole text to a temporary file in the same directory and renames it over the path in
-// one step. A large file goes to the temporary file in pieces while it is produced. If anything fails on the way the temporary file is removed and the path
-// keeps its empty file.
+// one step. A large file goes to the temporary file in pieces while it is produced. If
+// anything fails on the way the temporary file is removed and the path keeps its empty
+// file.
 #ifndef DTAUS_FILE_FILE_WRITER_H_
 #define DTAUS_FILE_FILE_WRITER_H_
 

@@ -17,6 +17,10 @@ constexpr std::string_view kMessages[] = {
     "Unexpected Error setting <Field Value>",
 };
 
+// What an invalid part writes in place of its 29 characters.
+constexpr std::string_view kInvalidStream = "ERROR: Optional Field Invalid";
+static_assert(kInvalidStream.size() == OptField::kStreamWidth);
+
 }  // namespace
 
 void OptField::FieldType(std::int32_t type) {
@@ -49,13 +53,6 @@ void OptField::FieldValue(std::string_view text) {
   errors_.Clear(kValueFailure);
   errors_.Break(check == TextCheck::kTooLong ? kValueTooLong : kValueFailure);
 }
-
-namespace {
-
-constexpr std::string_view kInvalidStream = "ERROR: Optional Field Invalid";
-static_assert(kInvalidStream.size() == OptField::kStreamWidth);
-
-}  // namespace
 
 char* OptField::writeInvalidStream(char* out) const {
   std::memcpy(out, kInvalidStream.data(), kInvalidStream.size());
