@@ -15,29 +15,29 @@ namespace dtaus::detail {
 
 // Copies n bytes; for n <= 32 `src` and `dst` may overlap.
 inline void CopyBytes(char* dst, const char* src, std::size_t n) {
-  if (n > 32) {
-    std::memcpy(dst, src, n);
-  } else if (n >= 16) {
-    char head[16];
-    char tail[16];
-    std::memcpy(head, src, 16);
-    std::memcpy(tail, src + n - 16, 16);
-    std::memcpy(dst, head, 16);
-    std::memcpy(dst + n - 16, tail, 16);
+  // The first and the last `sizeof word` bytes, which overlap unless n is twice that.
+  const auto head_and_tail = [=](auto word) {
+    constexpr std::size_t kWord = sizeof word;
+    decltype(word) head;
+    decltype(word) tail;
+    std::memcpy(&head, src, kWord);
+    std::memcpy(&tail, src + n - kWord, kWord);
+    std::memcpy(dst, &head, kWord);
+    std::memcpy(dst + n - kWord, &tail, kWord);
+  };
+  struct Bytes16 {
+    char bytes[16];
+  };
+  if (n >= 16) {
+    if (n > 32) {
+      std::memcpy(dst, src, n);
+    } else {
+      head_and_tail(Bytes16{});
+    }
   } else if (n >= 8) {
-    std::uint64_t head;
-    std::uint64_t tail;
-    std::memcpy(&head, src, 8);
-    std::memcpy(&tail, src + n - 8, 8);
-    std::memcpy(dst, &head, 8);
-    std::memcpy(dst + n - 8, &tail, 8);
+    head_and_tail(std::uint64_t{});
   } else if (n >= 4) {
-    std::uint32_t head;
-    std::uint32_t tail;
-    std::memcpy(&head, src, 4);
-    std::memcpy(&tail, src + n - 4, 4);
-    std::memcpy(dst, &head, 4);
-    std::memcpy(dst + n - 4, &tail, 4);
+    head_and_tail(std::uint32_t{});
   } else if (n > 0) {
     const char first = src[0];
     const char middle = src[n / 2];
