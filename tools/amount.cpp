@@ -1,5 +1,6 @@
 #include "tools/amount.h"
 
+#include <algorithm>
 #include <locale>
 
 namespace dtaus::tool {
@@ -31,6 +32,24 @@ std::optional<std::string> to_library_amount(std::string_view text, char decimal
   out.push_back(decimal_point);
   out.append(fraction);
   return out;
+}
+
+std::size_t DecimalPlaces(std::string_view amount) {
+  const std::size_t separator = amount.find_first_of(".,");
+  return separator == std::string_view::npos ? 0 : amount.size() - separator - 1;
+}
+
+std::optional<std::uint64_t> ParseCents(std::string_view amount) {
+  constexpr std::size_t kMaxWholeDigits = 15;
+  if (!to_library_amount(amount, '.') || DecimalPlaces(amount) > 2) return std::nullopt;
+  const std::size_t separator = std::min(amount.find_first_of(".,"), amount.size());
+  if (separator > kMaxWholeDigits) return std::nullopt;
+  std::uint64_t cents = 0;
+  for (char c : amount.substr(0, separator)) cents = cents * 10 + static_cast<unsigned>(c - '0');
+  std::string fraction(amount.substr(std::min(separator + 1, amount.size())));
+  fraction.resize(2, '0');
+  return cents * 100 + static_cast<unsigned>(fraction[0] - '0') * 10 +
+         static_cast<unsigned>(fraction[1] - '0');
 }
 
 char library_decimal_point() {

@@ -8,6 +8,8 @@
 //
 //   to_library_amount("12,50", '.')   // "12.50"
 //   to_library_amount("1.234,56", '.')   // nullopt: no grouping separators
+//   DecimalPlaces("0,005")            // 3: not whole cents, refused
+//   ParseCents("12,5")                // 1250
 //   format_euro(123456)               // "1234.56"
 //   format_euro_german(123456)        // "1.234,56"
 #ifndef DTAUS_TOOLS_AMOUNT_H_
@@ -24,6 +26,16 @@ namespace dtaus::tool {
 // no blanks, no grouping). Returns the amount with `decimal_point` as its separator, or
 // nullopt when the text is not such a number.
 std::optional<std::string> to_library_amount(std::string_view text, char decimal_point);
+
+// The number of digits after the '.' or ',' of an amount, 0 without one. A DTAUS file
+// pays whole cents, so the tool refuses more than two rather than let the library round:
+// "0,005" is no amount of a payment file, and "1,230" may well mean 1230 euro.
+std::size_t DecimalPlaces(std::string_view amount);
+
+// The cents of an amount that to_library_amount accepts and that has at most two
+// decimals; nullopt for any other text and for more than 15 digits before the
+// separator, which no DTAUS amount reaches.
+std::optional<std::uint64_t> ParseCents(std::string_view amount);
 
 // The decimal point of the global C++ locale, which the library's amount parsing uses.
 char library_decimal_point();

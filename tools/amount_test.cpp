@@ -29,6 +29,34 @@ TEST(AmountTest, AcceptsDecimalNumbersWithPointOrComma) {
   }
 }
 
+// Whole cents only: a third decimal is counted so that the tool can refuse it, and the
+// cents of the net amounts the summary adds up are exact.
+TEST(AmountTest, CountsDecimalsAndReadsCents) {
+  struct Case {
+    const char* text;
+    std::size_t decimals;
+    std::optional<std::uint64_t> cents;
+  };
+  const Case cases[] = {{"100", 0, 10000},
+                        {"0", 0, 0},
+                        {"12,5", 1, 1250},
+                        {"12.50", 2, 1250},
+                        {"0,01", 2, 1},
+                        {"0,005", 3, std::nullopt},
+                        {"1,230", 3, std::nullopt},
+                        {"1.2345", 4, std::nullopt},
+                        {"999999999999999.99", 2, 99999999999999999},
+                        {"1000000000000000", 0, std::nullopt},  // 16 digits
+                        {"1.234,56", 6, std::nullopt},
+                        {"-5", 0, std::nullopt},
+                        {"", 0, std::nullopt}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(DecimalPlaces(c.text), c.decimals);
+    EXPECT_EQ(ParseCents(c.text), c.cents);
+  }
+}
+
 TEST(AmountTest, FormatsCentsAsEuro) {
   struct Case {
     std::uint64_t cents;

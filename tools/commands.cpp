@@ -1,9 +1,13 @@
 #include "tools/commands.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #include "dtaus/dtaus.h"
 #include "dtaus/dtaus_reader.h"
@@ -12,6 +16,7 @@
 #include "tools/input_file.h"
 #include "tools/json_orders.h"
 #include "tools/order_builder.h"
+#include "tools/safe_echo.h"
 #include "tools/show_report.h"
 #include "tools/slip.h"
 #include "tools/tool_error.h"
@@ -43,6 +48,26 @@ OrderDocument read_orders(const GenerateOptions& options) {
   return read_csv_orders(read_input(options.input), source_name(options.input), std::move(header));
 }
 
+// Writing the DTAUS file over one of its own inputs would destroy the orders it is made
+// from. Paths are compared as files, not as text: "./x", "x", a symbolic or a hard link
+// all name the same file; "-" is whatever standard input reads. Only an existing regular
+// file can be overwritten, so a new output or a device is never an input.
+void refuse_output_over_input(const GenerateOptions& options) {
+  struct stat target;
+  if (::stat(options.output.c_str(), &target) != 0 || !S_ISREG(target.st_mode)) return;
+  const std::pair<const std::string*, const char*> inputs[] = {{&options.input, "input"},
+                                                               {&options.header, "header"}};
+  for (const auto& [path, role] : inputs) {
+    if (path->empty()) continue;
+    struct stat input;
+    const int status = *path == "-" ? ::fstat(STDIN_FILENO, &input) : ::stat(path->c_str(), &input);
+    if (status == 0 && input.st_dev == target.st_dev && input.st_ino == target.st_ino) {
+      throw ToolError(kExitUsage, options.output + ": is the same file as the " + role + " " +
+                                      source_name(*path) + "; the DTAUS file would overwrite it");
+    }
+  }
+}
+
 // Makes sure the output can be written before the library is asked to, so that a
 // wrong path is told apart from a rejected input; leaves no file behind.
 void check_writable(const std::string& path) {
@@ -66,7 +91,15 @@ void remove_if_empty(const std::string& path) {
 }  // namespace
 
 int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream& err) {
+  refuse_output_over_input(options);
   const OrderDocument orders = read_orders(options);
+  // A file without payments is well-formed DTAUS, but far more often an export that went
+  // wrong than a file anyone means to send to a bank.
+  if (orders.payments.empty() && !options.allow_empty) {
+    throw ToolError(kExitInvalid, source_name(options.input) +
+                                      ": no payments, no file written (--allow-empty writes a "
+                                      "file without payments)");
+  }
   if (orders.payments.size() > kMaxPayments) {
     throw ToolError(kExitInvalid, source_name(options.input) + ": " +
                                       std::to_string(orders.payments.size()) +
@@ -76,8 +109,8 @@ int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream
   const std::shared_ptr<DtausDatei> datei = builder.Build(orders);
   if (!builder.Invalid().empty()) {
     for (const InvalidObject& object : builder.Invalid()) {
-      err << object.origin << ":\n";
-      for (const std::string& message : object.messages) err << " - " << message << "\n";
+      err << SafeEcho(object.origin) << ":\n";
+      for (const std::string& message : object.messages) err << " - " << SafeEcho(message) << "\n";
     }
     const std::size_t count = builder.Invalid().size();
     err << "dtaus: " << count << (count == 1 ? " invalid object" : " invalid objects")
@@ -96,8 +129,8 @@ int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream
   // catch what the library lets through (an account number with a sign, for example).
   const DtausReader reader(read_input(options.output));
   if (reader.HasErrors()) {
-    err << "dtaus: " << options.output << " was written but does not read back clean:\n";
-    for (const Finding& f : reader.Findings()) err << format_finding(f) << "\n";
+    err << "dtaus: " << SafeEcho(options.output) << " was written but does not read back clean:\n";
+    for (const Finding& f : reader.Findings()) err << SafeEcho(format_finding(f)) << "\n";
     return kExitInvalid;
   }
   const std::size_t count = reader.Payments().size();
@@ -106,13 +139,20 @@ int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream
     kind =
         reader.Header()->GeldTransferTyp == TransferTyp::Gutschrift ? "Gutschrift" : "Lastschrift";
   }
-  out << options.output << ": " << kind << ", " << count
+  out << SafeEcho(options.output) << ": " << kind << ", " << count
       << (count == 1 ? " payment, " : " payments, ") << format_euro(reader.Totals().euro_cents)
       << " EUR, " << reader.FileSize() << " bytes";
   if (const std::size_t warnings = reader.Findings().size(); warnings > 0) {
     out << " (" << warnings << (warnings == 1 ? " warning" : " warnings") << ", see dtaus show)";
   }
   out << "\n";
+  if (const NetTotals& net = builder.Net(); net.payments > 0) {
+    out << SafeEcho(options.output) << ": " << net.payments << " of " << count
+        << (count == 1 ? " payment" : " payments")
+        << " given net (BetragEuro, BetragEuroNetto): " << format_euro(net.net_cents)
+        << " EUR + 19 % = " << format_euro(net.gross_cents)
+        << " EUR paid; BetragEuroBrutto pays an amount as given\n";
+  }
   return kExitOk;
 }
 

@@ -1,7 +1,7 @@
 // The three commands of the dtaus tool, free of any command-line parsing so that they
 // can be called from tests with string streams.
 //
-//   GenerateOptions options{"orders.json", "DTAUS0.TXT", "", false};
+//   GenerateOptions options{"orders.json", "DTAUS0.TXT", "", false, false};
 //   int code = run_generate(options, std::cout, std::cerr);
 //
 // Each returns the exit code (tool_error.h) or throws ToolError; main prints the
@@ -19,10 +19,14 @@ struct GenerateOptions {
   std::string output;  // the DTAUS file to write
   std::string header;  // JSON file with the MeineInfo object, for CSV input
   bool dtaus_alphabet = false;
+  bool allow_empty = false;  // write a file without payments instead of refusing it
 };
 
-// Writes the DTAUS file and prints a one-line summary; lists every invalid object on
-// `err` and writes nothing when the library rejects the input.
+// Writes the DTAUS file and prints a one-line summary, and a second line with the net
+// and gross totals when payments were given net; lists every invalid object on `err`
+// and writes nothing when the library rejects the input. Refuses an output that is one
+// of the inputs and, unless `allow_empty`, orders without payments. Everything it echoes
+// from the input passes through SafeEcho.
 int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream& err);
 
 // Prints the content of a DTAUS file and the reader's findings; 1 when it has errors.

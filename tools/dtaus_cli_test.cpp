@@ -127,7 +127,10 @@ TEST_F(DtausCliTest, GenerateWritesTheSameFileFromEveryInputForm) {
     fs::remove(dir_ / "out.dtaus");
     const Result r = Dtaus(c.args, c.input);
     EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out, "out.dtaus: Gutschrift, 2 payments, 1353.56 EUR, 768 bytes\n");
+    EXPECT_EQ(r.out,
+              "out.dtaus: Gutschrift, 2 payments, 1353.56 EUR, 768 bytes\n"
+              "out.dtaus: 1 of 2 payments given net (BetragEuro, BetragEuroNetto): 100.00 EUR + "
+              "19 % = 119.00 EUR paid; BetragEuroBrutto pays an amount as given\n");
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(Read("out.dtaus"), ExpectedFile());
   }
@@ -300,12 +303,139 @@ TEST_F(DtausCliTest, CommandsFailWithAClearMessage) {
   }
 }
 
+// Inputs that could make the file pay something else than the user wrote, or nothing at
+// all: each is refused with its place, and no file is written.
+TEST_F(DtausCliTest, GenerateRefusesInputThatCouldPayTheWrongAmount) {
+  const std::string payment =
+      R"({"BLZ": "50010517", "Konto": "1", "Name": "A", "BetragEuroBrutto": "1"})";
+  Write("kopf.json", kHeaderJson);
+  Write("cents.json", Orders(payment + R"(, {"BetragEuroBrutto": "0,005"})"));
+  Write("cents.csv", "BLZ;Konto;Name;BetragEuroBrutto\n50010517;1;A;1,005\n");
+  Write("empty.json", Orders(""));
+  Write("empty.csv",
+        "\xEF\xBB\xBF"
+        "BLZ;Konto;Name;BetragEuroBrutto\r\n;;;\r\n");
+  Write("twice.json", Orders("\n" + payment + R"(, {"BLZ": "50010517", "Konto": "1",
+      "Name": "A", "BetragEuroBrutto": "1", "BetragEuroBrutto": "100"})"));
+  Write("twice.csv", "BLZ;Konto;BetragEuro;Name;BetragEuro\n50010517;1;1;A;100\n");
+  Write("nul.json", Orders(payment) + std::string("\n\0{}", 4));
+  Write("nul-value.json", Orders(R"({"BLZ": "50010517\u0000", "Konto": "1"})"));
+  // Terminal escape sequences from the input: clear the screen, set the title.
+  Write("escape.json", Orders(R"({"BLZ": "1", "\u001b[2J": "1"})"));
+  Write("escape.csv", "BLZ;Konto;Name;BetragEuroBrutto\n50010517;1;A;\"1\x1b]0;x\x07\"\n");
+  struct Case {
+    std::vector<std::string> args;
+    std::string expected;  // exit code and standard error
+  };
+  const Case cases[] = {
+      {{"cents.json"},
+       "2 dtaus: cents.json: $.GeldTransfer[1].BetragEuroBrutto: \"0,005\" has more than two "
+       "decimals; a DTAUS file pays whole cents\n"},
+      {{"cents.csv", "--header", "kopf.json"},
+       "2 dtaus: cents.csv: row 2, column 4 (BetragEuroBrutto): \"1,005\" has more than two "
+       "decimals; a DTAUS file pays whole cents\n"},
+      {{"empty.json"},
+       "1 dtaus: empty.json: no payments, no file written (--allow-empty writes a file without "
+       "payments)\n"},
+      {{"empty.csv", "--header", "kopf.json"},
+       "1 dtaus: empty.csv: no payments, no file written (--allow-empty writes a file without "
+       "payments)\n"},
+      {{"twice.json"},
+       "2 dtaus: twice.json: line 5: key \"BetragEuroBrutto\" appears twice in "
+       "one object\n"},
+      {{"twice.csv", "--header", "kopf.json"},
+       "2 dtaus: twice.csv: row 1, column 5: column \"BetragEuro\" appears twice\n"},
+      {{"nul.json"},
+       "2 dtaus: nul.json: line 4, column 1: malformed JSON: a NUL byte after the document; only "
+       "white space may follow it\n"},
+      {{"nul-value.json"},
+       "2 dtaus: nul-value.json: $.GeldTransfer[0].BLZ: a NUL character (\\u0000) inside the "
+       "text\n"},
+      {{"escape.json"},
+       "2 dtaus: escape.json: $.GeldTransfer[0].\\x1B[2J: unknown property \"\\x1B[2J\" of "
+       "GeldTransfer\n"},
+      {{"escape.csv", "--header", "kopf.json"},
+       "2 dtaus: escape.csv: row 2, column 4 (BetragEuroBrutto): \"1\\x1B]0;x\\x07\" is not an "
+       "amount: write digits with . or , before the cents, no sign, no thousands separators\n"},
+      {{"\x1b[1mbold.json"},
+       "2 dtaus: \\x1B[1mbold.json: cannot open: No such file or directory\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    std::vector<std::string> args = {"generate"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    args.insert(args.end(), {"-o", "out.dtaus"});
+    const Result r = Dtaus(args);
+    EXPECT_EQ(std::to_string(r.code) + " " + r.err, c.expected);
+    EXPECT_EQ(r.out, "");
+    EXPECT_FALSE(fs::exists(dir_ / "out.dtaus"));
+  }
+
+  // Asked for, a file without payments is written: records A and E.
+  const Result r = Dtaus({"generate", "empty.json", "-o", "out.dtaus", "--allow-empty"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "out.dtaus: Gutschrift, 0 payments, 0.00 EUR, 256 bytes\n");
+  EXPECT_EQ(fs::file_size(dir_ / "out.dtaus"), 256u);
+}
+
+// The output may not be one of the inputs, whatever the path looks like; the input stays
+// as it was.
+TEST_F(DtausCliTest, GenerateDoesNotWriteOverItsInput) {
+  const std::string orders = Orders(kPaymentsJson);
+  Write("orders.json", orders);
+  Write("kopf.json", kHeaderJson);
+  Write("payments.csv", kPaymentsCsv);
+  std::error_code ec;
+  fs::create_symlink("orders.json", dir_ / "link.json", ec);
+  if (ec) GTEST_SKIP() << "cannot create a symbolic link here: " << ec.message();
+  fs::create_hard_link(dir_ / "orders.json", dir_ / "hard.json", ec);
+  if (ec) GTEST_SKIP() << "cannot create a hard link here: " << ec.message();
+  const std::string here = "../" + dir_.filename().string() + "/";
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"orders.json", "-o", "orders.json"},
+       "orders.json: is the same file as the input orders.json"},
+      {{"orders.json", "-o", "./orders.json"},
+       "./orders.json: is the same file as the input orders.json"},
+      {{"orders.json", "-o", here + "orders.json"},
+       here + "orders.json: is the same file as the input orders.json"},
+      {{"orders.json", "-o", "link.json"}, "link.json: is the same file as the input orders.json"},
+      {{"link.json", "-o", "orders.json"}, "orders.json: is the same file as the input link.json"},
+      {{"hard.json", "-o", "orders.json"}, "orders.json: is the same file as the input hard.json"},
+      {{"payments.csv", "--header", "kopf.json", "-o", "kopf.json"},
+       "kopf.json: is the same file as the header kopf.json"},
+      {{"payments.csv", "--header", "kopf.json", "-o", "./payments.csv"},
+       "./payments.csv: is the same file as the input payments.csv"},
+      // Standard input comes from the file .stdin.
+      {{"-", "-o", ".stdin"}, ".stdin: is the same file as the input <stdin>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    std::vector<std::string> args = {"generate"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Result r = Dtaus(args, orders);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err, "dtaus: " + c.message + "; the DTAUS file would overwrite it\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(Read("orders.json"), orders);
+    EXPECT_EQ(Read("kopf.json"), kHeaderJson);
+    EXPECT_EQ(Read("payments.csv"), kPaymentsCsv);
+    EXPECT_EQ(Read(".stdin"), orders);
+  }
+}
+
 TEST_F(DtausCliTest, HelpOnEveryCommandAndVersion) {
   Result r = Dtaus({"--version"});
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.out, "dtaus " DTAUS_VERSION_TEXT "\n");
-  const std::pair<std::string, const char*> kHelp[] = {
-      {"", "SUBCOMMAND"}, {"generate", "--dtaus-alphabet"}, {"show", "--json"}, {"slip", "--html"}};
+  const std::pair<std::string, const char*> kHelp[] = {{"", "SUBCOMMAND"},
+                                                       {"generate", "--dtaus-alphabet"},
+                                                       {"generate", "--allow-empty"},
+                                                       {"show", "--json"},
+                                                       {"slip", "--html"}};
   for (const auto& [command, option] : kHelp) {
     SCOPED_TRACE(command);
     r = Dtaus(command.empty() ? std::vector<std::string>{"--help"}
@@ -336,7 +466,9 @@ TEST_F(DtausCliTest, GeneratedFilesShowAsSummarised) {
       // Name2 continues the name in the table.
       {{"generate", ex + "/gutschrift.json", "-o", "out.dtaus"},
        "",
-       "Gutschrift, 3 payments, 1443.46 EUR, 1024 bytes",
+       "Gutschrift, 3 payments, 1443.46 EUR, 1024 bytes\nout.dtaus: 1 of 3 payments given net "
+       "(BetragEuro, BetragEuroNetto): 100.00 EUR + 19 % = 119.00 EUR paid; BetragEuroBrutto "
+       "pays an amount as given",
        "\n2  ÄRZTEHAUS AM SEE PRAXIS DR. ÖZDEMIR  70150000   1002003004"},
       {{"generate", ex + "/lastschrift.json", "-o", "out.dtaus"},
        "",
@@ -351,7 +483,9 @@ TEST_F(DtausCliTest, GeneratedFilesShowAsSummarised) {
        "\nFindings: 0 errors, 12 warnings\n"},
       {{"generate", "-", "-o", "out.dtaus"},
        Orders(R"({"BLZ": "50010517", "Konto": "1", "Name": "A", "BetragEuro": "1"})"),
-       "Gutschrift, 1 payment, 1.19 EUR, 512 bytes",
+       "Gutschrift, 1 payment, 1.19 EUR, 512 bytes\nout.dtaus: 1 of 1 payment given net "
+       "(BetragEuro, BetragEuroNetto): 1.00 EUR + 19 % = 1.19 EUR paid; BetragEuroBrutto pays "
+       "an amount as given",
        "\nNo findings.\n"},
   };
   for (const Case& c : cases) {

@@ -1,6 +1,10 @@
 #include "tools/json_orders.h"
 
+#include <algorithm>
+#include <iterator>
 #include <nlohmann/json.hpp>
+#include <set>
+#include <vector>
 
 #include "tools/property_table.h"
 #include "tools/tool_error.h"
@@ -53,17 +57,87 @@ InputObject read_object(const Json& object, const std::string& path, const std::
     if (!value.is_string()) {
       fail(location + ": expected a string, found " + std::string(value.type_name()));
     }
+    // "\u0000" is valid JSON, but no property takes a NUL, and C strings on the way to a
+    // bank would end at it.
+    if (value.get_ref<const std::string&>().find('\0') != std::string::npos) {
+      fail(location + ": a NUL character (\\u0000) inside the text");
+    }
     result.values.push_back(InputValue{name, value.get<std::string>(), location});
   }
   return result;
 }
 
+// Hands the document to the parser byte by byte and counts the line feeds it has passed.
+// The parser reports a key as soon as it has read the key's closing quote, so at that
+// moment the count is the key's line.
+class LineCountingIterator {
+ public:
+  using iterator_category = std::forward_iterator_tag;
+  using value_type = char;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const char*;
+  using reference = const char&;
+
+  LineCountingIterator(const char* at, std::size_t* line) : at_(at), line_(line) {}
+
+  reference operator*() const { return *at_; }
+  LineCountingIterator& operator++() {
+    if (*at_ == '\n') ++*line_;
+    ++at_;
+    return *this;
+  }
+  LineCountingIterator operator++(int) {
+    LineCountingIterator before = *this;
+    ++*this;
+    return before;
+  }
+  bool operator==(const LineCountingIterator& other) const { return at_ == other.at_; }
+  bool operator!=(const LineCountingIterator& other) const { return at_ != other.at_; }
+
+ private:
+  const char* at_;
+  std::size_t* line_;
+};
+
+// "line 3, column 7" of the byte at `offset`, columns counted in characters.
+std::string place_of(std::string_view text, std::size_t offset) {
+  const std::string_view before = text.substr(0, offset);
+  const std::size_t line_start = before.rfind('\n') + 1;  // npos + 1 is 0
+  const std::size_t line = std::count(before.begin(), before.end(), '\n') + 1;
+  return "line " + std::to_string(line) + ", column " +
+         std::to_string(detail::CountCodePoints(before.substr(line_start)) + 1);
+}
+
+// JSON itself lets a key appear twice and keeps one of the values, silently; in a payment
+// that could be the wrong amount or account, so a repeated key is refused.
 Json parse(std::string_view text, const std::string& source) {
+  std::size_t line = 1;
+  std::vector<std::set<std::string>> open_objects;
+  const Json::parser_callback_t check_keys = [&](int, Json::parse_event_t event, Json& parsed) {
+    if (event == Json::parse_event_t::object_start) open_objects.emplace_back();
+    if (event == Json::parse_event_t::object_end) open_objects.pop_back();
+    if (event == Json::parse_event_t::key &&
+        !open_objects.back().insert(parsed.get<std::string>()).second) {
+      fail(source + ": line " + std::to_string(line) + ": key \"" + parsed.get<std::string>() +
+           "\" appears twice in one object");
+    }
+    return true;
+  };
+  Json document;
   try {
-    return Json::parse(text.begin(), text.end());
+    document = Json::parse(LineCountingIterator(text.data(), &line),
+                           LineCountingIterator(text.data() + text.size(), &line), check_keys);
   } catch (const Json::parse_error& e) {
     fail(source + ": " + describe_parse_error(e));
   }
+  // The parser takes a NUL byte for the end of the text and ignores what follows it. A
+  // NUL inside a string is a parse error already, so one that is left stands after the
+  // document.
+  if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+    fail(source + ": " + place_of(text, nul) +
+         ": malformed JSON: a NUL byte after the document; only white space may follow it");
+  }
+  return document;
 }
 
 OrderDocument read_document(std::string_view text, const std::string& source, bool payments) {

@@ -16,6 +16,9 @@
 // creation date). Anything the tool cannot take (malformed JSON, an unknown property, a
 // value that is not a string) throws ToolError with exit code 2 and a message that names
 // the place: "orders.json: line 3, column 7: ..." or "orders.json: $.GeldTransfer[2].Nme: ...".
+// So does what JSON parsers read in different ways, lest a payment depend on the parser: a
+// key twice in one object ("orders.json: line 9: key ..."), anything but white space after
+// the document, a NUL character in a value.
 #ifndef DTAUS_TOOLS_JSON_ORDERS_H_
 #define DTAUS_TOOLS_JSON_ORDERS_H_
 

@@ -68,6 +68,36 @@ TEST(JsonOrdersTest, RefusesWhatItCannotTake) {
     SCOPED_TRACE(c[0]);
     EXPECT_EQ(refusal([&] { read_json_orders(c[0], "o.json"); }), std::string("exit 2: ") + c[1]);
   }
+  // A key twice in one object, text after the document and a NUL in a value: JSON parsers
+  // differ on them (the last key wins, a NUL ends the text), so each would put a payment
+  // at the parser's mercy.
+  const std::pair<std::string, std::string> kAmbiguous[] = {
+      {"{\"MeineInfo\": {},\n \"GeldTransfer\": [{\"BLZ\": \"1\",\n  \"BLZ\": \"2\"}]}",
+       "o.json: line 3: key \"BLZ\" appears twice in one object"},
+      {"{\"MeineInfo\": {\"BLZ\": \"1\"},\r\n\"GeldTransfer\": [],\r\n\"MeineInfo\": {}}",
+       "o.json: line 3: key \"MeineInfo\" appears twice in one object"},
+      {R"({"MeineInfo": {}, "GeldTransfer": [{"Betrag\u0045uro": "1", "BetragEuro": "2"}]})",
+       "o.json: line 1: key \"BetragEuro\" appears twice in one object"},
+      {std::string("{\"MeineInfo\": {}, \"GeldTransfer\": []}\n  \0{\"x\"", 45),
+       "o.json: line 2, column 3: malformed JSON: a NUL byte after the document; only white "
+       "space may follow it"},
+      {R"({"MeineInfo": {}, "GeldTransfer": []} {})",
+       "o.json: line 1, column 39: malformed JSON: syntax error while parsing value - "
+       "unexpected '{'; expected end of input"},
+      {R"({"MeineInfo": {"Name": "A\u0000B"}, "GeldTransfer": []})",
+       "o.json: $.MeineInfo.Name: a NUL character (\\u0000) inside the text"},
+  };
+  for (const auto& [text, message] : kAmbiguous) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(refusal([&] { read_json_orders(text, "o.json"); }), "exit 2: " + message);
+  }
+  // The same key in different objects is what a list of payments looks like.
+  EXPECT_EQ(refusal([] {
+              read_json_orders(R"({"MeineInfo": {"BLZ": "1", "Name": "A"},
+                "GeldTransfer": [{"BLZ": "1", "Name": "A"}, {"BLZ": "2", "Name": "B"}]} )",
+                               "o.json");
+            }),
+            "accepted");
   // The header file holds MeineInfo and nothing else.
   EXPECT_EQ(refusal([] { read_json_header(R"({"MeineInfo": {}, "GeldTransfer": []})", "k.json"); }),
             "exit 2: k.json: $.GeldTransfer: unknown property \"GeldTransfer\"; expected an "

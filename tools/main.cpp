@@ -14,6 +14,7 @@
 #include <new>
 
 #include "tools/commands.h"
+#include "tools/safe_echo.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -43,6 +44,9 @@ int run(int argc, char** argv) {
   generate_command->add_flag("--dtaus-alphabet", generate.dtaus_alphabet,
                              "Convert every text to the DTAUS character set: upper case, "
                              "Ä Ö Ü ß as [ \\ ] ~; other characters are an error");
+  generate_command->add_flag("--allow-empty", generate.allow_empty,
+                             "Write a file even when the input holds no payments (refused "
+                             "otherwise, as an export that most likely went wrong)");
 
   std::string show_path;
   bool show_json = false;
@@ -62,7 +66,7 @@ int run(int argc, char** argv) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(e);
-    std::cerr << "dtaus: " << e.what() << " (see dtaus --help)\n";
+    std::cerr << "dtaus: " << dtaus::tool::SafeEcho(e.what()) << " (see dtaus --help)\n";
     return kExitUsage;
   }
 
@@ -84,12 +88,13 @@ int main(int argc, char** argv) {
   try {
     return run(argc, argv);
   } catch (const dtaus::tool::ToolError& e) {
-    std::cerr << "dtaus: " << e.what() << "\n";
+    // Messages quote the input: values, property names, paths.
+    std::cerr << "dtaus: " << dtaus::tool::SafeEcho(e.what()) << "\n";
     return e.exit_code();
   } catch (const std::bad_alloc&) {
     std::cerr << "dtaus: out of memory\n";
   } catch (const std::exception& e) {
-    std::cerr << "dtaus: " << e.what() << "\n";
+    std::cerr << "dtaus: " << dtaus::tool::SafeEcho(e.what()) << "\n";
   } catch (...) {
     std::cerr << "dtaus: unexpected failure\n";
   }

@@ -1,5 +1,7 @@
 #include "tools/order_builder.h"
 
+#include <charconv>
+
 #include "tools/amount.h"
 #include "tools/dtaus_alphabet.h"
 #include "tools/property_table.h"
@@ -18,7 +20,22 @@ std::string amount(const InputValue& value) {
          "\" is not an amount: write digits with . or , before the cents, no sign, no "
          "thousands separators");
   }
+  if (DecimalPlaces(value.value) > 2) {
+    fail(value.location + ": \"" + value.value +
+         "\" has more than two decimals; a DTAUS file pays whole cents");
+  }
   return *converted;
+}
+
+// The amount a payment was last given, if that was a net one (BetragEuro or
+// BetragEuroNetto): the last assignment is the one the library keeps.
+const InputValue* net_amount(const InputObject& payment) {
+  const InputValue* last = nullptr;
+  for (const InputValue& value : payment.values) {
+    const PaymentProperty* property = find_payment_property(value.property);
+    if (property != nullptr && property->kind == ValueKind::kAmount) last = &value;
+  }
+  return last != nullptr && last->property != "BetragEuroBrutto" ? last : nullptr;
 }
 
 }  // namespace
@@ -107,6 +124,7 @@ void OrderBuilder::AssignPayment(GeldTransfer& payment, const InputValue& value)
 
 std::shared_ptr<DtausDatei> OrderBuilder::Build(const OrderDocument& orders) {
   invalid_.clear();
+  net_ = NetTotals{};
   auto datei = std::make_shared<DtausDatei>();
   std::shared_ptr<MeineInfo> header = datei->GetMeineInfo();
   for (const InputValue& value : orders.header.values) AssignHeader(*header, value);
@@ -118,6 +136,13 @@ std::shared_ptr<DtausDatei> OrderBuilder::Build(const OrderDocument& orders) {
     for (const InputValue& value : object.values) AssignPayment(*payment, value);
     if (!payment->InputFieldsValid()) {
       invalid_.push_back({object.origin, split_error_report(payment->InputFieldsErrors())});
+    } else if (const InputValue* net = net_amount(object); net != nullptr) {
+      const std::string gross = payment->BetragEuroBrutto();
+      std::uint64_t gross_cents = 0;
+      std::from_chars(gross.data(), gross.data() + gross.size(), gross_cents);
+      ++net_.payments;
+      net_.net_cents += ParseCents(net->value).value_or(0);
+      net_.gross_cents += gross_cents;
     }
     datei->AddGeldTransfer(std::move(payment));
   }

@@ -14,6 +14,7 @@
 #ifndef DTAUS_TOOLS_ORDER_BUILDER_H_
 #define DTAUS_TOOLS_ORDER_BUILDER_H_
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -34,17 +35,29 @@ struct InvalidObject {
 // into its messages, without heading and " - ".
 std::vector<std::string> split_error_report(std::string_view report);
 
+// What the payments given as net amounts come to. BetragEuro and BetragEuroNetto take a
+// net amount and the library adds 19 %: "BetragEuro": "100" pays 119.00 EUR, which the
+// user must be told, because BetragEuro is the name anyone would pick for "the amount".
+struct NetTotals {
+  std::size_t payments = 0;
+  std::uint64_t net_cents = 0;    // as the input gives them
+  std::uint64_t gross_cents = 0;  // as the file carries them
+};
+
 class OrderBuilder {
  public:
   explicit OrderBuilder(bool dtaus_alphabet) : dtaus_alphabet_(dtaus_alphabet) {}
 
   // Assigns everything. Throws ToolError (exit code 2) for a value the tool cannot hand
-  // over: an amount that is not a decimal number, an unknown media or transfer type, a
-  // character outside the DTAUS character set.
+  // over: an amount that is not a decimal number or not whole cents, an unknown media or transfer
+  // type, a character outside the DTAUS character set.
   std::shared_ptr<DtausDatei> Build(const OrderDocument& orders);
 
   // The objects that are not valid after Build, header first.
   const std::vector<InvalidObject>& Invalid() const { return invalid_; }
+
+  // The valid payments whose amount was last set through BetragEuro or BetragEuroNetto.
+  const NetTotals& Net() const { return net_; }
 
  private:
   std::string Text(const InputValue& value) const;
@@ -53,6 +66,7 @@ class OrderBuilder {
 
   bool dtaus_alphabet_;
   std::vector<InvalidObject> invalid_;
+  NetTotals net_;
 };
 
 }  // namespace dtaus::tool

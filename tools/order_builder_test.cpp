@@ -61,6 +61,28 @@ TEST(OrderBuilderTest, AmountsDoNotDependOnTheGlobalLocale) {
   }
 }
 
+// Only the amount a payment keeps counts: the last one assigned, of a valid payment.
+TEST(OrderBuilderTest, TotalsThePaymentsGivenNet) {
+  const OrderDocument orders = read_json_orders(R"({
+    "MeineInfo": {"DateiMedia": "Diskette", "GeldTransferTyp": "Gutschrift", "BLZ": "10020030",
+                  "Name": "M", "Konto": "1"},
+    "GeldTransfer": [
+      {"BLZ": "50010517", "Konto": "1", "Name": "A", "BetragEuroBrutto": "10"},
+      {"BLZ": "50010517", "Konto": "1", "Name": "B", "BetragEuro": "100"},
+      {"BLZ": "50010517", "Konto": "1", "Name": "C", "BetragEuroNetto": "0,5"},
+      {"BLZ": "50010517", "Konto": "1", "Name": "D", "BetragEuroBrutto": "7",
+       "BetragEuro": "1.01"},
+      {"BLZ": "50010517", "Konto": "1", "Name": "E", "BetragEuro": "7", "BetragEuroBrutto": "2"},
+      {"Konto": "1", "Name": "F", "BetragEuro": "1000"}]})",
+                                                "o.json");
+  OrderBuilder builder(false);
+  builder.Build(orders);
+  EXPECT_EQ(builder.Invalid().size(), 1u);
+  EXPECT_EQ(builder.Net().payments, 3u);
+  EXPECT_EQ(builder.Net().net_cents, 10000u + 50u + 101u);
+  EXPECT_EQ(builder.Net().gross_cents, 11900u + 60u + 120u);
+}
+
 TEST(OrderBuilderTest, RefusesValuesTheLibraryCannotBeGiven) {
   struct Case {
     const char* orders;
@@ -78,6 +100,12 @@ TEST(OrderBuilderTest, RefusesValuesTheLibraryCannotBeGiven) {
       {R"({"MeineInfo": {}, "GeldTransfer": [{"BetragEuroNetto": "-5"}]})", false,
        "o.json: $.GeldTransfer[0].BetragEuroNetto: \"-5\" is not an amount: write digits with . "
        "or , before the cents, no sign, no thousands separators"},
+      {R"({"MeineInfo": {}, "GeldTransfer": [{"BetragEuroBrutto": "0,005"}]})", false,
+       "o.json: $.GeldTransfer[0].BetragEuroBrutto: \"0,005\" has more than two decimals; a "
+       "DTAUS file pays whole cents"},
+      {R"({"MeineInfo": {}, "GeldTransfer": [{"BetragEuro": "1,230"}]})", false,
+       "o.json: $.GeldTransfer[0].BetragEuro: \"1,230\" has more than two decimals; a DTAUS "
+       "file pays whole cents"},
       {R"({"MeineInfo": {"Name": "Łódź"}, "GeldTransfer": []})", false,
        "o.json: $.MeineInfo.Name: 'Ł' (U+0141) cannot be written in a DTAUS file "
        "(Windows-1252)"},
