@@ -245,6 +245,21 @@ TEST_F(DtausCliTest, SlipPrintsTheAccompanyingSlip) {
         "<div class=\"linie\">Unterschrift</div>"}) {
     EXPECT_NE(r.out.find(piece), std::string::npos) << piece;
   }
+
+  // A control character in a name is only a warning, so the slip is printed; it shows the
+  // character's code instead of sending it to the terminal.
+  std::string bytes = ExpectedFile();
+  bytes[bytes.find("M\xDCLLER")] = '\x1b';
+  Write("esc.dtaus", bytes);
+  for (bool html : {false, true}) {
+    SCOPED_TRACE(html);
+    std::vector<std::string> args = {"slip", "esc.dtaus"};
+    if (html) args.push_back("--html");
+    r = Dtaus(args);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
+    EXPECT_NE(r.out.find("\\x1BÜLLER GMBH"), std::string::npos) << r.out;
+  }
 }
 
 // Every way a command can fail: the exit code, the exact message, nothing on standard

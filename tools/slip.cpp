@@ -5,6 +5,7 @@
 
 #include "tools/amount.h"
 #include "tools/dtaus_alphabet.h"
+#include "tools/safe_echo.h"
 #include "tools/show_report.h"
 #include "fields/text_codec.h"
 
@@ -21,7 +22,9 @@ Lines slip_lines(const DtausReader& reader, const std::string& file_name) {
   std::string kind = a.kind;
   if (kind == "GK") kind = "Sammel-Überweisung (GK)";
   if (kind == "LK") kind = "Sammel-Lastschrift (LK)";
-  return {
+  // A file with warnings still gets its slip, and a warning may be a control character
+  // in a name: the slip shows it as its code, as every message of the tool does.
+  Lines lines = {
       {"Auftraggeber", from_dtaus_alphabet(a.Name)},
       {"Bankleitzahl", a.BLZ},
       {"Kontonummer", strip_zeros(a.Konto)},
@@ -36,6 +39,8 @@ Lines slip_lines(const DtausReader& reader, const std::string& file_name) {
       {"Datenträger", a.record_length == "0256" ? "Kassette" : "Diskette"},
       {"Dateiname", file_name},
   };
+  for (auto& [label, value] : lines) value = SafeEcho(value);
+  return lines;
 }
 
 std::string escape_html(const std::string& text) {
