@@ -52,7 +52,7 @@ OrderDocument read_orders(const GenerateOptions& options) {
 // from. Paths are compared as files, not as text: "./x", "x", a symbolic or a hard link
 // all name the same file; "-" is whatever standard input reads. Only an existing regular
 // file can be overwritten, so a new output or a device is never an input.
-void refuse_output_over_input(const GenerateOptions& options) {
+void RefuseOutputOverInput(const GenerateOptions& options) {
   struct stat target;
   if (::stat(options.output.c_str(), &target) != 0 || !S_ISREG(target.st_mode)) return;
   const std::pair<const std::string*, const char*> inputs[] = {{&options.input, "input"},
@@ -91,7 +91,7 @@ void remove_if_empty(const std::string& path) {
 }  // namespace
 
 int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream& err) {
-  refuse_output_over_input(options);
+  RefuseOutputOverInput(options);
   const OrderDocument orders = read_orders(options);
   // A file without payments is well-formed DTAUS, but far more often an export that went
   // wrong than a file anyone means to send to a bank.

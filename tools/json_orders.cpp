@@ -100,7 +100,7 @@ class LineCountingIterator {
 };
 
 // "line 3, column 7" of the byte at `offset`, columns counted in characters.
-std::string place_of(std::string_view text, std::size_t offset) {
+std::string PlaceOf(std::string_view text, std::size_t offset) {
   const std::string_view before = text.substr(0, offset);
   const std::size_t line_start = before.rfind('\n') + 1;  // npos + 1 is 0
   const std::size_t line = std::count(before.begin(), before.end(), '\n') + 1;
@@ -134,7 +134,7 @@ Json parse(std::string_view text, const std::string& source) {
   // NUL inside a string is a parse error already, so one that is left stands after the
   // document.
   if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
-    fail(source + ": " + place_of(text, nul) +
+    fail(source + ": " + PlaceOf(text, nul) +
          ": malformed JSON: a NUL byte after the document; only white space may follow it");
   }
   return document;

@@ -29,7 +29,7 @@ std::string amount(const InputValue& value) {
 
 // The amount a payment was last given, if that was a net one (BetragEuro or
 // BetragEuroNetto): the last assignment is the one the library keeps.
-const InputValue* net_amount(const InputObject& payment) {
+const InputValue* NetAmount(const InputObject& payment) {
   const InputValue* last = nullptr;
   for (const InputValue& value : payment.values) {
     const PaymentProperty* property = find_payment_property(value.property);
@@ -136,7 +136,7 @@ std::shared_ptr<DtausDatei> OrderBuilder::Build(const OrderDocument& orders) {
     for (const InputValue& value : object.values) AssignPayment(*payment, value);
     if (!payment->InputFieldsValid()) {
       invalid_.push_back({object.origin, split_error_report(payment->InputFieldsErrors())});
-    } else if (const InputValue* net = net_amount(object); net != nullptr) {
+    } else if (const InputValue* net = NetAmount(object); net != nullptr) {
       const std::string gross = payment->BetragEuroBrutto();
       std::uint64_t gross_cents = 0;
       std::from_chars(gross.data(), gross.data() + gross.size(), gross_cents);
