@@ -2,9 +2,9 @@
 // line on standard error.
 //
 // The tool's exit codes: 0 success, 1 the input or the file is unsound (invalid
-// objects, a DTAUS file with errors), 2 the tool could not do its job at all (usage,
-// unreadable or malformed input, an unknown property, an output that cannot be
-// written). Helpers deep inside a command throw ToolError; main catches it, prints
+// objects, orders without payments, a DTAUS file with errors), 2 the tool could not do
+// its job at all (usage, unreadable or malformed input, an unknown property, an output
+// that is one of the inputs or cannot be written). Helpers deep inside a command throw ToolError; main catches it, prints
 // "dtaus: " and the message, and returns the code.
 //
 //   throw dtaus::tool::ToolError(dtaus::tool::kExitUsage, "orders.json: no such file");
