@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "reader/record_layout.h"
 #include "fields/text_codec.h"
+#include "reader/record_layout.h"
 
 namespace dtaus {
 namespace detail {
@@ -531,7 +531,7 @@ class Parser {
     if (!chosen.parts && (parts_by_count || parts_by_length) &&
         (!parts_by_count || !parts_by_length || *parts_by_count == *parts_by_length)) {
       const int announced = parts_by_count ? *parts_by_count : *parts_by_length;
-      const std::string who = !parts_by_length ? "C18 announces "
+      const std::string who = !parts_by_length  ? "C18 announces "
                               : !parts_by_count ? "C1 announces "
                                                 : "C1 and C18 announce ";
       Error(pos, name, "",
@@ -581,8 +581,7 @@ class Parser {
       const std::string_view type = slot.substr(0, kPartTypeWidth);
       const std::string_view text = drop_trailing_blanks(slot.substr(kPartTypeWidth));
       if (all_blank(slot)) {
-        Error(pos + offset, name, label,
-              "blank, but the record announces " + parts_text(parts));
+        Error(pos + offset, name, label, "blank, but the record announces " + parts_text(parts));
       } else if (type != "01" && type != "02" && type != "03") {
         Error(pos + offset, name, label,
               "type " + quoted(type) +
@@ -618,8 +617,7 @@ class Parser {
       if (count <= limit.most) continue;
       Error(first_too_many, name, "extension part " + std::to_string(first_index + 1),
             parts_text(count) + " of type " + std::string(limit.type) + " (" +
-                std::string(limit.what) + "); a record C may hold " +
-                std::string(limit.most_text));
+                std::string(limit.what) + "); a record C may hold " + std::string(limit.most_text));
     }
   }
 
@@ -752,9 +750,8 @@ class Parser {
 }  // namespace detail
 
 DtausReader::DtausReader(std::string_view bytes) noexcept : file_size_(bytes.size()) {
-  static_assert(kMaxFileSize ==
-                32767 * detail::payment_record_size(detail::kMaxParts) +
-                    2 * detail::kKassetteRecordSize);
+  static_assert(kMaxFileSize == 32767 * detail::payment_record_size(detail::kMaxParts) +
+                                    2 * detail::kKassetteRecordSize);
   try {
     detail::ParseResult result = detail::Parser(bytes).Run();
     header_ = std::move(result.header);
