@@ -143,11 +143,9 @@ struct ParseResult {
 
 // The fields that checks across fields name, taken from the layout tables so that
 // their positions and names are declared once.
-constexpr const FieldLayout<HeaderRecord>& kCreationDate = kHeaderFields[6];
 constexpr const FieldLayout<HeaderRecord>& kExecutionDate = kHeaderFields[11];
 constexpr const FieldLayout<PaymentRecord>& kAmount = kPaymentFields[12];
-static_assert(kCreationDate.dtaus_field == "A7" && kExecutionDate.dtaus_field == "A11b" &&
-              kAmount.dtaus_field == "C12");
+static_assert(kExecutionDate.dtaus_field == "A11b" && kAmount.dtaus_field == "C12");
 
 // The most extension parts of each type one record C may carry: one continues the
 // payee's name, thirteen the purpose, one the ordering party's name.
@@ -608,14 +606,13 @@ class Parser {
     for (const PartTypeLimit& limit : kPartTypeLimits) {
       int count = 0;
       std::size_t first_too_many = 0;
-      std::size_t first_index = 0;
       for (std::size_t i = 0; i < payment.parts.size(); ++i) {
-        if (payment.parts[i].type != limit.type || ++count != limit.most + 1) continue;
-        first_too_many = payment.parts[i].offset;
-        first_index = i;
+        if (payment.parts[i].type != limit.type) continue;
+        if (++count == limit.most + 1) first_too_many = i;
       }
       if (count <= limit.most) continue;
-      Error(first_too_many, name, "extension part " + std::to_string(first_index + 1),
+      Error(payment.parts[first_too_many].offset, name,
+            "extension part " + std::to_string(first_too_many + 1),
             parts_text(count) + " of type " + std::string(limit.type) + " (" +
                 std::string(limit.what) + "); a record C may hold " + std::string(limit.most_text));
     }
