@@ -3,9 +3,9 @@
 // Files reach the reader from other programs, from damaged disks and from people, so it
 // must never crash, never read outside the bytes and always describe what it found in a
 // form a program can rely on: findings in file order, inside the file, on one line each
-// and in UTF-8; records inside the file and of a size DTAUS allows; no errors without a
-// finding that says so, and for a file without errors a trailer whose count and sums
-// match the records.
+// and in UTF-8, at most 1,000 listed and the rest counted; records inside the file and
+// of a size DTAUS allows; no errors without a finding that says so, and for a file
+// without errors a trailer whose count and sums match the records.
 #include <string>
 #include <string_view>
 
@@ -42,7 +42,9 @@ void RunReaderBytes(const std::uint8_t* data, std::size_t size) {
   const DtausReader reader(bytes);
   DTAUS_FUZZ_CHECK(reader.FileSize() == size, std::to_string(reader.FileSize()));
 
-  bool any_error = false;
+  DTAUS_FUZZ_CHECK(reader.Findings().size() <= DtausReader::kMaxFindings,
+                   std::to_string(reader.Findings().size()) + " findings listed");
+  std::size_t errors = 0;
   std::size_t previous_offset = 0;
   for (const Finding& f : reader.Findings()) {
     const std::string where = "finding at " + std::to_string(f.offset) + " \"" + f.message + "\"";
@@ -54,9 +56,16 @@ void RunReaderBytes(const std::uint8_t* data, std::size_t size) {
     CheckText(f.message, where);
     CheckText(f.field, where + ": its field");
     previous_offset = f.offset;
-    any_error |= f.severity == Severity::kError;
+    errors += f.severity == Severity::kError;
   }
-  DTAUS_FUZZ_CHECK(reader.HasErrors() == any_error, "HasErrors disagrees with the findings");
+  // The counts cover the listed findings and those left out.
+  DTAUS_FUZZ_CHECK(reader.ErrorCount() >= errors &&
+                       reader.ErrorCount() + reader.WarningCount() ==
+                           reader.Findings().size() + reader.OmittedFindings() &&
+                       (reader.OmittedFindings() > 0 || reader.ErrorCount() == errors),
+                   "the counts disagree with the findings");
+  DTAUS_FUZZ_CHECK(reader.HasErrors() == (reader.ErrorCount() > 0),
+                   "HasErrors disagrees with the count of errors");
   if (size == 0) DTAUS_FUZZ_CHECK(reader.HasErrors(), "an empty file passed");
 
   if (const auto& a = reader.Header()) {

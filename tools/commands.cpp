@@ -142,7 +142,7 @@ int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream
   out << SafeEcho(options.output) << ": " << kind << ", " << count
       << (count == 1 ? " payment, " : " payments, ") << format_euro(reader.Totals().euro_cents)
       << " EUR, " << reader.FileSize() << " bytes";
-  if (const std::size_t warnings = reader.Findings().size(); warnings > 0) {
+  if (const std::size_t warnings = reader.WarningCount(); warnings > 0) {
     out << " (" << warnings << (warnings == 1 ? " warning" : " warnings") << ", see dtaus show)";
   }
   out << "\n";
@@ -157,14 +157,14 @@ int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream
 }
 
 int run_show(const std::string& path, bool json, std::ostream& out) {
-  const DtausReader reader(read_input(path));
+  const DtausReader reader(read_dtaus_input(path));
   out << (json ? render_show_json(reader, source_name(path))
                : render_show_text(reader, source_name(path)));
   return reader.HasErrors() ? kExitInvalid : kExitOk;
 }
 
 int run_slip(const std::string& path, bool html, std::ostream& out) {
-  const DtausReader reader(read_input(path));
+  const DtausReader reader(read_dtaus_input(path));
   if (reader.HasErrors()) {
     throw ToolError(kExitInvalid, source_name(path) + " has errors (" + count_findings(reader) +
                                       "); a slip would not match it, see dtaus show");

@@ -4,6 +4,7 @@
 // own (reading JSON and CSV, amounts, the DTAUS alphabet) is tested beside them; here
 // each message and option only needs to reach the user once.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -99,6 +100,15 @@ class DtausCliTest : public ::testing::Test {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(".stdout"), Read(".stderr")};
   }
 
+  // Runs a shell command line in the test's directory, with the tool as "$DTAUS": for
+  // pipes, FIFOs and devices.
+  Result Shell(const std::string& command) {
+    const std::string line = "cd " + Quote(dir_.string()) + " && DTAUS=" + Quote(DTAUS_BINARY) +
+                             " && (" + command + ") >.stdout 2>.stderr";
+    const int status = std::system(line.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(".stdout"), Read(".stderr")};
+  }
+
   static std::string Quote(const std::string& word) {
     std::string quoted = "'";
     for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -177,7 +187,7 @@ TEST_F(DtausCliTest, ShowPrintsHeaderPaymentsAndTotals) {
        "reference": "0", "transaction_key": "51000", "extension_parts": []}],
     "totals": {"payments": 2, "amount": "1353.56", "cents": 135356,
                "account_sum": 1007434227, "bank_code_sum": 120160517},
-    "findings": [], "clean": true})"));
+    "findings": [], "omitted_findings": 0, "clean": true})"));
 }
 
 TEST_F(DtausCliTest, ShowListsFindingsOfADamagedFile) {
@@ -207,6 +217,125 @@ TEST_F(DtausCliTest, ShowListsFindingsOfADamagedFile) {
   EXPECT_EQ(j["findings"][0]["severity"], "warning");
   EXPECT_EQ(j["payments"][0]["name"], "\tÖRG WEIß");
   EXPECT_EQ(j["clean"], false);
+}
+
+// What banks reject reaches the exit code: errors 1, a warning alone 0. Each finding
+// itself is tested with the reader; here the last line of the report.
+TEST_F(DtausCliTest, ShowFailsOnWhatBanksReject) {
+  struct Case {
+    std::vector<std::pair<std::size_t, std::string>> edits;
+    std::string last_line;
+  };
+  const Case cases[] = {
+      {{{127, "0"}}, "error   byte 127  A  A12 currency code: currency code \"0\" is not 1 (euro)"},
+      // C 1 announces a third part (a third block) that is not there.
+      {{{128, "0274"}, {128 + 185, "03"}},
+       "error   byte 128  C 1  C1 and C18 announce 3 extension parts in 384 bytes, but the record "
+       "takes 256 bytes"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.last_line);
+    std::string bytes = ExpectedFile();
+    for (const auto& [offset, with] : c.edits) bytes.replace(offset, with.size(), with);
+    Write("file.dtaus", bytes);
+    const Result r = Dtaus({"show", "file.dtaus"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out.substr(r.out.size() - c.last_line.size() - 1), c.last_line + "\n") << r.out;
+  }
+
+  // A payment of zero: the library may write it, so it is only a warning.
+  dtaus::detail::DtausFileBuilder file;
+  file.Add({"51", "000", "50010517", "5431223", "", "0", "ANNA", "", {}});
+  Write("zero.dtaus", file.Bytes());
+  const Result r = Dtaus({"show", "zero.dtaus"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.out.find("\nFindings: 0 errors, 1 warning\nwarning byte 207  C 1  C12 amount in "
+                       "euro: an amount of zero, which banks reject\n"),
+            std::string::npos)
+      << r.out;
+}
+
+// A file with more findings than are listed: the first 1,000 in file order, then the
+// count of the rest, in text and JSON; the counts and the exit code include them all.
+TEST_F(DtausCliTest, ShowListsTheFirstThousandFindings) {
+  dtaus::detail::DtausFileBuilder file;
+  for (int i = 0; i < 1100; ++i) file.Add({"51", "000", "50010517", "1", "", "1", "Anna", "", {}});
+  std::string bytes = file.Bytes();
+  bytes.replace(bytes.size() - 128 + 10, 7, "0000001");  // E4: an error after them all
+  Write("many.dtaus", bytes);
+
+  Result r = Dtaus({"show", "many.dtaus"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("\nFindings: 1 error, 1100 warnings\n"), std::string::npos);
+  const std::string tail =
+      "warning byte 255966  C 1000  C14a name of the payee or payer: 'n' (U+006E) is outside the "
+      "DTAUS character set (and 2 more in this field)\n"
+      "... and 101 more findings (only the first 1000 are listed)\n";
+  EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail);
+
+  r = Dtaus({"show", "--json", "many.dtaus"});
+  EXPECT_EQ(r.code, 1);
+  const Json j = Json::parse(r.out);
+  EXPECT_EQ(j["findings"].size(), 1000u);
+  EXPECT_EQ(j["omitted_findings"], 101);
+  EXPECT_EQ(j["clean"], false);
+
+  r = Dtaus({"slip", "many.dtaus"});
+  EXPECT_EQ(std::to_string(r.code) + " " + r.err,
+            "1 dtaus: many.dtaus has errors (1 error, 1100 warnings); a slip would not match it, "
+            "see dtaus show\n");
+}
+
+// No input is larger than the largest DTAUS file: a regular file is refused by its size
+// before it is read (here a sparse file), a FIFO, a device and a pipe once more has
+// arrived. Below the limit each of them is read whole.
+TEST_F(DtausCliTest, ShowRefusesMoreThanTheLargestDtausFile) {
+  constexpr std::uintmax_t kMax = 25165568;
+  Write("largest.dtaus", "");
+  fs::resize_file(dir_ / "largest.dtaus", kMax);
+  Write("larger.dtaus", "");
+  fs::resize_file(dir_ / "larger.dtaus", kMax + 1);
+  Write("good.dtaus", ExpectedFile());
+  const bool fifo = ::mkfifo((dir_ / "fifo").c_str(), 0600) == 0;
+
+  const std::string refused = ", more than any DTAUS file can have (25165568); not read\n";
+  struct Case {
+    std::string command;
+    int code;
+    std::string err;
+    bool needs_fifo;
+  };
+  const Case cases[] = {
+      {"\"$DTAUS\" show larger.dtaus", 1, "dtaus: larger.dtaus: 25165569 bytes" + refused, false},
+      {"\"$DTAUS\" slip larger.dtaus", 1, "dtaus: larger.dtaus: 25165569 bytes" + refused, false},
+      {"\"$DTAUS\" show /dev/zero", 1, "dtaus: /dev/zero: more than 25165568 bytes" + refused,
+       false},
+      {"cat /dev/zero | \"$DTAUS\" show -", 1, "dtaus: <stdin>: more than 25165568 bytes" + refused,
+       false},
+      {"cat /dev/zero > fifo & \"$DTAUS\" show fifo", 1,
+       "dtaus: fifo: more than 25165568 bytes" + refused, true},
+      {"cat good.dtaus | \"$DTAUS\" show -", 0, "", false},
+      {"cat good.dtaus > fifo & \"$DTAUS\" show fifo", 0, "", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    if (c.needs_fifo && !fifo) {
+      std::cout << "[  SKIPPED ] " << c.command << ": cannot make a FIFO in " << dir_ << "\n";
+      continue;
+    }
+    const Result r = Shell(c.command);
+    EXPECT_EQ(r.code, c.code);
+    EXPECT_EQ(r.err, c.err);
+    if (c.code == 0) {
+      EXPECT_NE(r.out.find("\nNo findings.\n"), std::string::npos) << r.out;
+    }
+  }
+  // The largest size is read: 25165568 zero bytes that belong to no record.
+  const Result r = Dtaus({"show", "largest.dtaus"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, "");
+  EXPECT_NE(r.out.find("File       largest.dtaus, 25165568 bytes\n"), std::string::npos);
+  if (!fifo) GTEST_SKIP() << "cannot make a FIFO in " << dir_ << ": the FIFO cases did not run";
 }
 
 TEST_F(DtausCliTest, SlipPrintsTheAccompanyingSlip) {

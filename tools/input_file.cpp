@@ -5,29 +5,80 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
-#include <sstream>
+#include <limits>
+#include <utility>
 
+#include "dtaus/dtaus_reader.h"
 #include "tools/tool_error.h"
 
 namespace dtaus::tool {
+namespace {
 
-std::string read_input(const std::string& path) {
+constexpr std::size_t kUnlimited = std::numeric_limits<std::size_t>::max();
+
+// Appends what `in` holds to `content`, a chunk at a time, and stops as soon as more
+// than `max_bytes` have arrived: a pipe or a device such as /dev/zero may never end.
+// True when the input was longer than that.
+bool read_chunks(std::istream& in, std::string& content, std::size_t max_bytes) {
+  constexpr std::size_t kChunk = 64 * 1024;
+  char buffer[kChunk];
+  while (in) {
+    in.read(buffer, kChunk);
+    const auto got = static_cast<std::size_t>(in.gcount());
+    if (got > max_bytes - content.size()) return true;
+    content.append(buffer, got);
+  }
+  return false;
+}
+
+// An input, or how much too large it was: "25165569 bytes" for a file measured before
+// it was read, "more than 25165568 bytes" for one that was read up to the limit.
+struct LimitedInput {
+  std::string content;
+  std::string too_large;
+};
+
+// The whole content, unless it holds more than `max_bytes`. A regular file is measured
+// before it is read; a file that grew since, a FIFO, a device or standard input is read
+// up to the limit and no further.
+LimitedInput read_limited(const std::string& path, std::size_t max_bytes) {
+  const std::string more = "more than " + std::to_string(max_bytes) + " bytes";
+  LimitedInput input;
   if (path == "-") {
-    std::ostringstream content;
-    content << std::cin.rdbuf();
+    if (read_chunks(std::cin, input.content, max_bytes)) return {"", more};
     if (std::cin.bad()) throw ToolError(kExitUsage, "<stdin>: cannot read standard input");
-    return content.str();
+    return input;
   }
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  if (std::filesystem::is_directory(status)) {
     throw ToolError(kExitUsage, path + ": is a directory, not a file");
+  }
+  if (std::filesystem::is_regular_file(status)) {
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec && size > max_bytes) return {"", std::to_string(size) + " bytes"};
   }
   std::ifstream in(path, std::ios::binary);
   if (!in) throw ToolError(kExitUsage, path + ": cannot open: " + std::strerror(errno));
-  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (read_chunks(in, input.content, max_bytes)) return {"", more};
   if (in.bad()) throw ToolError(kExitUsage, path + ": cannot read: " + std::strerror(errno));
-  return content;
+  return input;
+}
+
+}  // namespace
+
+std::string read_input(const std::string& path) {
+  return std::move(read_limited(path, kUnlimited).content);
+}
+
+std::string read_dtaus_input(const std::string& path) {
+  LimitedInput input = read_limited(path, DtausReader::kMaxFileSize);
+  if (!input.too_large.empty()) {
+    throw ToolError(kExitInvalid, source_name(path) + ": " + input.too_large +
+                                      ", more than any DTAUS file can have (" +
+                                      std::to_string(DtausReader::kMaxFileSize) + "); not read");
+  }
+  return std::move(input.content);
 }
 
 std::string source_name(const std::string& path) { return path == "-" ? "<stdin>" : path; }

@@ -107,9 +107,8 @@ std::string format_finding(const Finding& finding) {
 }
 
 std::string count_findings(const DtausReader& reader) {
-  std::size_t errors = 0;
-  std::size_t warnings = 0;
-  for (const Finding& f : reader.Findings()) (f.severity == Severity::kError ? errors : warnings)++;
+  const std::size_t errors = reader.ErrorCount();
+  const std::size_t warnings = reader.WarningCount();
   return std::to_string(errors) + (errors == 1 ? " error, " : " errors, ") +
          std::to_string(warnings) + (warnings == 1 ? " warning" : " warnings");
 }
@@ -178,6 +177,11 @@ std::string render_show_text(const DtausReader& reader, const std::string& file_
   } else {
     out += "Findings: " + count_findings(reader) + "\n";
     for (const Finding& f : reader.Findings()) out += format_finding(f) + "\n";
+    if (const std::size_t omitted = reader.OmittedFindings(); omitted > 0) {
+      out += "... and " + std::to_string(omitted) +
+             (omitted == 1 ? " more finding" : " more findings") + " (only the first " +
+             std::to_string(DtausReader::kMaxFindings) + " are listed)\n";
+    }
   }
   return out;
 }
@@ -238,6 +242,8 @@ std::string render_show_json(const DtausReader& reader, const std::string& file_
                         {"message", f.message}});
   }
   root["findings"] = std::move(findings);
+  // Findings beyond the reader's limit are counted, not listed.
+  root["omitted_findings"] = reader.OmittedFindings();
   root["clean"] = !reader.HasErrors();
   // Texts from a damaged file may hold anything; replace what is not UTF-8 instead of
   // failing.

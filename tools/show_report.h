@@ -23,7 +23,7 @@ std::string render_show_json(const DtausReader& reader, const std::string& file_
 // One finding on one line: "error    byte 1034  E  E4 number of records C: says ...".
 std::string format_finding(const Finding& finding);
 
-// "1 error, 2 warnings"
+// "1 error, 2 warnings", those beyond the listed findings included.
 std::string count_findings(const DtausReader& reader);
 
 // Display helpers shared with the slip.

@@ -20,9 +20,13 @@
 // Every problem becomes a Finding with the byte offset at which it starts, the record
 // and the DTAUS field. Errors make the file unacceptable (wrong structure, a count or a
 // control sum that does not match, a field that is not a number); warnings point at
-// things banks may reject, such as characters outside the DTAUS character set or
-// reserve fields that are not blank. The reader never throws and never reads outside
-// the bytes it was given, whatever they hold.
+// things banks may reject, such as characters outside the DTAUS character set,
+// reserve fields that are not blank or a payment of zero. The reader never throws and
+// never reads outside the bytes it was given, whatever they hold.
+//
+// No input can make the reader take more than a bounded amount of memory: bytes beyond
+// the largest possible DTAUS file (kMaxFileSize) are refused unread, and Findings keeps
+// the first kMaxFindings findings in file order; the rest are only counted.
 #ifndef DTAUS_DTAUS_READER_H_
 #define DTAUS_DTAUS_READER_H_
 
@@ -130,7 +134,18 @@ struct DtausTotals {
 
 class DtausReader {
  public:
-  // Parses and checks `bytes`, the complete file. The bytes are not kept.
+  // The largest file DTAUS allows: 32,767 payments (the most a file may carry) of the
+  // longest record C (15 extension parts take six blocks of 128 bytes, 768 bytes),
+  // between records A and E of 256 bytes each on a Kassette:
+  // 32,767 * 768 + 2 * 256 = 25,165,568 bytes. Anything larger cannot be a DTAUS file,
+  // so it need not be read to be refused.
+  static constexpr std::size_t kMaxFileSize = 32767 * 768 + 2 * 256;
+  // Findings lists at most this many; a damaged file of the largest size could
+  // otherwise produce millions of them.
+  static constexpr std::size_t kMaxFindings = 1000;
+
+  // Parses and checks `bytes`, the complete file. The bytes are not kept. More than
+  // kMaxFileSize bytes are not parsed: the only finding then says the file is too large.
   explicit DtausReader(std::string_view bytes) noexcept;
 
   // Record A, when the file has one.
@@ -140,9 +155,14 @@ class DtausReader {
   // Record E, when the file has one.
   const std::optional<TrailerRecord>& Trailer() const { return trailer_; }
   const DtausTotals& Totals() const { return totals_; }
-  // All findings in file order.
+  // The findings in file order, the first kMaxFindings of them.
   const std::vector<Finding>& Findings() const { return findings_; }
-  bool HasErrors() const;
+  // The findings beyond kMaxFindings that Findings leaves out.
+  std::size_t OmittedFindings() const { return error_count_ + warning_count_ - findings_.size(); }
+  // All errors and all warnings, those left out of Findings included.
+  std::size_t ErrorCount() const { return error_count_; }
+  std::size_t WarningCount() const { return warning_count_; }
+  bool HasErrors() const { return error_count_ > 0; }
   // The number of bytes read.
   std::size_t FileSize() const { return file_size_; }
 
@@ -152,8 +172,9 @@ class DtausReader {
   std::optional<TrailerRecord> trailer_;
   DtausTotals totals_;
   std::vector<Finding> findings_;
+  std::size_t error_count_ = 0;
+  std::size_t warning_count_ = 0;
   std::size_t file_size_ = 0;
-  bool out_of_memory_ = false;
 };
 
 }  // namespace dtaus

@@ -2,14 +2,15 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <limits>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "reader/record_layout.h"
 #include "fields/text_codec.h"
+#include "reader/record_layout.h"
 
 namespace dtaus {
 namespace detail {
@@ -76,6 +77,21 @@ bool is_dtaus_character(unsigned char c) {
   }
 }
 
+// The day a date ddmmyy or ddmmyyyy names, as banks count days. A day beyond the end
+// of its month runs on into the next one (31 November is 1 December), as the library
+// reads it; a two-digit year is 2000-2029 for 00-29 and 1930-1999 for 30-99.
+std::chrono::sys_days day_of(std::string_view date) {
+  const auto number = [date](std::size_t at, std::size_t length) {
+    return static_cast<int>(digits_value(date.substr(at, length)));
+  };
+  int year = number(4, date.size() - 4);
+  if (date.size() == 6) year += year < 30 ? 2000 : 1900;
+  const std::chrono::year_month_day first{std::chrono::year(year),
+                                          std::chrono::month(static_cast<unsigned>(number(2, 2))),
+                                          std::chrono::day(1)};
+  return std::chrono::sys_days(first) + std::chrono::days(number(0, 2) - 1);
+}
+
 std::string describe_character(unsigned char byte) {
   return DescribeCharacter(Windows1252ToCodePoint(byte));
 }
@@ -103,6 +119,11 @@ std::string quoted(std::string_view raw) {
   return out + "\"";
 }
 
+// "1 extension part", "3 extension parts"
+std::string parts_text(int count) {
+  return std::to_string(count) + (count == 1 ? " extension part" : " extension parts");
+}
+
 std::string field_name(std::string_view dtaus_field, std::string_view label) {
   std::string out(dtaus_field);
   out += ' ';
@@ -116,7 +137,32 @@ struct ParseResult {
   std::optional<TrailerRecord> trailer;
   DtausTotals totals;
   std::vector<Finding> findings;
+  std::size_t error_count = 0;
+  std::size_t warning_count = 0;
 };
+
+// The fields that checks across fields name, taken from the layout tables so that
+// their positions and names are declared once.
+constexpr const FieldLayout<HeaderRecord>& kExecutionDate = kHeaderFields[11];
+constexpr const FieldLayout<PaymentRecord>& kAmount = kPaymentFields[12];
+static_assert(kExecutionDate.dtaus_field == "A11b" && kAmount.dtaus_field == "C12");
+
+// The most extension parts of each type one record C may carry: one continues the
+// payee's name, thirteen the purpose, one the ordering party's name.
+struct PartTypeLimit {
+  std::string_view type;
+  std::string_view what;
+  int most;
+  std::string_view most_text;
+};
+constexpr std::array<PartTypeLimit, 3> kPartTypeLimits = {{
+    {"01", "name", 1, "one"},
+    {"02", "purpose", 13, "13"},
+    {"03", "ordering party's name", 1, "one"},
+}};
+
+// An execution date may lie from the creation day itself to 15 days after it.
+constexpr int kMaxDaysToExecution = 15;
 
 // A size to try for a record, and the number of extension parts it implies (record C
 // only; unknown when the size was merely guessed).
@@ -130,10 +176,36 @@ class Parser {
   explicit Parser(std::string_view bytes) : bytes_(bytes) {}
 
   ParseResult Run() {
-    if (bytes_.empty()) {
+    if (bytes_.size() > DtausReader::kMaxFileSize) {
+      Error(DtausReader::kMaxFileSize, "", "",
+            "the file has " + std::to_string(bytes_.size()) +
+                " bytes, more than any DTAUS file can have (" +
+                std::to_string(DtausReader::kMaxFileSize) + "); it is not read");
+    } else if (bytes_.empty()) {
       Error(0, "", "", "the file is empty");
-      return std::move(result_);
+    } else {
+      Parse();
     }
+    // The heap of kept findings, sorted: the file order, and the order in which they
+    // were found where two share an offset.
+    std::sort_heap(kept_.begin(), kept_.end(), Earlier);
+    result_.findings.reserve(kept_.size());
+    for (KeptFinding& kept : kept_) result_.findings.push_back(std::move(kept.finding));
+    return std::move(result_);
+  }
+
+ private:
+  // A finding with the number that says when it was found.
+  struct KeptFinding {
+    std::size_t sequence;
+    Finding finding;
+  };
+  static bool Earlier(const KeptFinding& a, const KeptFinding& b) {
+    if (a.finding.offset != b.finding.offset) return a.finding.offset < b.finding.offset;
+    return a.sequence < b.sequence;
+  }
+
+  void Parse() {
     std::size_t pos = 0;
     while (pos < bytes_.size()) {
       if (!IsRecordStart(pos, /*strict=*/false)) {
@@ -159,16 +231,25 @@ class Parser {
     } else {
       CheckTrailerSums();
     }
-    std::stable_sort(result_.findings.begin(), result_.findings.end(),
-                     [](const Finding& a, const Finding& b) { return a.offset < b.offset; });
-    return std::move(result_);
   }
 
- private:
+  // Counts every finding, but keeps only the kMaxFindings earliest in file order, in a
+  // heap whose top is the latest kept one. Findings mostly arrive in file order, so
+  // once the heap is full nearly all later ones are merely counted.
   void Add(Severity severity, std::size_t offset, std::string record, std::string field,
            std::string message) {
-    result_.findings.push_back(
-        Finding{severity, offset, std::move(record), std::move(field), std::move(message)});
+    ++(severity == Severity::kError ? result_.error_count : result_.warning_count);
+    KeptFinding kept{next_sequence_++, Finding{severity, offset, std::move(record),
+                                               std::move(field), std::move(message)}};
+    if (kept_.size() < DtausReader::kMaxFindings) {
+      kept_.push_back(std::move(kept));
+    } else if (Earlier(kept, kept_.front())) {
+      std::pop_heap(kept_.begin(), kept_.end(), Earlier);
+      kept_.back() = std::move(kept);
+    } else {
+      return;
+    }
+    std::push_heap(kept_.begin(), kept_.end(), Earlier);
   }
   void Error(std::size_t offset, std::string record, std::string field, std::string message) {
     Add(Severity::kError, offset, std::move(record), std::move(field), std::move(message));
@@ -201,14 +282,18 @@ class Parser {
     return next;
   }
 
-  // Picks the size under which the record is followed by the next record or by the end
-  // of the file; the first candidate when none fits (a cut-off or damaged file).
+  // Picks the size under which the record is followed by the next record, else the one
+  // under which it ends with the file; the first candidate when none fits (a cut-off or
+  // damaged file). A following record is the stronger sign: a last record C that
+  // announces more blocks than it has would otherwise swallow record E.
   template <std::size_t N>
   SizeCandidate ChooseSize(std::size_t pos, const std::array<SizeCandidate, N>& candidates,
                            std::size_t count) const {
     for (std::size_t i = 0; i < count; ++i) {
-      const std::size_t end = pos + candidates[i].size;
-      if (end == bytes_.size() || IsRecordStart(end, /*strict=*/true)) return candidates[i];
+      if (IsRecordStart(pos + candidates[i].size, /*strict=*/true)) return candidates[i];
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+      if (pos + candidates[i].size == bytes_.size()) return candidates[i];
     }
     return candidates[0];
   }
@@ -266,7 +351,7 @@ class Parser {
           break;
         case FieldKind::kCurrency:
           if (raw != "1") {
-            Warning(offset, name, label, "currency code " + quoted(raw) + " is not 1 (euro)");
+            Error(offset, name, label, "currency code " + quoted(raw) + " is not 1 (euro)");
           }
           break;
         case FieldKind::kDate:
@@ -353,11 +438,32 @@ class Parser {
       CheckBlank(record.substr(kBlockSize), pos + kBlockSize, name,
                  "second block of a Kassette record");
     }
+    CheckExecutionDate(header, name);
     header.DateiMedia = header.record_length == "0256" ? MediaTyp::Kassette : MediaTyp::Diskette;
     header.GeldTransferTyp =
         header.kind == "GK" ? TransferTyp::Gutschrift : TransferTyp::Lastschrift;
     if (!result_.header) result_.header = std::move(header);
     return record.size();
+  }
+
+  // Banks execute a file from its execution date A11b on, which must lie between the
+  // creation date A7 and 15 days after it. Either date that is no date has been reported.
+  void CheckExecutionDate(const HeaderRecord& header, const std::string& name) {
+    const std::string& created = header.AktuellesDatum;
+    const std::string& execution = header.AusfuehrungsDatum;
+    if (!is_date(created, 6) || !is_date(execution, 8)) return;
+    const auto days = (day_of(execution) - day_of(created)).count();
+    const std::size_t offset = header.offset + kExecutionDate.offset;
+    const std::string label = field_name(kExecutionDate.dtaus_field, kExecutionDate.label);
+    if (days < 0) {
+      Error(offset, name, label,
+            "execution date " + execution + " is before the creation date " + created);
+    } else if (days > kMaxDaysToExecution) {
+      Error(offset, name, label,
+            "execution date " + execution + " is " + std::to_string(days) +
+                " days after the creation date " + created + ", more than " +
+                std::to_string(kMaxDaysToExecution));
+    }
   }
 
   std::size_t ReadPayment(std::size_t pos) {
@@ -417,9 +523,28 @@ class Parser {
             "at most 15 extension parts, not " + std::string(count_field));
     }
 
+    // The bank takes the record to be as long as C1 and C18 say. When the next record
+    // starts elsewhere, they announce parts that are not in the file, or the record has
+    // blocks that nothing announces. Where they disagree, that has been reported.
+    if (!chosen.parts && (parts_by_count || parts_by_length) &&
+        (!parts_by_count || !parts_by_length || *parts_by_count == *parts_by_length)) {
+      const int announced = parts_by_count ? *parts_by_count : *parts_by_length;
+      const std::string who = !parts_by_length  ? "C18 announces "
+                              : !parts_by_count ? "C1 announces "
+                                                : "C1 and C18 announce ";
+      Error(pos, name, "",
+            who + parts_text(announced) + " in " + std::to_string(payment_record_size(announced)) +
+                " bytes, but the record takes " + std::to_string(chosen.size) + " bytes");
+    }
+
     ReadParts(record, pos, name, chosen, payment);
     if (all_digits(payment.BetragEuro)) {
       payment.cents = static_cast<std::int64_t>(digits_value(payment.BetragEuro));
+      // The library writes what it is given, but no bank executes a payment of nothing.
+      if (payment.cents == 0) {
+        Warning(pos + kAmount.offset, name, field_name(kAmount.dtaus_field, kAmount.label),
+                "an amount of zero, which banks reject");
+      }
     }
     CheckTransactionKey(payment, name);
     // Records C after record E are not part of the file's body: they are reported,
@@ -453,7 +578,9 @@ class Parser {
       }
       const std::string_view type = slot.substr(0, kPartTypeWidth);
       const std::string_view text = drop_trailing_blanks(slot.substr(kPartTypeWidth));
-      if (type != "01" && type != "02" && type != "03") {
+      if (all_blank(slot)) {
+        Error(pos + offset, name, label, "blank, but the record announces " + parts_text(parts));
+      } else if (type != "01" && type != "02" && type != "03") {
         Error(pos + offset, name, label,
               "type " + quoted(type) +
                   " is none of 01 (name), 02 (purpose) and 03 (ordering party's name)");
@@ -462,6 +589,7 @@ class Parser {
       payment.parts.push_back(
           ExtensionPart{pos + offset, DecodeWindows1252(type), DecodeWindows1252(text)});
     }
+    CheckPartTypeCounts(name, payment);
     if (record.size() >= kSecondBlockReserveOffset + kSecondBlockReserveWidth) {
       CheckBlank(record.substr(kSecondBlockReserveOffset, kSecondBlockReserveWidth),
                  pos + kSecondBlockReserveOffset, name, "C23 reserve");
@@ -470,6 +598,23 @@ class Parser {
       const std::size_t offset = block * kBlockSize + kBlockReserveOffset;
       CheckBlank(record.substr(offset, kBlockReserveWidth), pos + offset, name,
                  "reserve of block " + std::to_string(block + 1));
+    }
+  }
+
+  // One error per type that occurs too often, at the first part too many.
+  void CheckPartTypeCounts(const std::string& name, const PaymentRecord& payment) {
+    for (const PartTypeLimit& limit : kPartTypeLimits) {
+      int count = 0;
+      std::size_t first_too_many = 0;
+      for (std::size_t i = 0; i < payment.parts.size(); ++i) {
+        if (payment.parts[i].type != limit.type) continue;
+        if (++count == limit.most + 1) first_too_many = i;
+      }
+      if (count <= limit.most) continue;
+      Error(payment.parts[first_too_many].offset, name,
+            "extension part " + std::to_string(first_too_many + 1),
+            parts_text(count) + " of type " + std::string(limit.type) + " (" +
+                std::string(limit.what) + "); a record C may hold " + std::string(limit.most_text));
     }
   }
 
@@ -591,6 +736,8 @@ class Parser {
 
   std::string_view bytes_;
   ParseResult result_;
+  std::vector<KeptFinding> kept_;
+  std::size_t next_sequence_ = 0;
   std::size_t records_seen_ = 0;
   int payment_number_ = 0;
   bool seen_trailer_ = false;
@@ -600,6 +747,8 @@ class Parser {
 }  // namespace detail
 
 DtausReader::DtausReader(std::string_view bytes) noexcept : file_size_(bytes.size()) {
+  static_assert(kMaxFileSize == 32767 * detail::payment_record_size(detail::kMaxParts) +
+                                    2 * detail::kKassetteRecordSize);
   try {
     detail::ParseResult result = detail::Parser(bytes).Run();
     header_ = std::move(result.header);
@@ -607,6 +756,8 @@ DtausReader::DtausReader(std::string_view bytes) noexcept : file_size_(bytes.siz
     trailer_ = std::move(result.trailer);
     totals_ = result.totals;
     findings_ = std::move(result.findings);
+    error_count_ = result.error_count;
+    warning_count_ = result.warning_count;
   } catch (...) {
     // Only memory can run out here. Report that instead of half a file.
     header_.reset();
@@ -614,7 +765,8 @@ DtausReader::DtausReader(std::string_view bytes) noexcept : file_size_(bytes.siz
     trailer_.reset();
     totals_ = {};
     findings_ = {};
-    out_of_memory_ = true;
+    error_count_ = 1;
+    warning_count_ = 0;
     try {
       findings_.push_back(
           Finding{Severity::kError, 0, "", "", "the file is too large to be read into memory"});
@@ -622,12 +774,6 @@ DtausReader::DtausReader(std::string_view bytes) noexcept : file_size_(bytes.siz
       // HasErrors still answers true.
     }
   }
-}
-
-bool DtausReader::HasErrors() const {
-  return out_of_memory_ || std::any_of(findings_.begin(), findings_.end(), [](const Finding& f) {
-           return f.severity == Severity::kError;
-         });
 }
 
 }  // namespace dtaus

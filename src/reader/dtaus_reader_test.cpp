@@ -151,6 +151,14 @@ TEST(DtausReaderTest, ReportsDamagedFiles) {
     std::string bytes = good;
     return bytes.insert(offset, what);
   };
+  // Several fields replaced at once: {offset, bytes} in any order.
+  auto edit = [&](std::vector<std::pair<std::size_t, std::string>> edits) {
+    std::string bytes = good;
+    for (const auto& [offset, with] : edits) bytes.replace(offset, with.size(), with);
+    return bytes;
+  };
+  // A third block after record C 3 that neither C1 nor C18 announces.
+  const std::string extra_block = "02EXTRA" + std::string(121, ' ');
 
   struct Case {
     std::string bytes;
@@ -214,7 +222,27 @@ TEST(DtausReaderTest, ReportsDamagedFiles) {
       {replace(50, "321225"), {"E 50 [A] [A7 creation date] not a date ddmmyy: \"321225\""}},
       {replace(95, "0512    "),
        {"E 95 [A] [A11b execution date] not a date ddmmyyyy: \"0512    \""}},
-      {replace(127, " "), {"W 127 [A] [A12 currency code] currency code \" \" is not 1 (euro)"}},
+      {replace(127, " "), {"E 127 [A] [A12 currency code] currency code \" \" is not 1 (euro)"}},
+      {replace(128 + 182, "2"),
+       {"E 310 [C 1] [C17a currency code] currency code \"2\" is not 1 (euro)"}},
+      // C1 and C18 agree on parts that are not in the file, the next record follows
+      // where a record without parts ends.
+      {edit({{768, "0274"}, {768 + 185, "03"}}),
+       {"E 768 [C 3] [] C1 and C18 announce 3 extension parts in 384 bytes, but the record takes "
+        "256 bytes"}},
+      {edit({{128, "01X7"}, {128 + 185, "01"}}),
+       {"E 128 [C 1] [C1 record length] not a number: \"01X7\"",
+        "E 315 [C 1] [extension part 1] blank, but the record announces 1 extension part"}},
+      {edit({{128, "01X7"}, {128 + 185, "07"}}),
+       {"E 128 [C 1] [C1 record length] not a number: \"01X7\"",
+        "E 128 [C 1] [] C18 announces 7 extension parts in 512 bytes, but the record takes 256 "
+        "bytes"}},
+      {edit({{768, "0216"}, {768 + 185, "01"}}),
+       {"E 955 [C 3] [extension part 1] blank, but the record announces 1 extension part"}},
+      {insert(1024, extra_block),
+       {"E 768 [C 3] [] C1 and C18 announce 0 extension parts in 256 bytes, but the record takes "
+        "384 bytes",
+        "W 1024 [C 3] [unused extension part 3] not blank: \"02EXTRA                      \""}},
       {replace(384 + 256 + 3 * 29, "02X"),
        {"W 727 [C 2] [unused extension part 6] not blank: \"02X                          \""}},
       {replace(1024, "0256"),
@@ -240,6 +268,133 @@ TEST(DtausReaderTest, ReportsDamagedFiles) {
     for (const std::string& f : c.findings) any_error |= f[0] == 'E';
     EXPECT_EQ(reader.HasErrors(), any_error);
   }
+}
+
+// Files that are sound in form but that banks reject: too many extension parts of one
+// type, an execution date outside the 15 days after the creation date, a payment of
+// nothing. One payment at 128; its parts 2, 14 and 15 start at 344, 727 and 768.
+TEST(DtausReaderTest, ReportsWhatBanksReject) {
+  struct Case {
+    std::vector<std::pair<std::string, std::string>> parts;
+    std::string cents;
+    std::string creation_date;
+    std::string execution_date;
+    Lines findings;
+  };
+  using Parts = std::vector<std::pair<std::string, std::string>>;
+  Parts purposes_13(13, {"02", "ZWECK"});
+  Parts most_of_each = purposes_13;
+  most_of_each.insert(most_of_each.begin(), {"01", "NAME"});
+  most_of_each.push_back({"03", "AUFTRAGGEBER"});
+  Parts purposes_14 = purposes_13;
+  purposes_14.push_back({"02", "ZWECK"});
+  purposes_14.push_back({"02", "ZWECK"});
+  const Case cases[] = {
+      {most_of_each, "11900", "051226", "", {}},
+      {{{"01", "A"}, {"01", "B"}},
+       "11900",
+       "051226",
+       "",
+       {"E 344 [C 1] [extension part 2] 2 extension parts of type 01 (name); a record C may hold "
+        "one"}},
+      {{{"03", "A"}, {"02", "B"}, {"03", "C"}, {"03", "D"}},
+       "11900",
+       "051226",
+       "",
+       {"E 384 [C 1] [extension part 3] 3 extension parts of type 03 (ordering party's name); a "
+        "record C may hold one"}},
+      {purposes_14,
+       "11900",
+       "051226",
+       "",
+       {"E 727 [C 1] [extension part 14] 15 extension parts of type 02 (purpose); a record C may "
+        "hold 13"}},
+      // The creation day itself and the 15 days after it, across the turn of the year.
+      {{}, "11900", "051226", "05122026", {}},
+      {{}, "11900", "051226", "20122026", {}},
+      {{}, "11900", "281226", "12012027", {}},
+      {{},
+       "11900",
+       "051226",
+       "21122026",
+       {"E 95 [A] [A11b execution date] execution date 21122026 is 16 days after the creation "
+        "date 051226, more than 15"}},
+      {{},
+       "11900",
+       "051226",
+       "04122026",
+       {"E 95 [A] [A11b execution date] execution date 04122026 is before the creation date "
+        "051226"}},
+      // A two-digit year from 30 on is of the last century.
+      {{},
+       "11900",
+       "010130",
+       "01012030",
+       {"E 95 [A] [A11b execution date] execution date 01012030 is 36525 days after the creation "
+        "date 010130, more than 15"}},
+      // A date that is no date is reported as such, without a window to check.
+      {{},
+       "11900",
+       "051226",
+       "05132026",
+       {"E 95 [A] [A11b execution date] not a date ddmmyyyy: \"05132026\""}},
+      {{},
+       "0",
+       "051226",
+       "",
+       {"W 207 [C 1] [C12 amount in euro] an amount of zero, which banks reject"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.findings.empty() ? "clean" : c.findings[0]);
+    FileBuilder file;
+    file.creation_date = c.creation_date;
+    file.execution_date = c.execution_date;
+    PaymentInput payment;
+    payment.parts = c.parts;
+    payment.cents = c.cents;
+    file.Add(payment);
+    const DtausReader reader(file.Bytes());
+    EXPECT_EQ(Findings(reader), c.findings);
+    EXPECT_EQ(reader.HasErrors(), !c.findings.empty() && c.findings[0][0] == 'E');
+  }
+}
+
+// No input makes the reader hold more than the largest DTAUS file and 1,000 findings:
+// the findings kept are the first in file order, whenever they were found, and the
+// counts include those left out.
+TEST(DtausReaderTest, KeepsItsLimits) {
+  const std::size_t kMax = DtausReader::kMaxFileSize;
+  ASSERT_EQ(kMax, 25165568u);
+  const DtausReader too_large(std::string(kMax + 1, ' '));
+  EXPECT_EQ(Findings(too_large),
+            Lines{"E 25165568 [] [] the file has 25165569 bytes, more than any DTAUS file can have "
+                  "(25165568); it is not read"});
+  EXPECT_EQ(too_large.FileSize(), kMax + 1);
+  EXPECT_TRUE(too_large.Payments().empty());
+  const DtausReader largest(std::string(kMax, ' '));
+  EXPECT_EQ(largest.Findings().at(0).message.substr(0, 42),
+            "25165568 bytes that belong to no record: \"");
+
+  // 1,200 payees whose names hold small letters: one warning each. Without record A, the
+  // error at offset 0, found last, still comes first; the wrong count of record E comes
+  // too late to be listed, but is counted.
+  FileBuilder file;
+  PaymentInput payment;
+  payment.name = "Erika";
+  for (int i = 0; i < 1200; ++i) file.Add(payment);
+  std::string bytes = file.Bytes().substr(128);
+  bytes.replace(bytes.size() - 128 + 10, 7, "0000001");
+  const DtausReader reader(bytes);
+  EXPECT_EQ(reader.Findings().size(), 1000u);
+  EXPECT_EQ(reader.OmittedFindings(), 202u);
+  EXPECT_EQ(reader.ErrorCount(), 2u);
+  EXPECT_EQ(reader.WarningCount(), 1200u);
+  EXPECT_TRUE(reader.HasErrors());
+  const Lines findings = Findings(reader);
+  EXPECT_EQ(findings[0], "E 0 [] [] record A is missing");
+  EXPECT_EQ(findings[999],
+            "W 255582 [C 999] [C14a name of the payee or payer] 'r' (U+0072) is outside the DTAUS "
+            "character set (and 3 more in this field)");
 }
 
 // Whatever the bytes, the reader returns: every prefix of a valid file is an error, and

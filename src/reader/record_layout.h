@@ -32,7 +32,7 @@ enum class FieldKind {
   kNumber,        // zero-filled number: digits only
   kText,          // left-aligned text: DTAUS character set, trailing blanks dropped
   kReserve,       // unused: should be blank
-  kCurrency,      // "1" for euro; a blank meant Deutsche Mark before 2002
+  kCurrency,      // "1" for euro, the only currency banks still take (a blank meant DM)
   kDate,          // ddmmyy
   kOptionalDate,  // ddmmyyyy, or blank
   kFileKind,      // "GK" or "LK"
