@@ -27,7 +27,8 @@ class DecimalNumber {
     // Only where a well-formed grouping puts them: with sizes 3, 1 to 3 digits, then
     // groups of exactly 3 digits, each after exactly one separator ("1,234,567.5").
     // Anything else is not a number: "12,34" is no misplaced decimal comma to be read
-    // as 1234, "1,2,3" no 123. Plain digits need no separator at all ("1234567.5").
+    // as 1234, "1,2,3" no 123, and a grouped number never begins with 0 ("0,500" is no
+    // 500). Plain digits need no separator at all ("1234567.5").
     kWellFormed,
     // Anywhere, as often as they like, carrying no value ("1,2,3" is 123).
     kAnywhere,
