@@ -1,6 +1,8 @@
 #include "reference.h"
 
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -121,9 +123,29 @@ std::string AddOne(const std::string& a) {
   return "1" + out;
 }
 
+// `digits` grouped the way the locale writes them: from the right, a separator after
+// each group of its size; the last size repeats, and a size of 0 or less or CHAR_MAX
+// leaves the rest of the digits as they are.
+std::string Grouped(const std::string& digits, char thousands_sep, std::string_view grouping) {
+  const std::string sizes = grouping.empty() ? std::string("\3") : std::string(grouping);
+  std::string out;
+  std::size_t left = digits.size();
+  bool ended = false;
+  for (std::size_t g = 0; left > 0; ++g) {
+    const int size = sizes[std::min(g, sizes.size() - 1)];
+    ended = ended || size <= 0 || size == CHAR_MAX;
+    const std::size_t take = ended ? left : std::min(left, static_cast<std::size_t>(size));
+    out.insert(0, digits.substr(left - take, take));
+    left -= take;
+    if (left > 0) out.insert(out.begin(), thousands_sep);
+  }
+  return out;
+}
+
 }  // namespace
 
-std::optional<Decimal> ParseNumber(std::string_view text, char decimal_point, char thousands_sep) {
+std::optional<Decimal> ParseNumber(std::string_view text, char decimal_point, char thousands_sep,
+                                   std::string_view grouping, bool anywhere) {
   std::size_t begin = 0;
   std::size_t end = text.size();
   auto blank = [](char c) { return c == ' ' || c == '\t'; };
@@ -152,6 +174,19 @@ std::optional<Decimal> ParseNumber(std::string_view text, char decimal_point, ch
     }
   }
   if (!seen_digit) return std::nullopt;
+  // Well-formed grouping: the part before the decimal point is either plain digits or
+  // exactly those digits as the locale groups them, and a locale groups no leading zero.
+  const std::string_view integer =
+      text.substr(begin, std::min(text.find(decimal_point, begin), end) - begin);
+  if (!anywhere && integer.find(thousands_sep) != std::string_view::npos) {
+    std::string plain;
+    for (char c : integer) {
+      if (c != thousands_sep) plain += c;
+    }
+    if (plain.empty() || plain[0] == '0' || Grouped(plain, thousands_sep, grouping) != integer) {
+      return std::nullopt;
+    }
+  }
   d.digits = WithoutLeadingZeros(digits);
   return d;
 }
@@ -226,7 +261,7 @@ Decimal NetFromGross(const Decimal& gross) {
 }
 
 bool IsWholeNumber(std::string_view text, char decimal_point, char thousands_sep) {
-  const auto number = ParseNumber(text, decimal_point, thousands_sep);
+  const auto number = ParseNumber(text, decimal_point, thousands_sep, "", /*anywhere=*/true);
   if (!number) return false;
   const double value = ToDouble(*number);
   if (std::isinf(value)) return false;

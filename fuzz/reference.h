@@ -39,9 +39,11 @@ struct Decimal {
   bool IsZero() const { return digits.empty(); }
 };
 
-// Blanks (space, tab) around; an optional sign; digits, with the thousands separator
-// allowed anywhere before the decimal point; at most one decimal point; at least one digit.
-std::optional<Decimal> ParseNumber(std::string_view text, char decimal_point, char thousands_sep);
+// Blanks (space, tab) around; an optional sign; digits; at most one decimal point; at
+// least one digit. Thousands separators before the decimal point: `anywhere`, or else
+// only as the locale groups, with `grouping`'s sizes (numpunct's form; empty: threes).
+std::optional<Decimal> ParseNumber(std::string_view text, char decimal_point, char thousands_sep,
+                                   std::string_view grouping = "", bool anywhere = false);
 
 // The nearest double, through the C library's own correctly rounded conversion.
 double ToDouble(const Decimal& d);

@@ -41,9 +41,11 @@ std::string Quoted(std::string_view text) {
 
 bool SameDouble(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-void CheckNumber(std::string_view text, char decimal_point, char thousands_sep) {
-  const auto mine = detail::DecimalNumber::Parse(text, decimal_point, thousands_sep);
-  const auto expected = ref::ParseNumber(text, decimal_point, thousands_sep);
+void CheckNumber(std::string_view text, char decimal_point, char thousands_sep,
+                 const std::string& grouping) {
+  const auto mine = detail::DecimalNumber::Parse(
+      text, {std::string(1, decimal_point), std::string(1, thousands_sep), grouping});
+  const auto expected = ref::ParseNumber(text, decimal_point, thousands_sep, grouping);
   const std::string what = Quoted(text);
   DTAUS_FUZZ_CHECK(mine.has_value() == expected.has_value(), what);
   if (!mine) return;
@@ -142,10 +144,12 @@ void RunValueChecks(const std::uint8_t* data, std::size_t size) {
       DTAUS_FUZZ_CHECK(detail::IsDigitNumber(text) == ref::IsDigitNumber(text), Quoted(text));
       break;
     case 2: {
-      // The separators of the classic locale, of a German one, and of a Swiss one.
+      // The separators of the classic locale, of a German one, and of a Swiss one; no
+      // group sizes (threes), thousands, lakh and crore, and a single group of three.
       static constexpr char kSeparators[][2] = {{'.', ','}, {',', '.'}, {'.', '\''}};
+      static const std::string kGroupings[] = {"", "\3", "\3\2", "\3\x7F"};
       const auto& s = kSeparators[(selector / 6) % 3];
-      CheckNumber(text, s[0], s[1]);
+      CheckNumber(text, s[0], s[1], kGroupings[(selector / 18) % 4]);
       break;
     }
     case 3:

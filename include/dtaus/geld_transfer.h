@@ -19,9 +19,11 @@
 //
 // Amounts: BetragEuro and BetragEuroNetto take a net amount in euro, which is turned
 // into the gross amount (net times 1.19) in cents; BetragEuroBrutto takes the gross
-// amount in euro. Amounts are written with the decimal point of the global C++ locale
-// ("12.34" in the classic locale). BetragEuroBrutto() reads the stored gross amount
-// back in cents ("11900"), not in euro.
+// amount in euro. Amounts are written with the separators of the global C++ locale at
+// the time of the call ("12.34" or "1,234.56" in the classic locale); a grouping
+// separator counts only where the locale's grouping puts it, so "12,34" there is an
+// invalid value, not 1234 euro. BetragEuroBrutto() reads the stored gross amount back
+// in cents ("11900"), not in euro.
 //
 // Continuation properties (VerwendungsZweck2 to VerwendungsZweck14, Name2,
 // MeineInfoName2) become extension parts of the record once they have accepted a text,

@@ -6,17 +6,18 @@
 
 namespace dtaus::com {
 
-std::string to_utf8(BSTR text) {
-  const UINT length = ::SysStringLen(text);
-  if (length == 0) return {};
+std::string to_utf8(BSTR text) { return to_utf8(std::wstring_view(text, ::SysStringLen(text))); }
+
+std::string to_utf8(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int length = static_cast<int>(text.size());
   // Without WC_ERR_INVALID_CHARS an unpaired surrogate becomes U+FFFD instead of
   // failing the conversion (Windows since Vista, and Wine).
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
-                                         nullptr, nullptr);
+  const int size =
+      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
   if (size <= 0) throw std::bad_alloc();  // with these flags only memory can run out
   std::string result(static_cast<std::size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), result.data(), size, nullptr,
-                        nullptr);
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, result.data(), size, nullptr, nullptr);
   return result;
 }
 

@@ -20,6 +20,7 @@
 #include "orvel_dtaus.h"
 #include "registrar.h"
 #include "type_info_dispatch.h"
+#include "user_locale_punctuation.h"
 
 namespace dtaus::com {
 namespace {
@@ -236,6 +237,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     dtaus::com::g_instance = instance;
     // The library keeps no per-thread state.
     ::DisableThreadLibraryCalls(instance);
+    // Amounts are read with the separators of the Windows user locale, as the host
+    // wrote them, not with those of the C++ runtime's "C" locale.
+    dtaus::detail::SetNumberPunctuation(&dtaus::com::UserLocalePunctuation);
   } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
     // Unloaded by FreeLibrary (CoFreeUnusedLibraries): give the type library back. At
     // process exit (reserved != null) oleaut32 may already be gone; leave it.

@@ -1,10 +1,11 @@
 #include "fields/decimal_number.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <locale>
 
 namespace dtaus::detail {
 namespace {
@@ -47,40 +48,101 @@ void Increment(std::string& digits) {
   digits.insert(digits.begin(), '1');
 }
 
+// The size of the digit group at `position` (0: the one next to the decimal separator),
+// or 0 where the locale's grouping has ended.
+int GroupSize(std::string_view grouping, std::size_t position) {
+  if (grouping.empty()) return 3;
+  for (std::size_t g = 0; g <= position; ++g) {
+    const char size = grouping[std::min(g, grouping.size() - 1)];
+    if (size <= 0 || size == CHAR_MAX) return 0;
+    if (g >= grouping.size() - 1) return size;  // the last size repeats
+  }
+  return grouping[position];
+}
+
+// `integer`: digits and separators only, as Parse found them before the decimal
+// separator. Read from the right, as grouping is defined: every group that a separator
+// closes has exactly its size, the first group has 1 to its size digits (any number
+// once the grouping has ended), and no separator stands where the grouping has ended.
+// No locale groups a leading zero either: "0.500" in a German locale is far more likely
+// half a euro typed the English way than 500 euro, so it is no number at all.
+bool WellGrouped(std::string_view integer, std::string_view separator, std::string_view grouping) {
+  std::size_t position = 0;
+  int run = 0;
+  for (std::size_t j = integer.size(); j > 0;) {
+    if (IsDigit(integer[j - 1])) {
+      ++run;
+      --j;
+      continue;
+    }
+    const int size = GroupSize(grouping, position);
+    if (size == 0 || run != size) return false;
+    run = 0;
+    ++position;
+    j -= separator.size();
+  }
+  const int size = GroupSize(grouping, position);
+  return run >= 1 && (size == 0 || run <= size) && integer.front() != '0';
+}
+
 }  // namespace
 
 std::optional<DecimalNumber> DecimalNumber::Parse(std::string_view text) {
-  const auto& punct = std::use_facet<std::numpunct<char>>(std::locale());
-  return Parse(text, punct.decimal_point(), punct.thousands_sep());
+  return Parse(text, CurrentNumberPunctuation());
 }
 
-std::optional<DecimalNumber> DecimalNumber::Parse(std::string_view text, char decimal_point,
-                                                  char thousands_sep) {
+std::optional<DecimalNumber> DecimalNumber::Parse(std::string_view text,
+                                                  const NumberPunctuation& punctuation,
+                                                  Grouping grouping) {
   std::size_t i = 0;
   std::size_t end = text.size();
   while (i < end && IsBlank(text[i])) ++i;
   while (end > i && IsBlank(text[end - 1])) --end;
 
+  const std::string_view point = punctuation.decimal_point;
+  std::string_view separator = punctuation.thousands_sep;
+  if (separator == point || separator.find_first_of("0123456789") != std::string_view::npos) {
+    separator = {};
+  }
+  // Where one separator begins with the other, the longer one is meant.
+  const bool separator_first = separator.size() > point.size();
+  const auto at = [&](std::size_t pos, std::string_view s) {
+    return !s.empty() && text.substr(pos, end - pos).starts_with(s);
+  };
+
   DecimalNumber number;
   if (i < end && (text[i] == '+' || text[i] == '-')) number.negative_ = text[i++] == '-';
-  bool any_digit = false;
+  const std::size_t integer_begin = i;
+  std::size_t integer_end = end;
   bool after_point = false;
-  for (; i < end; ++i) {
+  bool any_digit = false;
+  bool grouped = false;
+  while (i < end) {
     const char c = text[i];
     if (IsDigit(c)) {
       number.digits_ += c;
       number.scale_ += after_point;
       any_digit = true;
-    } else if (c == decimal_point && !after_point) {
+      ++i;
+    } else if (after_point) {
+      return std::nullopt;  // after the decimal separator: digits only
+    } else if (at(i, point) && !(separator_first && at(i, separator))) {
       after_point = true;
-    } else if (c == thousands_sep && !after_point) {
-      // Grouping is accepted wherever it stands among the digits, as the locale's
-      // own conversion does; it carries no value.
+      integer_end = i;
+      i += point.size();
+    } else if (at(i, separator)) {
+      grouped = true;
+      i += separator.size();
     } else {
       return std::nullopt;
     }
   }
   if (!any_digit) return std::nullopt;
+  if (grouped && grouping == Grouping::kWellFormed &&
+      !WellGrouped(text.substr(integer_begin, integer_end - integer_begin), separator,
+                   punctuation.grouping)) {
+    return std::nullopt;
+  }
   StripLeadingZeros(number.digits_);
   return number;
 }

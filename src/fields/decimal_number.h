@@ -7,7 +7,7 @@
 // precision is used only to tell where a value would overflow the double range, which
 // decides between two of the amount rules.
 //
-//   auto net = DecimalNumber::Parse("12.34");   // with the global locale's separators
+//   auto net = DecimalNumber::Parse("12.34");   // with the user's separators
 //   net->GrossCentsFromNet();                   // "1468"
 #ifndef DTAUS_FIELDS_DECIMAL_NUMBER_H_
 #define DTAUS_FIELDS_DECIMAL_NUMBER_H_
@@ -16,18 +16,35 @@
 #include <string>
 #include <string_view>
 
+#include "fields/number_punctuation.h"
+
 namespace dtaus::detail {
 
 class DecimalNumber {
  public:
-  // Reads `text` with the decimal point and thousands separator of the global C++
-  // locale's numpunct<char>, taken at the time of the call. Accepted: blanks around,
-  // an optional sign, digits with thousands separators anywhere among the digits before
-  // the decimal point, at most one decimal point, at least one digit. Nothing else: no
-  // exponent, no hexadecimal, no currency sign.
+  // Where grouping separators may stand among the digits before the decimal separator.
+  enum class Grouping {
+    // Only where a well-formed grouping puts them: with sizes 3, 1 to 3 digits, then
+    // groups of exactly 3 digits, each after exactly one separator ("1,234,567.5").
+    // Anything else is not a number: "12,34" is no misplaced decimal comma to be read
+    // as 1234, "1,2,3" no 123, and a grouped number never begins with 0 ("0,500" is no
+    // 500). Plain digits need no separator at all ("1234567.5").
+    kWellFormed,
+    // Anywhere, as often as they like, carrying no value ("1,2,3" is 123).
+    kAnywhere,
+  };
+
+  // Reads `text` with the user's punctuation (CurrentNumberPunctuation), taken at the
+  // time of the call, and well-formed grouping.
   static std::optional<DecimalNumber> Parse(std::string_view text);
-  static std::optional<DecimalNumber> Parse(std::string_view text, char decimal_point,
-                                            char thousands_sep);
+  // Accepted: blanks (space, tab) around, an optional sign, digits with grouping
+  // separators before the decimal separator as `grouping` allows, at most one decimal
+  // separator, at least one digit. Nothing else: no exponent, no hexadecimal, no
+  // currency sign. A grouping separator that is empty, equal to the decimal separator
+  // or holding a digit is not one.
+  static std::optional<DecimalNumber> Parse(std::string_view text,
+                                            const NumberPunctuation& punctuation,
+                                            Grouping grouping = Grouping::kWellFormed);
 
   bool IsZero() const { return digits_.empty(); }
   bool negative() const { return negative_ && !IsZero(); }

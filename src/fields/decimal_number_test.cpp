@@ -10,22 +10,99 @@
 namespace dtaus::detail {
 namespace {
 
-// Parse(text) reads with the global locale: DtausDateiTest.AmountsFollowTheGlobalLocale.
+const NumberPunctuation kClassic{".", ",", ""};  // the "C" locale: no sizes, groups of three
+const NumberPunctuation kGerman{",", ".", "\3"};
+const NumberPunctuation kIndian{".", ",", "\3\2"};      // lakh and crore: 1,23,45,678
+const NumberPunctuation kFrench{",", "\u202F", "\3"};   // Windows: a narrow no-break space
+const NumberPunctuation kOneGroup{".", ",", "\3\x7F"};  // Windows "3": 1234,567
+
+// Parse(text) reads with the user's punctuation: GeldTransferTest.AmountsFollowTheUsersLocale.
 TEST(DecimalNumber, ParsesTheAcceptedFormsOnly) {
   const struct {
     const char* text;
     const char* value;  // nullptr: rejected
   } cases[] = {
       {"12.34", "12.34"}, {"  -5 ", "-5"},    {"+7", "7"},      {"1,234.5", "1234.5"},
-      {"1,2,3", "123"},   {",5", "5"},        {".5", "0.5"},    {"5.", "5"},
-      {"0.00", "0.00"},   {"007", "7"},       {"\t42\t", "42"}, {"", nullptr},
-      {" ", nullptr},     {"-", nullptr},     {".", nullptr},   {"1.2.3", nullptr},
-      {"1e5", nullptr},   {"0x10", nullptr},  {"12a", nullptr}, {"€5", nullptr},
-      {"- 5", nullptr},   {"1.2,3", nullptr}, {"+-1", nullptr}, {"1 2", nullptr},
+      {".5", "0.5"},      {"5.", "5"},        {"0.00", "0.00"}, {"007", "7"},
+      {"\t42\t", "42"},   {"", nullptr},      {" ", nullptr},   {"-", nullptr},
+      {".", nullptr},     {"1.2.3", nullptr}, {"1e5", nullptr}, {"0x10", nullptr},
+      {"12a", nullptr},   {"€5", nullptr},    {"- 5", nullptr}, {"1.2,3", nullptr},
+      {"+-1", nullptr},   {"1 2", nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    const auto n = DecimalNumber::Parse(c.text, '.', ',');
+    const auto n = DecimalNumber::Parse(c.text, kClassic);
+    EXPECT_EQ(n ? n->ToString() : "rejected", c.value ? c.value : "rejected");
+  }
+}
+
+// A grouping separator counts only where the locale's grouping puts it: a text that a
+// misplaced separator would turn into another number is no number. The plain forms
+// with the decimal separator alone stay valid in every locale.
+TEST(DecimalNumber, GroupingSeparatorsOnlyWhereTheLocaleGroups) {
+  const struct {
+    const NumberPunctuation* punctuation;
+    const char* text;
+    const char* value;  // nullptr: rejected
+  } cases[] = {
+      {&kClassic, "1,234.56", "1234.56"}, {&kClassic, "1234.56", "1234.56"},
+      {&kClassic, "1,234,567", "1234567"}, {&kClassic, "-12,345.5", "-12345.5"},
+      {&kClassic, "999,999.", "999999"}, {&kClassic, "1234,56", nullptr},
+      {&kClassic, "12,34", nullptr}, {&kClassic, "1.5.", nullptr},
+      {&kClassic, "1,2,3.5", nullptr}, {&kClassic, "1,2,3", nullptr},
+      {&kClassic, ",123", nullptr}, {&kClassic, "123,", nullptr}, {&kClassic, "1,234,", nullptr},
+      {&kClassic, "-,123", nullptr}, {&kClassic, ",5", nullptr}, {&kClassic, "1,,234", nullptr},
+      {&kClassic, "1234,567", nullptr}, {&kClassic, "12,345,67", nullptr},
+      {&kClassic, "1,234.5,6", nullptr}, {&kClassic, "1,234,5678", nullptr},
+      // No locale groups a leading zero: "0,500" is no 500.
+      {&kClassic, "0,500", nullptr}, {&kClassic, "000,001", nullptr},
+      {&kGerman, "1.234,56", "1234.56"}, {&kGerman, "1234,56", "1234.56"},
+      {&kGerman, "1.234.567,8", "1234567.8"}, {&kGerman, "1.234", "1234"},
+      {&kGerman, "0,5", "0.5"}, {&kGerman, "1234.56", nullptr}, {&kGerman, "12.34", nullptr},
+      {&kGerman, "1.5.", nullptr}, {&kGerman, "1.2.3,5", nullptr}, {&kGerman, ".123", nullptr},
+      {&kGerman, "123.", nullptr}, {&kGerman, "1..234", nullptr}, {&kGerman, "1,5,", nullptr},
+      {&kGerman, "1,234.56", nullptr}, {&kGerman, "0.500", nullptr},
+      {&kIndian, "12,34,567.50", "1234567.50"}, {&kIndian, "1,23,45,678", "12345678"},
+      {&kIndian, "12,345", "12345"}, {&kIndian, "1,234,567", nullptr},
+      {&kIndian, "123,45,678", nullptr}, {&kIndian, "1,2345", nullptr},
+      {&kFrench, "1\u202F234,56", "1234.56"}, {&kFrench, "1\u202F234\u202F567", "1234567"},
+      {&kFrench, "1 234,56", nullptr}, {&kFrench, "12\u202F34", nullptr},
+      {&kFrench, "1\xE2\x80" "234", nullptr},  // the separator cut short
+      {&kOneGroup, "1234,567.5", "1234567.5"}, {&kOneGroup, "1,234", "1234"},
+      {&kOneGroup, "1,234,567", nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.text) + " with '" + c.punctuation->decimal_point + "' '" +
+                 c.punctuation->thousands_sep + "'");
+    const auto n = DecimalNumber::Parse(c.text, *c.punctuation);
+    EXPECT_EQ(n ? n->ToString() : "rejected", c.value ? c.value : "rejected");
+  }
+}
+
+// The wider reading that IsWholeNumber keeps, and separators that cannot group.
+TEST(DecimalNumber, GroupingAnywhereAndSeparatorsThatCannotGroup) {
+  constexpr auto kAnywhere = DecimalNumber::Grouping::kAnywhere;
+  constexpr auto kWellFormed = DecimalNumber::Grouping::kWellFormed;
+  const struct {
+    NumberPunctuation punctuation;
+    const char* text;
+    DecimalNumber::Grouping grouping;
+    const char* value;  // nullptr: rejected
+  } cases[] = {
+      {kClassic, "1,2,3", kAnywhere, "123"}, {kClassic, ",5,", kAnywhere, "5"},
+      {kGerman, "1.2.3,5", kAnywhere, "123.5"}, {kClassic, "1,2.3,", kAnywhere, nullptr},
+      // The same character for both: it is the decimal separator.
+      {{".", ".", ""}, "1.234", kWellFormed, "1.234"},
+      {{".", ".", ""}, "1.234.5", kWellFormed, nullptr},
+      // A separator with a digit, or none at all, groups nothing.
+      {{".", "1", ""}, "21234", kWellFormed, "21234"},
+      {{".", "", ""}, "1,234", kWellFormed, nullptr},
+      // A separator that begins with the other: the longer one is meant.
+      {{".", "..", ""}, "1..234.5", kWellFormed, "1234.5"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const auto n = DecimalNumber::Parse(c.text, c.punctuation, c.grouping);
     EXPECT_EQ(n ? n->ToString() : "rejected", c.value ? c.value : "rejected");
   }
 }
@@ -46,7 +123,7 @@ TEST(DecimalNumber, GrossCentsAreExactAndRoundHalfAwayFromZero) {
   };
   for (const auto& [net, cents] : cases) {
     SCOPED_TRACE(net);
-    EXPECT_EQ(DecimalNumber::Parse(net, '.', ',')->GrossCentsFromNet(), cents);
+    EXPECT_EQ(DecimalNumber::Parse(net, kClassic)->GrossCentsFromNet(), cents);
   }
 }
 
@@ -65,7 +142,7 @@ TEST(DecimalNumber, NetFromGrossRoundsToFifteenSignificantDigits) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.gross);
-    const DecimalNumber net = DecimalNumber::Parse(c.gross, '.', ',')->NetFromGross();
+    const DecimalNumber net = DecimalNumber::Parse(c.gross, kClassic)->NetFromGross();
     EXPECT_EQ(net.ToString(), c.net);
     EXPECT_EQ(net.GrossCentsFromNet(), c.cents);
   }
@@ -91,13 +168,13 @@ TEST(DecimalNumber, ToDoubleIsTheCorrectlyRoundedDouble) {
     }
     if (next() % 2) text = "-" + text;
     SCOPED_TRACE(text);
-    const auto number = DecimalNumber::Parse(text, '.', ',');
+    const auto number = DecimalNumber::Parse(text, kClassic);
     ASSERT_TRUE(number);
     EXPECT_EQ(number->ToDouble(), std::strtod(text.c_str(), nullptr));
   }
   // Beyond the double range: infinity, or zero below the smallest double.
-  EXPECT_TRUE(std::isinf(DecimalNumber::Parse(std::string(400, '9'), '.', ',')->ToDouble()));
-  EXPECT_EQ(DecimalNumber::Parse("0." + std::string(400, '0') + "1", '.', ',')->ToDouble(), 0.0);
+  EXPECT_TRUE(std::isinf(DecimalNumber::Parse(std::string(400, '9'), kClassic)->ToDouble()));
+  EXPECT_EQ(DecimalNumber::Parse("0." + std::string(400, '0') + "1", kClassic)->ToDouble(), 0.0);
 }
 
 }  // namespace

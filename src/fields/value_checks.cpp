@@ -5,6 +5,7 @@
 #include "fields/clock.h"
 #include "fields/decimal_number.h"
 #include "fields/dtaus_error.h"
+#include "fields/number_punctuation.h"
 #include "fields/text_codec.h"
 
 namespace dtaus::detail {
@@ -70,7 +71,10 @@ std::string FormatChecked(std::string_view text, bool four_digit_year) {
 }  // namespace
 
 bool IsWholeNumber(std::string_view text) {
-  const auto number = DecimalNumber::Parse(text);
+  // Grouping separators anywhere, unlike the amounts: a grouped number is refused below
+  // anyway unless it is zero, and the callers admit digits only.
+  const auto number =
+      DecimalNumber::Parse(text, CurrentNumberPunctuation(), DecimalNumber::Grouping::kAnywhere);
   if (!number || std::isinf(number->ToDouble())) return false;
   if (number->IsZero()) return true;
   return text.find_first_of(".,") == std::string_view::npos;

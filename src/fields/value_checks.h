@@ -22,8 +22,9 @@
 
 namespace dtaus::detail {
 
-// True when `text` converts to a number (DecimalNumber::Parse, within the double range)
-// and either is zero or contains neither '.' nor ','.
+// True when `text` converts to a number (DecimalNumber::Parse with the user's
+// punctuation and grouping separators anywhere, within the double range) and either is
+// zero or contains neither '.' nor ','.
 bool IsWholeNumber(std::string_view text);
 
 // IsWholeNumber, and nothing but the ASCII digits 0-9.

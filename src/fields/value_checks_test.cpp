@@ -23,6 +23,8 @@ TEST(IsWholeNumber, AcceptsWholeNumbersAndZeroInAnyForm) {
       {"1,5", false, false},    {"0,00", true, false},  {"0.0", true, false},
       {" 42 ", true, false},    {"007", true, true},    {"1,000", false, false},
       {"00000000", true, true}, {"١٢", false, false},   {std::string(400, '9'), false, false},
+      // Grouping anywhere, unlike the amounts: zero stays zero however it is written.
+      {"0,0,0", true, false},   {",0", true, false},
       // Where digits alone stop fitting a double: 308 nines do, 309 do not.
       {std::string(308, '9'), true, true}, {std::string(309, '9'), false, false},
       {std::string(399, '0') + "1", true, true},

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "fields/number_punctuation.h"
 #include "records/test_support.h"
 
 namespace dtaus::detail {
@@ -147,6 +148,54 @@ TEST_F(GeldTransferTest, Amounts) {
     ((*g).*c.setter)(c.value);
     EXPECT_EQ(g->BetragEuroBrutto(), c.cents);
     EXPECT_EQ(Messages(*g), c.messages);
+  }
+}
+
+NumberPunctuation ClassicPunctuation() { return {".", ",", ""}; }
+NumberPunctuation GermanPunctuation() { return {",", ".", "\3\3"}; }
+NumberPunctuation IndianPunctuation() { return {".", ",", "\3\2"}; }
+
+// Each amount is read with the user's punctuation at the time of the assignment, and a
+// grouping separator out of place breaks the rule instead of making another amount:
+// "1234,56" under "C" punctuation once stored 12345600 cents, "12,34" net 146846. A
+// rejected amount keeps the 700 cents stored before.
+TEST_F(GeldTransferTest, AmountsFollowTheUsersLocale) {
+  const std::string invalid = " - Ungültiger Wert in Feld <Euro Betrag>.\r";
+  const Setter net = &GeldTransfer::BetragEuro;
+  const Setter netto = &GeldTransfer::BetragEuroNetto;
+  const Setter gross = &GeldTransfer::BetragEuroBrutto;
+  const struct {
+    NumberPunctuationFunction punctuation;
+    Setter setter;
+    const char* value;
+    const char* cents;
+  } cases[] = {
+      {&ClassicPunctuation, gross, "1234,56", "700"}, {&ClassicPunctuation, net, "12,34", "700"},
+      {&ClassicPunctuation, netto, "12,34", "700"}, {&ClassicPunctuation, gross, "1.5.", "700"},
+      {&ClassicPunctuation, gross, "1,2,3.5", "700"}, {&ClassicPunctuation, gross, ",123", "700"},
+      {&ClassicPunctuation, gross, "123,", "700"}, {&ClassicPunctuation, net, "1,,234", "700"},
+      {&ClassicPunctuation, gross, "1,234.56", "123456"},
+      {&ClassicPunctuation, gross, "1234.56", "123456"},
+      {&ClassicPunctuation, net, "1,234.56", "146913"},
+      {&ClassicPunctuation, netto, "12.34", "1468"},
+      {&GermanPunctuation, gross, "1234,56", "123456"},
+      {&GermanPunctuation, gross, "1.234,56", "123456"},
+      {&GermanPunctuation, net, "12,34", "1468"}, {&GermanPunctuation, netto, "1.234,56", "146913"},
+      {&GermanPunctuation, gross, "1234.56", "700"}, {&GermanPunctuation, net, "12.34", "700"},
+      {&GermanPunctuation, netto, "1,234.56", "700"}, {&GermanPunctuation, gross, "1.5.", "700"},
+      {&GermanPunctuation, gross, "1.2.3,5", "700"}, {&GermanPunctuation, gross, "1.234.", "700"},
+      {&IndianPunctuation, gross, "12,34,567.50", "123456750"},
+      {&IndianPunctuation, gross, "1,234,567.50", "700"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    const NumberPunctuationFunction previous = SetNumberPunctuation(c.punctuation);
+    auto g = ValidPayment("87654321", "1", "0");
+    g->BetragEuroBrutto("7");
+    ((*g).*c.setter)(c.value);
+    SetNumberPunctuation(previous);
+    EXPECT_EQ(g->BetragEuroBrutto(), c.cents);
+    EXPECT_EQ(Messages(*g), std::string(c.cents) == "700" ? invalid : "");
   }
 }
 

@@ -3,7 +3,11 @@
 // files byte for byte and 1,000 payments. (host_test.vbs: the worked example, automation
 // Booleans, Nothing.)
 //
-//   cscript //nologo host_test.js <work directory>
+//   cscript //nologo host_test.js <work directory> [de|en]
+//
+// The second argument names the user locale the script runs under (English when not
+// given): scripts/test-com runs it under a German and an English one, and amounts are
+// written with that locale's separators.
 //
 // cscript ends quietly on an uncaught error, so the script counts its own checks and
 // ends with "RESULT: PASS" or "RESULT: FAIL (...)". Where VBScript says 438 for both,
@@ -13,6 +17,8 @@
 
 var checks = 0, failures = 0;
 var work = WScript.Arguments(0);
+var locale = WScript.Arguments.length > 1 ? WScript.Arguments(1) : "en";
+var dec = locale === "de" ? "," : ".";  // the user locale's decimal separator
 var DISP_E_MEMBERNOTFOUND = -2147352573;  // 0x80020003: the member lacks that accessor
 var JS_E_NO_SUCH_MEMBER = -2146827850;     // 0x800A01B6: no member of that name (438)
 var CR = "\r";
@@ -249,8 +255,8 @@ function run() {
                   [m, "AktuellesDatum", "05.12.26", "051226"], [g, "BLZ", "8765432X", ""],
                   [g, "BLZ", "00000000", "00000000"], [g, "BLZ", "8765432X", "00000000"],
                   [g, "BLZ", "00000000", "00000000"], [g, "Konto", "12345", "12345"],
-                  [g, "BetragEuro", "100", "11900"], [g, "BetragEuro", "12.34", "1468"],
-                  [g, "BetragEuroNetto", "1", "119"], [g, "BetragEuroNetto", "0.01", "1"],
+                  [g, "BetragEuro", "100", "11900"], [g, "BetragEuro", "12" + dec + "34", "1468"],
+                  [g, "BetragEuroNetto", "1", "119"], [g, "BetragEuroNetto", "0" + dec + "01", "1"],
                   [g, "BetragEuroBrutto", "10", "1000"], [g, "BetragEuroBrutto", "abc", "1000"],
                   [g, "BetragEuroBrutto", "1", "100"]];
   for (i = 0; i < readBack.length; ++i) {
@@ -263,6 +269,25 @@ function run() {
   checkEq(m.MeineInfoErrors(), "Fehler in MeineInfo:" + CR + CR, "all header values, Name of 27");
   assign(g, {Name: "N", FreieReferenz: "1234567890123"});
   checkEq(g.InputFieldsErrors(), "Fehler in GeldTransfer:" + CR + CR, "all payment values");
+
+  // --- Amounts follow the Windows user locale: its decimal separator, and grouping
+  //     separators only where it groups. A misplaced one makes no amount, and the 7 euro
+  //     stored before stay.
+  var de = locale === "de";
+  checkEq((1234.5).toLocaleString(), de ? "1.234,50" : "1,234.50", "the user locale: " + locale);
+  var amounts = de ? [["1.234,56", "123456"], ["1234,56", "123456"], ["1234.56", "700"],
+                      ["12.34", "700"], ["1,234.56", "700"], ["1.5.", "700"], [".123", "700"]]
+                   : [["1,234.56", "123456"], ["1234.56", "123456"], ["1234,56", "700"],
+                      ["12,34", "700"], ["1.234,56", "700"], ["1,2,3.5", "700"], [",123", "700"]];
+  for (i = 0; i < amounts.length; ++i) {
+    var payment = new ActiveXObject("OrvelDtAus.GeldTransfer");
+    payment.BetragEuroBrutto = "7";
+    payment.BetragEuroBrutto = amounts[i][0];
+    checkEq(payment.BetragEuroBrutto + " " +
+            (payment.InputFieldsErrors().indexOf("Wert in Feld <Euro Betrag>.") >= 0),
+            amounts[i][1] + " " + (amounts[i][1] === "700"),
+            locale + ": BetragEuroBrutto = " + amounts[i][0] + ": cents, invalid");
+  }
 
   // --- Members a host cannot reach: read-only and write-only accessors, internals.
   d = new ActiveXObject("OrvelDtAus.DtausDatei");

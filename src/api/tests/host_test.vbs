@@ -2,7 +2,10 @@
 ' the worked example byte for byte, automation Booleans as -1 and 0, Nothing, and the
 ' error number 430. The deeper checks are in host_test.js.
 '
-'   cscript //nologo host_test.vbs <work directory>
+'   cscript //nologo host_test.vbs <work directory> [de|en]
+'
+' The second argument names the user locale the script runs under (English when not
+' given): scripts/test-com runs it under a German and an English one.
 '
 ' cscript swallows uncaught errors and ends quietly, so every step runs under
 ' On Error Resume Next, every check counts, and the last line is "RESULT: PASS" or
@@ -104,6 +107,46 @@ d.AddGeldTransfer Nothing
 CheckError 0, "AddGeldTransfer Nothing"
 CheckEq Left(d.Generate, 17), "Sonstiger Fehler:", "Generate after AddGeldTransfer Nothing"
 CheckEq ReadFile(work & "\NOTHING.TXT"), "", "failed Generate leaves an empty file"
+
+' Amounts are read with the separators of the Windows user locale. CStr(1234.56), the
+' most ordinary line of a German macro, is "1234,56" there and means 1234.56 euro; a
+' separator where the locale does not put one makes no amount at all, and the amount
+' stored before (7 euro) stays.
+Sub AssignAmount(payment, name, value)
+  Select Case name
+    Case "BetragEuro": payment.BetragEuro = value
+    Case "BetragEuroNetto": payment.BetragEuroNetto = value
+    Case Else: payment.BetragEuroBrutto = value
+  End Select
+End Sub
+
+Dim locale, amounts, i, invalid
+locale = "en"
+If WScript.Arguments.Count > 1 Then locale = WScript.Arguments(1)
+If locale = "de" Then
+  CheckEq CStr(1234.56), "1234,56", "the German user locale is in effect"
+  amounts = Array("BetragEuroBrutto", CStr(1234.56), "123456", _
+                  "BetragEuroBrutto", "1.234,56", "123456", "BetragEuro", "12,34", "1468", _
+                  "BetragEuroBrutto", "1234.56", "700", "BetragEuroNetto", "12.34", "700", _
+                  "BetragEuroBrutto", "1,234.56", "700", "BetragEuroBrutto", "1.5.", "700", _
+                  "BetragEuroBrutto", "1.2.3,5", "700", "BetragEuro", "1.234.", "700")
+Else
+  CheckEq CStr(1234.56), "1234.56", "an English user locale is in effect"
+  amounts = Array("BetragEuroBrutto", CStr(1234.56), "123456", _
+                  "BetragEuroBrutto", "1,234.56", "123456", "BetragEuro", "12.34", "1468", _
+                  "BetragEuroBrutto", "1234,56", "700", "BetragEuroNetto", "12,34", "700", _
+                  "BetragEuroBrutto", "1.234,56", "700", "BetragEuroBrutto", "1.5.", "700", _
+                  "BetragEuroBrutto", "1,2,3.5", "700", "BetragEuro", "1,234,", "700")
+End If
+For i = 0 To UBound(amounts) Step 3
+  Set g = CreateObject("OrvelDtAus.GeldTransfer")
+  g.BetragEuroBrutto = "7"
+  AssignAmount g, amounts(i), amounts(i + 1)
+  invalid = InStr(g.InputFieldsErrors, "Wert in Feld <Euro Betrag>.") > 0
+  CheckEq g.BetragEuroBrutto & " " & invalid, amounts(i + 2) & " " & (amounts(i + 2) = "700"), _
+          locale & ": " & amounts(i) & " = " & amounts(i + 1) & ": cents, invalid"
+Next
+CheckError 0, "amounts"
 
 If failures = 0 And Err.Number = 0 Then
   WScript.Echo "RESULT: PASS (" & checks & " checks)"
