@@ -312,7 +312,8 @@ TEST_F(DtausCliTest, HelpOnEveryCommandAndVersion) {
   EXPECT_EQ(r.code, 0);
   // The version, and the date of the bank directory the accounts are checked against.
   EXPECT_EQ(r.out.rfind("dtaus " DTAUS_VERSION_TEXT "\nchecks accounts against the bank "
-                        "directory of ", 0),
+                        "directory of ",
+                        0),
             0u)
       << r.out;
   EXPECT_NE(r.out.find("/blz_"), std::string::npos) << r.out;
@@ -376,6 +377,236 @@ TEST_F(DtausCliTest, GeneratedFilesShowAsSummarised) {
     EXPECT_EQ(r.code, 0);
     EXPECT_NE(r.out.find(c.shown), std::string::npos) << r.out;
   }
+}
+
+// The German spreadsheet of the README: Windows-1252, IBANs, long purposes, accented
+// names. A typing error in an account is caught before any file is written.
+TEST_F(DtausCliTest, SpreadsheetRoundTrip) {
+  const std::string ex = DTAUS_EXAMPLES;
+  const std::vector<std::string> generate = {
+      "generate",  ex + "/zahlungen_excel.csv", "--header", ex + "/zahlungen_kopf.json", "-o",
+      "out.dtaus", "--dtaus-alphabet"};
+  auto with = [&generate](std::vector<std::string> more) {
+    std::vector<std::string> args = generate;
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+  };
+  Result r = Dtaus(generate);
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(r.err, "dtaus: " + ex +
+                       "/zahlungen_excel.csv: row 2, column 1 (Name): not UTF-8 (a file saved by "
+                       "Excel on Windows is Windows-1252: give --encoding windows-1252)\n");
+  for (const char* encoding : {"windows-1252", "latin-1"}) {
+    SCOPED_TRACE(encoding);
+    r = Dtaus(with({"--encoding", encoding}));
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "out.dtaus: Gutschrift, 4 payments, 570.07 EUR, 1280 bytes, 3 payments with wrapped "
+              "text\n");
+  }
+  r = Dtaus({"show", "out.dtaus"});
+  EXPECT_EQ(r.code, 0);
+  for (const char* line :
+       {"\nOrdering   HAUSVERWALTUNG SÜD\nBank code  12030000 (Deutsche Kreditbank Berlin, "
+        "Berlin)\nAccount    4455667784\n",
+        "\n1  STADTWERKE NÜRNBERG GMBH             76010085   Postbank Ndl DB PFK         123455  "
+        "        345.67  ABSCHLAG DEZEMBER 2026 STROM UND GAS, ZÄHLERNUMMER 0815-4711\n",
+        "\n4  CAFE ORSTED                          12030000   Deutsche Kreditbank Berlin  202051  "
+        "         45.50  BEWIRTUNG EIGENTÜMERVERSAMMLUNG AM 12.12.2026\n",
+        "\nNo findings.\n"}) {
+    EXPECT_NE(r.out.find(line), std::string::npos) << line << r.out;
+  }
+  const Json shown = Json::parse(Dtaus({"show", "--json", "out.dtaus"}).out);
+  EXPECT_EQ(shown["payments"][0]["extension_parts"],
+            Json::parse(R"([{"type": "02", "text": "STROM UND GAS, ZÄHLERNUMMER"},
+                             {"type": "02", "text": "0815-4711"}])"));
+  EXPECT_EQ(shown["payments"][0]["iban_standard_rule"], "DE91760100850000123455");
+
+  // One digit wrong in the account of row 3.
+  std::ifstream in(ex + "/zahlungen_excel.csv", std::ios::binary);
+  std::string csv((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  csv.replace(csv.find(";1002003000;"), 12, ";1002003001;");
+  Write("tippfehler.csv", csv);
+  fs::remove(dir_ / "out.dtaus");
+  std::vector<std::string> typo = with({"--encoding", "windows-1252"});
+  typo[1] = "tippfehler.csv";
+  r = Dtaus(typo);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err.substr(0, r.err.find("; --no-account-check")),
+            "payment 2 (tippfehler.csv: row 3):\n"
+            " - account 1002003001 does not pass the check-digit method 00 of bank code 70150000 "
+            "(Stadtsparkasse München, München)\n"
+            "dtaus: 1 invalid object, no file written\n"
+            "dtaus: bank codes and accounts were checked against the bank directory of 2020-04-20 "
+            "(/usr/share/ktoblzcheck/blz_20200420.txt)");
+  EXPECT_FALSE(fs::exists(dir_ / "out.dtaus"));
+  typo.push_back("--no-account-check");
+  EXPECT_EQ(Dtaus(typo).code, 0);
+}
+
+// Long texts flow into the continuation lines; --no-wrap keeps the strict rule.
+TEST_F(DtausCliTest, LongTextsWrapUnlessNoWrap) {
+  const std::string purpose = "NEBENKOSTENABRECHNUNG 2025 FUER DIE WOHNUNG 3 LINKS";
+  Write("long.json", Orders(R"({"BLZ": "50010517", "Konto": "1900", "Name": "A", "BetragEuro": "1",
+                   "VerwendungsZweck": ")" +
+                            purpose + R"(", "VerwendungsZweck2": "KUNDE 17"})"));
+  Result r = Dtaus({"generate", "long.json", "-o", "out.dtaus"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "out.dtaus: Gutschrift, 1 payment, 1.19 EUR, 512 bytes, 1 payment with wrapped "
+            "text\n");
+  const Json shown = Json::parse(Dtaus({"show", "--json", "out.dtaus"}).out);
+  EXPECT_EQ(shown["payments"][0]["purpose"], purpose + " KUNDE 17");
+  EXPECT_EQ(shown["payments"][0]["extension_parts"].size(), 2u);
+
+  fs::remove(dir_ / "out.dtaus");
+  r = Dtaus({"generate", "long.json", "-o", "out.dtaus", "--no-wrap"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err,
+            "payment 1 (long.json: $.GeldTransfer[0]):\n"
+            " - Wert hat nicht max. 27 Buchstaben in Feld <VerwendungsZweck>.\n"
+            "dtaus: 1 invalid object, no file written\n");
+
+  std::string payment = R"({"BLZ": "50010517", "Konto": "1900", "Name": "A", "BetragEuro": "1")";
+  for (int i = 2; i <= 14; ++i) {
+    payment +=
+        R"(, "VerwendungsZweck)" + std::to_string(i) + R"(": "ZEILE)" + std::to_string(i) + "\"";
+  }
+  Write("full.json", Orders(payment + R"(, "VerwendungsZweck": ")" + purpose + "\"}"));
+  r = Dtaus({"generate", "full.json", "-o", "out.dtaus"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err,
+            "payment 1 (full.json: $.GeldTransfer[0]):\n"
+            " - VerwendungsZweck does not fit even wrapped into VerwendungsZweck to "
+            "VerwendungsZweck14: 7 characters left over (\"ZEILE14\")\n"
+            "dtaus: 1 invalid object, no file written\n");
+  EXPECT_FALSE(fs::exists(dir_ / "out.dtaus"));
+}
+
+// A bank-code file as the Bundesbank publishes it, with the banks of kHeaderJson and
+// kPaymentsJson but for one.
+std::string BankCodeFile(bool with_stadtsparkasse) {
+  auto record = [](const std::string& blz, const std::string& name, const std::string& place,
+                   const std::string& method) {
+    auto pad = [](std::string text, std::size_t width) {
+      text.resize(width, ' ');
+      return text;
+    };
+    return blz + "1" + pad(name, 58) + "12345" + pad(place, 35) + pad(name, 27) + "00000" +
+           pad("", 11) + method + "000001U000000000\r\n";
+  };
+  std::string file = record("37040044", "Commerzbank", "K\xF6ln", "13") +
+                     record("50010517", "ING", "Frankfurt", "C1");
+  if (with_stadtsparkasse) file += record("70150000", "Stadtsparkasse", "M\xFCnchen", "00");
+  return file;
+}
+
+TEST_F(DtausCliTest, BankDataFileReplacesTheDirectory) {
+  Write("orders.json", Orders(kPaymentsJson));
+  Write("blz_20240304.txt", BankCodeFile(true));
+  Write("blz_20240601.txt", BankCodeFile(false));
+  Write("broken.txt", "37040044\tCommerzbank\tKoeln\n");
+  Result r =
+      Dtaus({"generate", "orders.json", "-o", "out.dtaus", "--bank-data", "blz_20240304.txt"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  r = Dtaus({"show", "out.dtaus", "--bank-data", "blz_20240304.txt"});
+  EXPECT_NE(r.out.find("\nBank code  37040044 (Commerzbank, Köln)\n"), std::string::npos) << r.out;
+
+  const char* const kCases[][2] = {
+      {"generate orders.json -o out.dtaus --bank-data blz_20240601.txt",
+       "1 payment 2 (orders.json: $.GeldTransfer[1]):\n"
+       " - bank code 70150000 is not in the bank directory of 2024-06-01\n"
+       "dtaus: 1 invalid object, no file written\n"
+       "dtaus: bank codes and accounts were checked against the bank directory of 2024-06-01 "
+       "(blz_20240601.txt); --no-account-check leaves that out\n"},
+      {"generate orders.json -o out.dtaus --bank-data broken.txt",
+       "2 dtaus: --bank-data broken.txt: line 1: a record of the Bundesbank's bank-code file has "
+       "168 characters, this line has 26\n"},
+      {"generate orders.json -o out.dtaus --bank-data nowhere.txt",
+       "2 dtaus: --bank-data nowhere.txt: cannot be opened\n"},
+      {"show out.dtaus --bank-data nowhere.txt",
+       "2 dtaus: --bank-data nowhere.txt: cannot be opened\n"},
+  };
+  fs::remove(dir_ / "out.dtaus");
+  for (const auto& [command, expected] : kCases) {
+    SCOPED_TRACE(command);
+    std::istringstream words(command);
+    r = Dtaus({std::istream_iterator<std::string>(words), {}});
+    EXPECT_EQ(std::to_string(r.code) + " " + r.err, expected);
+    EXPECT_EQ(r.out, "");
+    EXPECT_FALSE(fs::exists(dir_ / "out.dtaus"));
+  }
+}
+
+// show and slip check every bank code and account of a file, another program's too.
+TEST_F(DtausCliTest, ShowAndSlipReportUnknownBanksAndFailingAccounts) {
+  Write("orders.json",
+        Orders(R"({"BLZ": "10020030", "Konto": "1900", "Name": "A", "BetragEuro": "1"},
+                  {"IBAN": "DE86500105170005431423", "Name": "B", "BetragEuro": "1"},
+                  {"BLZ": "50010517", "Konto": "5431224", "Name": "C", "BetragEuro": "1"})"));
+  Result r = Dtaus({"generate", "orders.json", "-o", "out.dtaus"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err.substr(0, r.err.find("dtaus: bank codes")),
+            "payment 1 (orders.json: $.GeldTransfer[0]):\n"
+            " - bank code 10020030 is not in the bank directory of 2020-04-20\n"
+            "payment 3 (orders.json: $.GeldTransfer[2]):\n"
+            " - account 5431224 does not pass the check-digit method C1 of bank code 50010517 "
+            "(ING-DiBa, Frankfurt am Main)\n"
+            "dtaus: 2 invalid objects, no file written\n");
+  r = Dtaus({"generate", "orders.json", "-o", "out.dtaus", "--no-account-check"});
+  EXPECT_EQ(r.code, 0) << r.err;
+
+  r = Dtaus({"show", "out.dtaus"});
+  EXPECT_EQ(r.code, 1);
+  const std::string findings =
+      "Findings: 2 errors, 0 warnings\n"
+      "error   byte 141  C 1  C4 bank code of the payee or payer: bank code 10020030 is not in "
+      "the bank directory of 2020-04-20\n"
+      "error   byte 661  C 3  C5 account of the payee or payer: account 5431224 does not pass the "
+      "check-digit method C1 of bank code 50010517 (ING-DiBa, Frankfurt am Main)\n";
+  EXPECT_EQ(r.out.substr(r.out.size() - std::min(r.out.size(), findings.size())), findings)
+      << r.out;
+  EXPECT_NE(r.out.find("\n1  A     10020030   ?  "), std::string::npos) << r.out;
+  const Json shown = Json::parse(Dtaus({"show", "--json", "out.dtaus"}).out);
+  EXPECT_EQ(shown["findings"][0]["offset"], 141);
+  EXPECT_EQ(shown["payments"][0]["bank"], nullptr);
+  EXPECT_EQ(shown["clean"], false);
+
+  r = Dtaus({"slip", "out.dtaus"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err,
+            "dtaus: out.dtaus has errors (2 errors, 0 warnings); a slip would not match it, see "
+            "dtaus show\n");
+  EXPECT_EQ(Dtaus({"show", "out.dtaus", "--no-account-check"}).code, 0);
+  EXPECT_EQ(Dtaus({"slip", "out.dtaus", "--no-account-check"}).code, 0);
+}
+
+// Everything to put right in a spreadsheet is reported in one run.
+TEST_F(DtausCliTest, UnknownNamesAndCharactersAllAtOnce) {
+  Write("kopf.json", kHeaderJson);
+  Write("names.csv", "Kontonummer;BLZ;Name;Betrag;Verwendungszweck\n1900;50010517;A;1;X\n");
+  Result r = Dtaus({"generate", "names.csv", "--header", "kopf.json", "-o", "out.dtaus"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(r.err,
+            "dtaus: names.csv: 3 unknown columns (see the README for the property names):\n"
+            " - row 1, column 1: \"Kontonummer\" (nearest property: Konto)\n"
+            " - row 1, column 4: \"Betrag\" (nearest property: BetragEuro)\n"
+            " - row 1, column 5: \"Verwendungszweck\" (nearest property: VerwendungsZweck)\n");
+
+  Write("chars.csv",
+        "IBAN;Name;BetragEuro;VerwendungsZweck\n"
+        "DE86500105170005431423;Zoë Ørsted;1;Café 5 € (netto)\n");
+  r = Dtaus(
+      {"generate", "chars.csv", "--header", "kopf.json", "-o", "out.dtaus", "--dtaus-alphabet"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(r.err,
+            "chars.csv: row 2, column 4 (VerwendungsZweck), character 8: '€' (U+20AC)\n"
+            "chars.csv: row 2, column 4 (VerwendungsZweck), character 10: '(' (U+0028)\n"
+            "chars.csv: row 2, column 4 (VerwendungsZweck), character 16: ')' (U+0029)\n"
+            "dtaus: 3 characters are outside the DTAUS character set (capitals, digits, blank, "
+            ". , & - / + * $ % and Ä Ö Ü ß), no file written\n");
+  EXPECT_FALSE(fs::exists(dir_ / "out.dtaus"));
 }
 
 }  // namespace
