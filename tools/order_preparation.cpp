@@ -95,7 +95,7 @@ bool wrap_group(InputObject& payment, std::size_t object, const LineGroup& group
 }  // namespace
 
 ObjectProblems::ObjectProblems(const OrderDocument& orders)
-    : messages_(orders.payments.size() + 1) {
+    : messages_(orders.payments.size() + 1), iban_failed_(orders.payments.size() + 1) {
   origins_.push_back(orders.header.origin);
   for (const InputObject& payment : orders.payments) origins_.push_back(payment.origin);
 }
@@ -104,13 +104,27 @@ void ObjectProblems::Add(std::size_t object, std::string message) {
   messages_.at(object).push_back(std::move(message));
 }
 
+void ObjectProblems::AddIbanProblem(std::size_t object, std::string message) {
+  Add(object, std::move(message));
+  iban_failed_.at(object) = true;
+}
+
 void ObjectProblems::Add(const std::vector<InvalidObject>& invalid) {
+  // The library's messages for a missing bank code or account (MeineInfo and
+  // GeldTransfer word them alike).
+  constexpr std::string_view kBlzMissing = "Wert <BLZ> fehlt.";
+  constexpr std::string_view kKontoMissing = "Wert <Konto> fehlt.";
   std::unordered_map<std::string_view, std::size_t> objects;
   for (std::size_t i = 0; i < origins_.size(); ++i) objects.emplace(origins_[i], i);
   for (const InvalidObject& object : invalid) {
     const auto found = objects.find(object.origin);
     if (found == objects.end()) continue;  // every object the builder names is ours
-    for (const std::string& message : object.messages) Add(found->second, message);
+    for (const std::string& message : object.messages) {
+      if (iban_failed_[found->second] && (message == kBlzMissing || message == kKontoMissing)) {
+        continue;
+      }
+      Add(found->second, message);
+    }
   }
 }
 
@@ -159,7 +173,7 @@ void resolve_ibans(OrderDocument& orders, ObjectProblems& problems) {
     if (iban.value.empty()) return;
     const GermanIbanParts parts = ParseGermanIban(iban.value);
     if (!parts.error.empty()) {
-      problems.Add(object, "IBAN " + iban.value + ": " + parts.error);
+      problems.AddIbanProblem(object, "IBAN " + iban.value + ": " + parts.error);
       return;
     }
     const std::string account = strip_leading_zeros(parts.account);
@@ -167,13 +181,13 @@ void resolve_ibans(OrderDocument& orders, ObjectProblems& problems) {
     const InputValue* konto = final_value(input, "Konto");
     bool agrees = true;
     if (blz != nullptr && blz->value != parts.blz) {
-      problems.Add(object, "IBAN " + iban.value + " holds bank code " + parts.blz +
-                               ", but BLZ is " + blz->value);
+      problems.AddIbanProblem(object, "IBAN " + iban.value + " holds bank code " + parts.blz +
+                                          ", but BLZ is " + blz->value);
       agrees = false;
     }
     if (konto != nullptr && strip_leading_zeros(konto->value) != account) {
-      problems.Add(object, "IBAN " + iban.value + " holds account " + account + ", but Konto is " +
-                               konto->value);
+      problems.AddIbanProblem(object, "IBAN " + iban.value + " holds account " + account +
+                                          ", but Konto is " + konto->value);
       agrees = false;
     }
     if (!agrees) return;

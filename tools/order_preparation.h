@@ -35,6 +35,9 @@ class ObjectProblems {
   explicit ObjectProblems(const OrderDocument& orders);
 
   void Add(std::size_t object, std::string message);
+  // A problem with the object's IBAN: the bank code and account it should have given are
+  // then missing, and the library's messages saying so are left out as repetitions.
+  void AddIbanProblem(std::size_t object, std::string message);
   // The library's rejections, matched to their objects by origin.
   void Add(const std::vector<InvalidObject>& invalid);
 
@@ -46,6 +49,7 @@ class ObjectProblems {
  private:
   std::vector<std::string> origins_;
   std::vector<std::vector<std::string>> messages_;
+  std::vector<bool> iban_failed_;
 };
 
 // Calls `visit(object_number, object)` for the header (0) and every payment (1...).

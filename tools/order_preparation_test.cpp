@@ -151,18 +151,25 @@ TEST(ResolveIbansTest, TakesGermanIbansApartOrSaysWhy) {
 }
 
 TEST(ObjectProblemsTest, ListsEachObjectOnceInInputOrder) {
-  OrderDocument orders = Orders(R"({"Name": "A"}, {"Name": "B"})");
+  OrderDocument orders = Orders(R"({"Name": "A"}, {"Name": "B"}, {"Name": "C"})");
   ObjectProblems problems(orders);
   problems.Add(2, "second payment, ours");
+  // After a bad IBAN, that bank code and account are missing goes without saying.
+  problems.AddIbanProblem(3, "IBAN X: the IBAN is bad");
   problems.Add({{"payment 2 (o.json: $.GeldTransfer[1])", {"Wert <BLZ> fehlt."}},
+                {"payment 3 (o.json: $.GeldTransfer[2])",
+                 {"Wert <BLZ> fehlt.", "Wert <Konto> fehlt.", "Wert <Name> fehlt."}},
                 {"MeineInfo (o.json: $.MeineInfo)", {"Wert <Konto> fehlt."}}});
-  EXPECT_EQ(problems.Count(), 2u);
+  EXPECT_EQ(problems.Count(), 3u);
   EXPECT_EQ(Printed(problems),
             "MeineInfo (o.json: $.MeineInfo):\n"
             " - Wert <Konto> fehlt.\n"
             "payment 2 (o.json: $.GeldTransfer[1]):\n"
             " - second payment, ours\n"
-            " - Wert <BLZ> fehlt.\n");
+            " - Wert <BLZ> fehlt.\n"
+            "payment 3 (o.json: $.GeldTransfer[2]):\n"
+            " - IBAN X: the IBAN is bad\n"
+            " - Wert <Name> fehlt.\n");
 }
 
 TEST(DtausAlphabetOrdersTest, ConvertsTextsAndNamesEveryCharacterLeft) {
