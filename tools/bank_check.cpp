@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "reader/record_layout.h"
+#include "tools/show_report.h"
 #include "tools/tool_error.h"
 
 namespace dtaus::tool {
@@ -12,11 +13,6 @@ namespace {
 bool all_digits(std::string_view text) {
   return !text.empty() &&
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-std::string without_leading_zeros(const std::string& digits) {
-  const std::size_t first = digits.find_first_not_of('0');
-  return first == std::string::npos ? "0" : digits.substr(first);
 }
 
 std::string directory_date(const BankDirectory& directory) {
@@ -63,9 +59,8 @@ std::string account_problem(const BankDirectory& directory, const std::string& b
       return "bank code " + blz + " is not in the bank directory " + directory_date(directory);
     case AccountCheck::kInvalid: {
       const Bank& bank = *directory.Find(blz);
-      return "account " + without_leading_zeros(account) + " does not pass the check-digit " +
-             "method " + bank.method + " of bank code " + blz + " (" + bank.name + ", " +
-             bank.place + ")";
+      return "account " + strip_zeros(account) + " does not pass the check-digit " + "method " +
+             bank.method + " of bank code " + blz + " (" + bank.name + ", " + bank.place + ")";
     }
     case AccountCheck::kValid:
     case AccountCheck::kNotCheckable:

@@ -30,7 +30,7 @@ TEST(DtausAlphabetTest, ConvertsToTheDtausCharacterSetAndBack) {
   // The codes themselves are not input.
   const char* const kRejected[][2] = {
       {"3 × 4", "'×' (U+00D7)"}, {"A;B", "';' (U+003B)"}, {"[x]", "'[' (U+005B)"},
-      {"Zeile\t2", "U+0009"},   {"€ 5", "'€' (U+20AC)"}, {"\xC3", "a byte that is not UTF-8"}};
+      {"Zeile\t2", "U+0009"},    {"€ 5", "'€' (U+20AC)"}, {"\xC3", "a byte that is not UTF-8"}};
   for (const auto& [input, named] : kRejected) {
     SCOPED_TRACE(input);
     std::string rejected;

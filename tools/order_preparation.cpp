@@ -8,6 +8,7 @@
 #include "fields/text_codec.h"
 #include "tools/dtaus_alphabet.h"
 #include "tools/property_table.h"
+#include "tools/show_report.h"
 
 namespace dtaus::tool {
 namespace {
@@ -40,11 +41,6 @@ bool is_text(std::size_t object, std::string_view property) {
   }
   const PaymentProperty* p = find_payment_property(property);
   return p != nullptr && p->kind == ValueKind::kText;
-}
-
-std::string strip_leading_zeros(std::string_view digits) {
-  const std::size_t first = digits.find_first_not_of('0');
-  return first == std::string_view::npos ? "0" : std::string(digits.substr(first));
 }
 
 // Wraps one group of a payment; true when a line was wrapped.
@@ -176,7 +172,7 @@ void resolve_ibans(OrderDocument& orders, ObjectProblems& problems) {
       problems.AddIbanProblem(object, "IBAN " + iban.value + ": " + parts.error);
       return;
     }
-    const std::string account = strip_leading_zeros(parts.account);
+    const std::string account = strip_zeros(parts.account);
     const InputValue* blz = final_value(input, "BLZ");
     const InputValue* konto = final_value(input, "Konto");
     bool agrees = true;
@@ -185,7 +181,7 @@ void resolve_ibans(OrderDocument& orders, ObjectProblems& problems) {
                                           ", but BLZ is " + blz->value);
       agrees = false;
     }
-    if (konto != nullptr && strip_leading_zeros(konto->value) != account) {
+    if (konto != nullptr && strip_zeros(konto->value) != account) {
       problems.AddIbanProblem(object, "IBAN " + iban.value + " holds account " + account +
                                           ", but Konto is " + konto->value);
       agrees = false;
