@@ -391,11 +391,14 @@ TEST_F(DtausCliTest, SpreadsheetRoundTrip) {
     args.insert(args.end(), more.begin(), more.end());
     return args;
   };
-  Result r = Dtaus(generate);
-  EXPECT_EQ(r.code, 2);
-  EXPECT_EQ(r.err, "dtaus: " + ex +
-                       "/zahlungen_excel.csv: row 2, column 1 (Name): not UTF-8 (a file saved by "
-                       "Excel on Windows is Windows-1252: give --encoding windows-1252)\n");
+  Result r;
+  for (const auto& args : {generate, with({"--encoding", "utf-8"})}) {
+    r = Dtaus(args);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err, "dtaus: " + ex +
+                         "/zahlungen_excel.csv: row 2, column 1 (Name): not UTF-8 (a file saved "
+                         "by Excel on Windows is Windows-1252: give --encoding windows-1252)\n");
+  }
   for (const char* encoding : {"windows-1252", "latin-1"}) {
     SCOPED_TRACE(encoding);
     r = Dtaus(with({"--encoding", encoding}));

@@ -77,6 +77,8 @@ class BankDirectory {
   const Bank* Find(std::string_view blz) const;
   // Checks `account` (1 to 10 digits; leading zeros do not matter) against the method
   // of the bank with code `blz`. An account that is not 1 to 10 digits is kInvalid.
+  // Learns on first use which methods the check-digit library knows: call it from one
+  // thread at a time.
   AccountCheck Check(std::string_view blz, std::string_view account) const;
 
  private:
