@@ -19,13 +19,13 @@ int main(int argc, char** argv) {
   std::shared_ptr<dtaus::MeineInfo> kopf = datei->GetMeineInfo();
   kopf->DateiMedia(dtaus::MediaTyp::Diskette);
   kopf->GeldTransferTyp(dtaus::TransferTyp::Gutschrift);
-  kopf->BLZ("12345678");
+  kopf->BLZ("37040044");
   kopf->Name("MUSTERMANN GMBH");
-  kopf->Konto("1234567890");
+  kopf->Konto("532013000");
 
   auto zahlung = std::make_shared<dtaus::GeldTransfer>();
-  zahlung->BLZ("87654321");
-  zahlung->Konto("1234567");
+  zahlung->BLZ("12030000");
+  zahlung->Konto("202051");
   zahlung->Name("ERIKA MUSTERMANN");
   zahlung->VerwendungsZweck("RECHNUNG 4711");
   zahlung->BetragEuro("100");

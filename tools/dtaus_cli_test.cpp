@@ -33,7 +33,7 @@ struct Result {
 // execution date, so that the file does not depend on the day the test runs.
 const char kHeaderJson[] =
     R"({"MeineInfo": {"DateiMedia": "Diskette", "GeldTransferTyp": "Gutschrift",
-        "BLZ": "10020030", "Name": "MÜLLER GMBH", "AktuellesDatum": "01.02.26",
+        "BLZ": "37040044", "Name": "MÜLLER GMBH", "AktuellesDatum": "01.02.26",
         "AusfuehrungsDatum": "", "Konto": "532013000"}})";
 
 // The header object with `payments` as GeldTransfer.
@@ -43,9 +43,9 @@ std::string Orders(const std::string& payments) {
 }
 
 const char kPaymentsJson[] =
-    R"({"BLZ": "50010517", "Konto": "5431223", "Name": "JÖRG WEIß", "BetragEuroBrutto": "1234,56",
+    R"({"BLZ": "50010517", "Konto": "5431423", "Name": "JÖRG WEIß", "BetragEuroBrutto": "1234,56",
         "VerwendungsZweck": "RECHNUNG 0815", "VerwendungsZweck2": "KUNDE 4711"},
-       {"BLZ": "70150000", "Konto": "1002003004", "Name": "ANNA", "BetragEuro": "100",
+       {"BLZ": "70150000", "Konto": "1002003000", "Name": "ANNA", "BetragEuro": "100",
         "VerwendungsZweck": "HONORAR"})";
 
 // The same payments as CSV: comma-separated, with a byte-order mark and CR LF, as a
@@ -53,22 +53,22 @@ const char kPaymentsJson[] =
 const char kPaymentsCsv[] =
     "\xEF\xBB\xBF"
     "BLZ,Konto,Name,BetragEuroBrutto,BetragEuro,VerwendungsZweck,VerwendungsZweck2\r\n"
-    "50010517,5431223,JÖRG WEIß,\"1234,56\",,RECHNUNG 0815,KUNDE 4711\r\n"
-    "70150000,1002003004,ANNA,,100,HONORAR,\r\n";
+    "50010517,5431423,JÖRG WEIß,\"1234,56\",,RECHNUNG 0815,KUNDE 4711\r\n"
+    "70150000,1002003000,ANNA,,100,HONORAR,\r\n";
 
 // What the library must write for those orders, in Windows-1252: 1234.56 EUR gross and
 // 100 EUR net plus 19 %, the second purpose line as extension part 02.
 std::string ExpectedFile() {
   dtaus::detail::DtausFileBuilder file;
-  file.blz = "10020030";
+  file.blz = "37040044";
   file.name = "M\xDCLLER GMBH";
   file.creation_date = "010226";
   file.konto = "532013000";
   // Key and supplement, bank code, account, reference, cents, name, purpose, parts.
   file.Add(
-      {"51", "000", "50010517", "5431223", "", "123456", "J\xD6RG WEI\xDF", "RECHNUNG 0815", {}});
+      {"51", "000", "50010517", "5431423", "", "123456", "J\xD6RG WEI\xDF", "RECHNUNG 0815", {}});
   file.payments[0].parts = {{"02", "KUNDE 4711"}};
-  file.Add({"51", "000", "70150000", "1002003004", "", "11900", "ANNA", "HONORAR", {}});
+  file.Add({"51", "000", "70150000", "1002003000", "", "11900", "ANNA", "HONORAR", {}});
   return file.Bytes();
 }
 
@@ -155,18 +155,19 @@ TEST_F(DtausCliTest, ShowPrintsHeaderPaymentsAndTotals) {
             "Kind       GK, Sammel-Überweisung (credit transfers)\n"
             "Medium     Diskette\n"
             "Ordering   MÜLLER GMBH\n"
-            "Bank code  10020030\n"
+            "Bank code  37040044 (Commerzbank, Köln)\n"
             "Account    532013000\n"
             "Reference  -\n"
             "Created    01.02.26\n"
             "Execution  -\n"
             "\n"
-            "#  Name       Bank code  Account     Amount EUR  Purpose\n"
-            "1  JÖRG WEIß  50010517   5431223        1234.56  RECHNUNG 0815 KUNDE 4711\n"
-            "2  ANNA       70150000   1002003004      119.00  HONORAR\n"
+            "#  Name       Bank code  Bank                        Account     Amount EUR  Purpose\n"
+            "1  JÖRG WEIß  50010517   ING-DiBa Frankfurt am Main  5431423        1234.56  RECHNUNG "
+            "0815 KUNDE 4711\n"
+            "2  ANNA       70150000   Stadtsparkasse München      1002003000      119.00  HONORAR\n"
             "\n"
             "Payments   2, 1353.56 EUR\n"
-            "Control    accounts 1007434227, bank codes 120160517\n"
+            "Control    accounts 1007434423, bank codes 120160517\n"
             "\n"
             "No findings.\n");
 
@@ -175,18 +176,22 @@ TEST_F(DtausCliTest, ShowPrintsHeaderPaymentsAndTotals) {
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(Json::parse(r.out), Json::parse(R"({"file": "out.dtaus", "bytes": 768,
     "header": {"kind": "GK", "transfer_type": "Gutschrift", "medium": "Diskette",
-               "name": "MÜLLER GMBH", "bank_code": "10020030", "account": "532013000",
-               "reference": "0", "created": "01.02.26", "execution": ""},
+               "name": "MÜLLER GMBH", "bank_code": "37040044", "account": "532013000",
+               "reference": "0", "created": "01.02.26", "execution": "",
+               "bank": "Commerzbank, Köln", "iban_standard_rule": "DE89370400440532013000"},
     "payments": [
       {"number": 1, "offset": 128, "name": "JÖRG WEIß", "bank_code": "50010517",
-       "account": "5431223", "amount": "1234.56", "cents": 123456,
+       "account": "5431423", "amount": "1234.56", "cents": 123456,
        "purpose": "RECHNUNG 0815 KUNDE 4711", "reference": "0", "transaction_key": "51000",
-       "extension_parts": [{"type": "02", "text": "KUNDE 4711"}]},
+       "extension_parts": [{"type": "02", "text": "KUNDE 4711"}],
+       "bank": "ING-DiBa, Frankfurt am Main", "iban_standard_rule": "DE86500105170005431423"},
       {"number": 2, "offset": 384, "name": "ANNA", "bank_code": "70150000",
-       "account": "1002003004", "amount": "119.00", "cents": 11900, "purpose": "HONORAR",
-       "reference": "0", "transaction_key": "51000", "extension_parts": []}],
+       "account": "1002003000", "amount": "119.00", "cents": 11900, "purpose": "HONORAR",
+       "reference": "0", "transaction_key": "51000", "extension_parts": [],
+       "bank": "Stadtsparkasse München, München",
+       "iban_standard_rule": "DE48701500001002003000"}],
     "totals": {"payments": 2, "amount": "1353.56", "cents": 135356,
-               "account_sum": 1007434227, "bank_code_sum": 120160517},
+               "account_sum": 1007434423, "bank_code_sum": 120160517},
     "findings": [], "omitted_findings": 0, "clean": true})"));
 }
 
@@ -243,11 +248,12 @@ TEST_F(DtausCliTest, ShowFailsOnWhatBanksReject) {
     EXPECT_EQ(r.out.substr(r.out.size() - c.last_line.size() - 1), c.last_line + "\n") << r.out;
   }
 
-  // A payment of zero: the library may write it, so it is only a warning.
+  // A payment of zero: the library may write it, so it is only a warning. (The builder's
+  // header names no real bank; the directory's check is left out here.)
   dtaus::detail::DtausFileBuilder file;
   file.Add({"51", "000", "50010517", "5431223", "", "0", "ANNA", "", {}});
   Write("zero.dtaus", file.Bytes());
-  const Result r = Dtaus({"show", "zero.dtaus"});
+  const Result r = Dtaus({"show", "--no-account-check", "zero.dtaus"});
   EXPECT_EQ(r.code, 0);
   EXPECT_NE(r.out.find("\nFindings: 0 errors, 1 warning\nwarning byte 207  C 1  C12 amount in "
                        "euro: an amount of zero, which banks reject\n"),
@@ -264,7 +270,7 @@ TEST_F(DtausCliTest, ShowListsTheFirstThousandFindings) {
   bytes.replace(bytes.size() - 128 + 10, 7, "0000001");  // E4: an error after them all
   Write("many.dtaus", bytes);
 
-  Result r = Dtaus({"show", "many.dtaus"});
+  Result r = Dtaus({"show", "--no-account-check", "many.dtaus"});
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.out.find("\nFindings: 1 error, 1100 warnings\n"), std::string::npos);
   const std::string tail =
@@ -273,14 +279,14 @@ TEST_F(DtausCliTest, ShowListsTheFirstThousandFindings) {
       "... and 101 more findings (only the first 1000 are listed)\n";
   EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail);
 
-  r = Dtaus({"show", "--json", "many.dtaus"});
+  r = Dtaus({"show", "--json", "--no-account-check", "many.dtaus"});
   EXPECT_EQ(r.code, 1);
   const Json j = Json::parse(r.out);
   EXPECT_EQ(j["findings"].size(), 1000u);
   EXPECT_EQ(j["omitted_findings"], 101);
   EXPECT_EQ(j["clean"], false);
 
-  r = Dtaus({"slip", "many.dtaus"});
+  r = Dtaus({"slip", "--no-account-check", "many.dtaus"});
   EXPECT_EQ(std::to_string(r.code) + " " + r.err,
             "1 dtaus: many.dtaus has errors (1 error, 1100 warnings); a slip would not match it, "
             "see dtaus show\n");
@@ -349,14 +355,16 @@ TEST_F(DtausCliTest, SlipPrintsTheAccompanyingSlip) {
             "Belegloser Datenträgeraustausch (DTAUS)\n"
             "\n"
             "Auftraggeber                      MÜLLER GMBH\n"
-            "Bankleitzahl                      10020030\n"
+            "Bankleitzahl                      37040044\n"
+            "Kreditinstitut                    Commerzbank, Köln\n"
             "Kontonummer                       532013000\n"
+            "IBAN (nach Standardregel)         DE89 3704 0044 0532 0130 00\n"
             "Art der Datei                     Sammel-Überweisung (GK)\n"
             "Erstellungsdatum                  01.02.26\n"
             "Ausführungsdatum                  nicht angegeben\n"
             "Anzahl der Datensätze C           2\n"
             "Summe der Beträge in Euro         1.353,56\n"
-            "Kontrollsumme der Kontonummern    1007434227\n"
+            "Kontrollsumme der Kontonummern    1007434423\n"
             "Kontrollsumme der Bankleitzahlen  120160517\n"
             "Datenträger                       Diskette\n"
             "Dateiname                         out.dtaus\n"
@@ -395,14 +403,14 @@ TEST_F(DtausCliTest, SlipPrintsTheAccompanyingSlip) {
 // output, and no file written.
 TEST_F(DtausCliTest, CommandsFailWithAClearMessage) {
   const std::string payment =
-      R"({"BLZ": "50010517", "Konto": "1", "Name": "A", "BetragEuro": "1"})";
+      R"({"BLZ": "50010517", "Konto": "1900", "Name": "A", "BetragEuro": "1"})";
   Write("kopf.json", kHeaderJson);
   Write("one.json", Orders(payment));
   Write("invalid.json", R"({"MeineInfo": {"DateiMedia": "Diskette", "GeldTransferTyp": "Gutschrift",
-      "BLZ": "10020030", "Name": "M"},
+      "BLZ": "37040044", "Name": "M"},
     "GeldTransfer": [)" + payment +
                             R"(, {"Konto": "12A", "Name": "B", "BetragEuro": "1"}]})");
-  Write("invalid.csv", "BLZ;Konto;Name;BetragEuro\n50010517;1;A;1\n5001051;1;B;2\n");
+  Write("invalid.csv", "BLZ;Konto;Name;BetragEuro\n50010517;1900;A;1\n5001051;1;B;2\n");
   fs::create_directories(dir_ / "folder.json");
   Write("cut.dtaus", ExpectedFile().substr(0, 640));  // no record E
   // The command line; the exit code and standard error.
@@ -496,8 +504,8 @@ TEST_F(DtausCliTest, GenerateRefusesInputThatCouldPayTheWrongAmount) {
        "2 dtaus: nul-value.json: $.GeldTransfer[0].BLZ: a NUL character (\\u0000) inside the "
        "text\n"},
       {{"escape.json"},
-       "2 dtaus: escape.json: $.GeldTransfer[0].\\x1B[2J: unknown property \"\\x1B[2J\" of "
-       "GeldTransfer\n"},
+       "2 dtaus: escape.json: 1 unknown property (see the README for the property names):\n"
+       " - $.GeldTransfer[0].\\x1B[2J: \"\\x1B[2J\"\n"},
       {{"escape.csv", "--header", "kopf.json"},
        "2 dtaus: escape.csv: row 2, column 4 (BetragEuroBrutto): \"1\\x1B]0;x\\x07\" is not an "
        "amount: write digits with . or , before the cents, no sign, no thousands separators\n"},
@@ -574,12 +582,16 @@ TEST_F(DtausCliTest, GenerateDoesNotWriteOverItsInput) {
 TEST_F(DtausCliTest, HelpOnEveryCommandAndVersion) {
   Result r = Dtaus({"--version"});
   EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(r.out, "dtaus " DTAUS_VERSION_TEXT "\n");
-  const std::pair<std::string, const char*> kHelp[] = {{"", "SUBCOMMAND"},
-                                                       {"generate", "--dtaus-alphabet"},
-                                                       {"generate", "--allow-empty"},
-                                                       {"show", "--json"},
-                                                       {"slip", "--html"}};
+  // The version, and the date of the bank directory the accounts are checked against.
+  EXPECT_EQ(r.out.rfind("dtaus " DTAUS_VERSION_TEXT "\nchecks accounts against the bank "
+                        "directory of ",
+                        0),
+            0u)
+      << r.out;
+  EXPECT_NE(r.out.find("/blz_"), std::string::npos) << r.out;
+  const std::pair<std::string, const char*> kHelp[] = {
+      {"", "SUBCOMMAND"}, {"generate", "--dtaus-alphabet"}, {"generate", "--allow-empty"},
+      {"show", "--json"},         {"slip", "--html"}};
   for (const auto& [command, option] : kHelp) {
     SCOPED_TRACE(command);
     r = Dtaus(command.empty() ? std::vector<std::string>{"--help"}
@@ -613,20 +625,21 @@ TEST_F(DtausCliTest, GeneratedFilesShowAsSummarised) {
        "Gutschrift, 3 payments, 1443.46 EUR, 1024 bytes\nout.dtaus: 1 of 3 payments given net "
        "(BetragEuro, BetragEuroNetto): 100.00 EUR + 19 % = 119.00 EUR paid; BetragEuroBrutto "
        "pays an amount as given",
-       "\n2  ÄRZTEHAUS AM SEE PRAXIS DR. ÖZDEMIR  70150000   1002003004"},
+       "\n2  ÄRZTEHAUS AM SEE PRAXIS DR. ÖZDEMIR  70150000   Stadtsparkasse München      "
+       "1002003000"},
       {{"generate", ex + "/lastschrift.json", "-o", "out.dtaus"},
        "",
        "Lastschrift, 2 payments, 180.00 EUR, 896 bytes",
        "\nReference  2026\n"},
       // --dtaus-alphabet writes capitals and [ \ ] ~; show turns them back into umlauts.
       {converted, "", "Gutschrift, 3 payments, 1634.67 EUR, 1024 bytes",
-       "\n1  STADTWERKE NÜRNBERG      76010085   123456          345.67  ABSCHLAG DEZEMBER "
-       "ZÄHLER 0815\n"},
+       "\n1  STADTWERKE NÜRNBERG      76010085   Postbank Ndl DB PFK         123455          "
+       "345.67  ABSCHLAG DEZEMBER ZÄHLER 0815\n"},
       // Without it the texts go to the library as given, and the bank may refuse them.
       {csv, "", "Gutschrift, 3 payments, 1634.67 EUR, 1024 bytes (12 warnings, see dtaus show)",
        "\nFindings: 0 errors, 12 warnings\n"},
       {{"generate", "-", "-o", "out.dtaus"},
-       Orders(R"({"BLZ": "50010517", "Konto": "1", "Name": "A", "BetragEuro": "1"})"),
+       Orders(R"({"BLZ": "50010517", "Konto": "1900", "Name": "A", "BetragEuro": "1"})"),
        "Gutschrift, 1 payment, 1.19 EUR, 512 bytes\nout.dtaus: 1 of 1 payment given net "
        "(BetragEuro, BetragEuroNetto): 1.00 EUR + 19 % = 1.19 EUR paid; BetragEuroBrutto pays "
        "an amount as given",
@@ -641,6 +654,239 @@ TEST_F(DtausCliTest, GeneratedFilesShowAsSummarised) {
     EXPECT_EQ(r.code, 0);
     EXPECT_NE(r.out.find(c.shown), std::string::npos) << r.out;
   }
+}
+
+// The German spreadsheet of the README: Windows-1252, IBANs, long purposes, accented
+// names. A typing error in an account is caught before any file is written.
+TEST_F(DtausCliTest, SpreadsheetRoundTrip) {
+  const std::string ex = DTAUS_EXAMPLES;
+  const std::vector<std::string> generate = {
+      "generate",  ex + "/zahlungen_excel.csv", "--header", ex + "/zahlungen_kopf.json", "-o",
+      "out.dtaus", "--dtaus-alphabet"};
+  auto with = [&generate](std::vector<std::string> more) {
+    std::vector<std::string> args = generate;
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+  };
+  Result r;
+  for (const auto& args : {generate, with({"--encoding", "utf-8"})}) {
+    r = Dtaus(args);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err, "dtaus: " + ex +
+                         "/zahlungen_excel.csv: row 2, column 1 (Name): not UTF-8 (a file saved "
+                         "by Excel on Windows is Windows-1252: give --encoding windows-1252)\n");
+  }
+  for (const char* encoding : {"windows-1252", "latin-1"}) {
+    SCOPED_TRACE(encoding);
+    r = Dtaus(with({"--encoding", encoding}));
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "out.dtaus: Gutschrift, 4 payments, 570.07 EUR, 1280 bytes, 3 payments with wrapped "
+              "text\n");
+  }
+  r = Dtaus({"show", "out.dtaus"});
+  EXPECT_EQ(r.code, 0);
+  for (const char* line :
+       {"\nOrdering   HAUSVERWALTUNG SÜD\nBank code  12030000 (Deutsche Kreditbank Berlin, "
+        "Berlin)\nAccount    4455667784\n",
+        "\n1  STADTWERKE NÜRNBERG GMBH             76010085   Postbank Ndl DB PFK         123455  "
+        "        345.67  ABSCHLAG DEZEMBER 2026 STROM UND GAS, ZÄHLERNUMMER 0815-4711\n",
+        "\n4  CAFE ORSTED                          12030000   Deutsche Kreditbank Berlin  202051  "
+        "         45.50  BEWIRTUNG EIGENTÜMERVERSAMMLUNG AM 12.12.2026\n",
+        "\nNo findings.\n"}) {
+    EXPECT_NE(r.out.find(line), std::string::npos) << line << r.out;
+  }
+  const Json shown = Json::parse(Dtaus({"show", "--json", "out.dtaus"}).out);
+  EXPECT_EQ(shown["payments"][0]["extension_parts"],
+            Json::parse(R"([{"type": "02", "text": "STROM UND GAS, ZÄHLERNUMMER"},
+                             {"type": "02", "text": "0815-4711"}])"));
+  EXPECT_EQ(shown["payments"][0]["iban_standard_rule"], "DE91760100850000123455");
+
+  // One digit wrong in the account of row 3.
+  std::ifstream in(ex + "/zahlungen_excel.csv", std::ios::binary);
+  std::string csv((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  csv.replace(csv.find(";1002003000;"), 12, ";1002003001;");
+  Write("tippfehler.csv", csv);
+  fs::remove(dir_ / "out.dtaus");
+  std::vector<std::string> typo = with({"--encoding", "windows-1252"});
+  typo[1] = "tippfehler.csv";
+  r = Dtaus(typo);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err.substr(0, r.err.find("; --no-account-check")),
+            "payment 2 (tippfehler.csv: row 3):\n"
+            " - account 1002003001 does not pass the check-digit method 00 of bank code 70150000 "
+            "(Stadtsparkasse München, München)\n"
+            "dtaus: 1 invalid object, no file written\n"
+            "dtaus: bank codes and accounts were checked against the bank directory of 2020-04-20 "
+            "(/usr/share/ktoblzcheck/blz_20200420.txt)");
+  EXPECT_FALSE(fs::exists(dir_ / "out.dtaus"));
+  typo.push_back("--no-account-check");
+  EXPECT_EQ(Dtaus(typo).code, 0);
+}
+
+// Long texts flow into the continuation lines; --no-wrap keeps the strict rule.
+TEST_F(DtausCliTest, LongTextsWrapUnlessNoWrap) {
+  const std::string purpose = "NEBENKOSTENABRECHNUNG 2025 FUER DIE WOHNUNG 3 LINKS";
+  Write("long.json", Orders(R"({"BLZ": "50010517", "Konto": "1900", "Name": "A",
+                   "BetragEuroBrutto": "1.19", "VerwendungsZweck": ")" +
+                            purpose + R"(", "VerwendungsZweck2": "KUNDE 17"})"));
+  Result r = Dtaus({"generate", "long.json", "-o", "out.dtaus"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "out.dtaus: Gutschrift, 1 payment, 1.19 EUR, 512 bytes, 1 payment with wrapped "
+            "text\n");
+  const Json shown = Json::parse(Dtaus({"show", "--json", "out.dtaus"}).out);
+  EXPECT_EQ(shown["payments"][0]["purpose"], purpose + " KUNDE 17");
+  EXPECT_EQ(shown["payments"][0]["extension_parts"].size(), 2u);
+
+  fs::remove(dir_ / "out.dtaus");
+  r = Dtaus({"generate", "long.json", "-o", "out.dtaus", "--no-wrap"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err,
+            "payment 1 (long.json: $.GeldTransfer[0]):\n"
+            " - Wert hat nicht max. 27 Buchstaben in Feld <VerwendungsZweck>.\n"
+            "dtaus: 1 invalid object, no file written\n");
+
+  std::string payment = R"({"BLZ": "50010517", "Konto": "1900", "Name": "A", "BetragEuro": "1")";
+  for (int i = 2; i <= 14; ++i) {
+    payment +=
+        R"(, "VerwendungsZweck)" + std::to_string(i) + R"(": "ZEILE)" + std::to_string(i) + "\"";
+  }
+  Write("full.json", Orders(payment + R"(, "VerwendungsZweck": ")" + purpose + "\"}"));
+  r = Dtaus({"generate", "full.json", "-o", "out.dtaus"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err,
+            "payment 1 (full.json: $.GeldTransfer[0]):\n"
+            " - VerwendungsZweck does not fit even wrapped into VerwendungsZweck to "
+            "VerwendungsZweck14: 7 characters left over (\"ZEILE14\")\n"
+            "dtaus: 1 invalid object, no file written\n");
+  EXPECT_FALSE(fs::exists(dir_ / "out.dtaus"));
+}
+
+// A bank-code file as the Bundesbank publishes it, with the banks of kHeaderJson and
+// kPaymentsJson but for one.
+std::string BankCodeFile(bool with_stadtsparkasse) {
+  auto record = [](const std::string& blz, const std::string& name, const std::string& place,
+                   const std::string& method) {
+    auto pad = [](std::string text, std::size_t width) {
+      text.resize(width, ' ');
+      return text;
+    };
+    return blz + "1" + pad(name, 58) + "12345" + pad(place, 35) + pad(name, 27) + "00000" +
+           pad("", 11) + method + "000001U000000000\r\n";
+  };
+  std::string file = record("37040044", "Commerzbank", "K\xF6ln", "13") +
+                     record("50010517", "ING", "Frankfurt", "C1");
+  if (with_stadtsparkasse) file += record("70150000", "Stadtsparkasse", "M\xFCnchen", "00");
+  return file;
+}
+
+TEST_F(DtausCliTest, BankDataFileReplacesTheDirectory) {
+  Write("orders.json", Orders(kPaymentsJson));
+  Write("blz_20240304.txt", BankCodeFile(true));
+  Write("blz_20240601.txt", BankCodeFile(false));
+  Write("broken.txt", "37040044\tCommerzbank\tKoeln\n");
+  Result r =
+      Dtaus({"generate", "orders.json", "-o", "out.dtaus", "--bank-data", "blz_20240304.txt"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  r = Dtaus({"show", "out.dtaus", "--bank-data", "blz_20240304.txt"});
+  EXPECT_NE(r.out.find("\nBank code  37040044 (Commerzbank, Köln)\n"), std::string::npos) << r.out;
+
+  const char* const kCases[][2] = {
+      {"generate orders.json -o out.dtaus --bank-data blz_20240601.txt",
+       "1 payment 2 (orders.json: $.GeldTransfer[1]):\n"
+       " - bank code 70150000 is not in the bank directory of 2024-06-01\n"
+       "dtaus: 1 invalid object, no file written\n"
+       "dtaus: bank codes and accounts were checked against the bank directory of 2024-06-01 "
+       "(blz_20240601.txt); --no-account-check leaves that out\n"},
+      {"generate orders.json -o out.dtaus --bank-data broken.txt",
+       "2 dtaus: --bank-data broken.txt: line 1: a record of the Bundesbank's bank-code file has "
+       "168 characters, this line has 26\n"},
+      {"generate orders.json -o out.dtaus --bank-data nowhere.txt",
+       "2 dtaus: --bank-data nowhere.txt: cannot be opened\n"},
+      {"show out.dtaus --bank-data nowhere.txt",
+       "2 dtaus: --bank-data nowhere.txt: cannot be opened\n"},
+  };
+  fs::remove(dir_ / "out.dtaus");
+  for (const auto& [command, expected] : kCases) {
+    SCOPED_TRACE(command);
+    std::istringstream words(command);
+    r = Dtaus({std::istream_iterator<std::string>(words), {}});
+    EXPECT_EQ(std::to_string(r.code) + " " + r.err, expected);
+    EXPECT_EQ(r.out, "");
+    EXPECT_FALSE(fs::exists(dir_ / "out.dtaus"));
+  }
+}
+
+// show and slip check every bank code and account of a file, another program's too.
+TEST_F(DtausCliTest, ShowAndSlipReportUnknownBanksAndFailingAccounts) {
+  Write("orders.json",
+        Orders(R"({"BLZ": "10020030", "Konto": "1900", "Name": "A", "BetragEuro": "1"},
+                  {"IBAN": "DE86500105170005431423", "Name": "B", "BetragEuro": "1"},
+                  {"BLZ": "50010517", "Konto": "5431224", "Name": "C", "BetragEuro": "1"})"));
+  Result r = Dtaus({"generate", "orders.json", "-o", "out.dtaus"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err.substr(0, r.err.find("dtaus: bank codes")),
+            "payment 1 (orders.json: $.GeldTransfer[0]):\n"
+            " - bank code 10020030 is not in the bank directory of 2020-04-20\n"
+            "payment 3 (orders.json: $.GeldTransfer[2]):\n"
+            " - account 5431224 does not pass the check-digit method C1 of bank code 50010517 "
+            "(ING-DiBa, Frankfurt am Main)\n"
+            "dtaus: 2 invalid objects, no file written\n");
+  r = Dtaus({"generate", "orders.json", "-o", "out.dtaus", "--no-account-check"});
+  EXPECT_EQ(r.code, 0) << r.err;
+
+  r = Dtaus({"show", "out.dtaus"});
+  EXPECT_EQ(r.code, 1);
+  const std::string findings =
+      "Findings: 2 errors, 0 warnings\n"
+      "error   byte 141  C 1  C4 bank code of the payee or payer: bank code 10020030 is not in "
+      "the bank directory of 2020-04-20\n"
+      "error   byte 661  C 3  C5 account of the payee or payer: account 5431224 does not pass the "
+      "check-digit method C1 of bank code 50010517 (ING-DiBa, Frankfurt am Main)\n";
+  EXPECT_EQ(r.out.substr(r.out.size() - std::min(r.out.size(), findings.size())), findings)
+      << r.out;
+  EXPECT_NE(r.out.find("\n1  A     10020030   ?  "), std::string::npos) << r.out;
+  const Json shown = Json::parse(Dtaus({"show", "--json", "out.dtaus"}).out);
+  EXPECT_EQ(shown["findings"][0]["offset"], 141);
+  EXPECT_EQ(shown["payments"][0]["bank"], nullptr);
+  EXPECT_EQ(shown["clean"], false);
+
+  r = Dtaus({"slip", "out.dtaus"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err,
+            "dtaus: out.dtaus has errors (2 errors, 0 warnings); a slip would not match it, see "
+            "dtaus show\n");
+  EXPECT_EQ(Dtaus({"show", "out.dtaus", "--no-account-check"}).code, 0);
+  EXPECT_EQ(Dtaus({"slip", "out.dtaus", "--no-account-check"}).code, 0);
+}
+
+// Everything to put right in a spreadsheet is reported in one run.
+TEST_F(DtausCliTest, UnknownNamesAndCharactersAllAtOnce) {
+  Write("kopf.json", kHeaderJson);
+  Write("names.csv", "Kontonummer;BLZ;Name;Betrag;Verwendungszweck\n1900;50010517;A;1;X\n");
+  Result r = Dtaus({"generate", "names.csv", "--header", "kopf.json", "-o", "out.dtaus"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(r.err,
+            "dtaus: names.csv: 3 unknown columns (see the README for the property names):\n"
+            " - row 1, column 1: \"Kontonummer\" (nearest property: Konto)\n"
+            " - row 1, column 4: \"Betrag\" (nearest property: BetragEuro)\n"
+            " - row 1, column 5: \"Verwendungszweck\" (nearest property: VerwendungsZweck)\n");
+
+  Write("chars.csv",
+        "IBAN;Name;BetragEuro;VerwendungsZweck\n"
+        "DE86500105170005431423;Zoë Ørsted;1;Café 5 € (netto)\n");
+  r = Dtaus(
+      {"generate", "chars.csv", "--header", "kopf.json", "-o", "out.dtaus", "--dtaus-alphabet"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(r.err,
+            "chars.csv: row 2, column 4 (VerwendungsZweck), character 8: '€' (U+20AC)\n"
+            "chars.csv: row 2, column 4 (VerwendungsZweck), character 10: '(' (U+0028)\n"
+            "chars.csv: row 2, column 4 (VerwendungsZweck), character 16: ')' (U+0029)\n"
+            "dtaus: 3 characters are outside the DTAUS character set (capitals, digits, blank, "
+            ". , & - / + * $ % and Ä Ö Ü ß), no file written\n");
+  EXPECT_FALSE(fs::exists(dir_ / "out.dtaus"));
 }
 
 }  // namespace

@@ -2,11 +2,11 @@
 
 #include <charconv>
 
+#include "fields/text_codec.h"
 #include "tools/amount.h"
 #include "tools/dtaus_alphabet.h"
 #include "tools/property_table.h"
 #include "tools/tool_error.h"
-#include "fields/text_codec.h"
 
 namespace dtaus::tool {
 namespace {
@@ -103,6 +103,8 @@ void OrderBuilder::AssignHeader(MeineInfo& header, const InputValue& value) cons
         fail(value.location + ": \"" + value.value + "\" is neither Gutschrift nor Lastschrift");
       }
       break;
+    case ValueKind::kIban:  // taken apart into BLZ and Konto before
+      fail(value.location + ": an IBAN is handed over as BLZ and Konto");
     case ValueKind::kAmount:  // the header has no amounts
     case ValueKind::kText:
       (header.*(property->set))(Text(value));

@@ -37,4 +37,15 @@ std::string SafeEcho(std::string_view text) {
   return out;
 }
 
+std::string SafeEchoLines(std::string_view text) {
+  std::string out;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = text.find('\n', start);
+    out += SafeEcho(text.substr(start, end - start));
+    if (end == std::string_view::npos) return out;
+    out += '\n';
+    start = end + 1;
+  }
+}
+
 }  // namespace dtaus::tool

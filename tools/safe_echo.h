@@ -22,6 +22,10 @@ namespace dtaus::tool {
 // \xHH, and the C1 controls U+0080 to U+009F as \u00HH; everything else unchanged.
 std::string SafeEcho(std::string_view text);
 
+// SafeEcho for a message of several lines that the tool composed itself (a list of
+// unknown names, say): its line feeds stay line feeds, everything else as SafeEcho.
+std::string SafeEchoLines(std::string_view text);
+
 }  // namespace dtaus::tool
 
 #endif  // DTAUS_TOOLS_SAFE_ECHO_H_

@@ -29,6 +29,8 @@ TEST(SafeEchoTest, ShowsControlCharactersAsTheirCodes) {
     SCOPED_TRACE(input);
     EXPECT_EQ(SafeEcho(input), expected);
   }
+  // A message of the tool's own lines keeps its line feeds, and only those.
+  EXPECT_EQ(SafeEchoLines("a\x1b\n - b\r\n\n"), "a\\x1B\n - b\\x0D\n\n");
 }
 
 }  // namespace
