@@ -8,7 +8,9 @@ install(TARGETS orveldtaus EXPORT orveldtausTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(DIRECTORY include/dtaus DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+# The bank directory is a component of the tool's, not installed with the library.
+install(DIRECTORY include/dtaus DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
+        PATTERN "bank_directory.h" EXCLUDE)
 install(EXPORT orveldtausTargets NAMESPACE orveldtaus::
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/orveldtaus)
 configure_package_config_file(cmake/orveldtausConfig.cmake.in

@@ -27,4 +27,4 @@ need_packages() {
 
 # The packages every build of the library, its tests and the tool needs.
 CORE_PACKAGES=(cmake ninja-build g++ libgtest-dev libbenchmark-dev nlohmann-json3-dev
-               libcli11-dev libcsv-dev)
+               libcli11-dev libcsv-dev libktoblzcheck1-dev)

@@ -1,0 +1,181 @@
+#include "dtaus/bank_directory.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "file/scratch_dir_test.h"
+
+namespace dtaus {
+namespace {
+
+const char* CheckName(AccountCheck check) {
+  switch (check) {
+    case AccountCheck::kValid:
+      return "valid";
+    case AccountCheck::kInvalid:
+      return "invalid";
+    case AccountCheck::kBankUnknown:
+      return "bank unknown";
+    case AccountCheck::kNotCheckable:
+      return "not checkable";
+  }
+  return "?";
+}
+
+class BundledDirectoryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!directory_.Error().empty()) {
+      GTEST_SKIP() << "Debian's bank directory is not installed: " << directory_.Error();
+    }
+  }
+  BankDirectory directory_ = BankDirectory::Bundled();
+};
+
+TEST_F(BundledDirectoryTest, SaysWhereFromAndOfWhen) {
+  EXPECT_GT(directory_.BankCount(), 3000u);
+  EXPECT_EQ(directory_.Date().size(), 10u);
+  EXPECT_NE(directory_.Path().find("blz_"), std::string::npos);
+}
+
+TEST_F(BundledDirectoryTest, FindsBanksWithNamePlaceBicAndMethod) {
+  const Bank* bank = directory_.Find("37040044");
+  ASSERT_NE(bank, nullptr);
+  EXPECT_EQ(bank->name, "Commerzbank");
+  EXPECT_EQ(bank->place, "Köln");  // Latin-1 in the file, UTF-8 here
+  EXPECT_EQ(bank->bic, "COBADEFFXXX");
+  EXPECT_EQ(bank->method, "13");
+  // The Bundesbank itself: the bank's own record, not one of its branches.
+  bank = directory_.Find("10000000");
+  ASSERT_NE(bank, nullptr);
+  EXPECT_EQ(bank->name, "Bundesbank");
+  EXPECT_EQ(directory_.Find("10020030"), nullptr);
+  EXPECT_EQ(directory_.Find("1000000"), nullptr);
+}
+
+TEST_F(BundledDirectoryTest, ChecksAccountsByTheirBanksMethod) {
+  struct Case {
+    const char* blz;
+    const char* account;
+    AccountCheck expected;
+  };
+  // The valid accounts are those of published example IBANs; each invalid one differs
+  // from a valid one in a single digit.
+  const Case cases[] = {
+      {"12030000", "202051", AccountCheck::kValid},  // method 00
+      {"12030000", "0000202051", AccountCheck::kValid},
+      {"12030000", "202052", AccountCheck::kInvalid},
+      {"37040044", "532013000", AccountCheck::kValid},  // method 13
+      {"37040044", "532014000", AccountCheck::kInvalid},
+      {"10050000", "54540402", AccountCheck::kValid},  // method B8
+      {"10050000", "54540403", AccountCheck::kInvalid},
+      {"50010517", "137075030", AccountCheck::kValid},  // method C1
+      {"50010517", "137075130", AccountCheck::kInvalid},
+      {"30020900", "106531065", AccountCheck::kValid},  // method 57
+      {"30020900", "116531065", AccountCheck::kInvalid},
+      {"70020270", "10108669", AccountCheck::kValid},  // method 95
+      {"70020270", "110108669", AccountCheck::kInvalid},
+      // The Bundesbank's accounts carry no check digit (method 09).
+      {"10000000", "1234567", AccountCheck::kNotCheckable},
+      {"10020030", "1234567", AccountCheck::kBankUnknown},
+      // What is no account number cannot exist at any bank.
+      {"12030000", "", AccountCheck::kInvalid},
+      {"12030000", "20205l", AccountCheck::kInvalid},
+      {"12030000", "12345678901", AccountCheck::kInvalid},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.blz) + " " + c.account);
+    EXPECT_STREQ(CheckName(directory_.Check(c.blz, c.account)), CheckName(c.expected));
+  }
+}
+
+// A record of the Bundesbank's bank-code file, fields padded to their widths.
+std::string Record(const std::string& blz, char mark, const std::string& name,
+                   const std::string& place, const std::string& bic, const std::string& method) {
+  auto pad = [](std::string text, std::size_t width) {
+    text.resize(width, ' ');
+    return text;
+  };
+  return blz + mark + pad(name, 58) + "10117" + pad(place, 35) + pad(name, 27) + "12345" +
+         pad(bic, 11) + method + "000001" + "U" + "0" + "00000000";
+}
+
+class BankFileTest : public detail::ScratchDirTest {
+ protected:
+  std::string Write(const std::string& name, const std::string& bytes) {
+    const std::string path = (dir_ / name).string();
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+};
+
+TEST_F(BankFileTest, LoadsTheBundesbanksFormat) {
+  ASSERT_EQ(Record("12345678", '1', "X", "Y", "", "00").size(), 168u);
+  const std::string path =
+      Write("BLZ_20240304.txt",
+            Record("12345678", '2', "Filiale", "Essen", "", "00") + "\r\n" +
+                Record("12345678", '1', "Beispielbank", "K\xF6ln", "BEISDEK1XXX", "00") + "\r\n" +
+                Record("87654321", '1', "Neue Methode", "Bonn", "", "E5") + "\n");
+  const BankDirectory directory = BankDirectory::FromFile(path);
+  ASSERT_EQ(directory.Error(), "");
+  EXPECT_EQ(directory.Date(), "2024-03-04");
+  EXPECT_EQ(directory.BankCount(), 2u);
+  const Bank* bank = directory.Find("12345678");
+  ASSERT_NE(bank, nullptr);
+  EXPECT_EQ(bank->name, "Beispielbank");
+  EXPECT_EQ(bank->place, "Köln");
+  EXPECT_EQ(bank->bic, "BEISDEK1XXX");
+  // The Bundesbank's published examples for method 00.
+  EXPECT_EQ(directory.Check("12345678", "9290701"), AccountCheck::kValid);
+  EXPECT_EQ(directory.Check("12345678", "539290858"), AccountCheck::kValid);
+  EXPECT_EQ(directory.Check("12345678", "1501824"), AccountCheck::kValid);
+  EXPECT_EQ(directory.Check("12345678", "1501833"), AccountCheck::kInvalid);
+  // A method newer than the check-digit library gives no verdict, and no noise.
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(directory.Check("87654321", "1234567"), AccountCheck::kNotCheckable);
+  EXPECT_EQ(directory.Check("87654321", "1234567"), AccountCheck::kNotCheckable);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  // A file name without a date leaves the date open.
+  EXPECT_EQ(
+      BankDirectory::FromFile(Write("bankcodes.txt", Record("12345678", '1', "B", "K", "", "00")))
+          .Date(),
+      "");
+}
+
+TEST_F(BankFileTest, MissingOrMalformedFilesAreClearErrors) {
+  const std::string good = Record("12345678", '1', "Beispielbank", "Bonn", "", "00") + "\r\n";
+  struct Case {
+    std::string bytes;
+    std::string error;  // after the path
+  };
+  const Case cases[] = {
+      {"", ": holds no bank (an empty file is no bank-code file)"},
+      {"\r\n", ": holds no bank (an empty file is no bank-code file)"},
+      {good + "\r\n" + good,
+       ": line 2: a record of the Bundesbank's bank-code file has 168 "
+       "characters, this line has 0"},
+      {good + "10000000\tBundesbank\tBerlin\r\n",
+       ": line 2: a record of the Bundesbank's bank-code file has 168 characters, this line "
+       "has 26"},
+      {good + good + Record("1234567X", '1', "B", "K", "", "00") + "\r\n",
+       ": line 3: does not begin with an 8-digit bank code and the mark 1 or 2"},
+      {Record("12345678", '3', "B", "K", "", "00"),
+       ": line 1: does not begin with an 8-digit bank code and the mark 1 or 2"},
+      {Record("12345678", '1', "B", "K", "", " 0"),
+       ": line 1: the check-digit method (characters 151-152) is not a method id"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.error);
+    const std::string path = Write("blz.txt", c.bytes);
+    const BankDirectory directory = BankDirectory::FromFile(path);
+    EXPECT_EQ(directory.Error(), path + c.error);
+    EXPECT_EQ(directory.BankCount(), 0u);
+  }
+  const std::string missing = (dir_ / "nowhere.txt").string();
+  EXPECT_EQ(BankDirectory::FromFile(missing).Error(), missing + ": cannot be opened");
+}
+
+}  // namespace
+}  // namespace dtaus
