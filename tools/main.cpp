@@ -5,6 +5,7 @@
 //   dtaus generate payments.csv --header header.json -o DTAUS0.TXT --dtaus-alphabet
 //   dtaus show DTAUS0.TXT [--json]
 //   dtaus slip DTAUS0.TXT [--html]
+//   dtaus sepa DTAUS0.TXT -o zahlungen.xml [--creditor-id ID --mandates FILE]
 //
 // Exit codes: 0 success; 1 invalid input or a DTAUS file with errors; 2 the command could
 // not run (usage, unreadable or malformed input, an output that cannot be written).
@@ -14,6 +15,7 @@
 #include <new>
 
 #include "tools/commands.h"
+#include "tools/sepa_command.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -58,6 +60,36 @@ int run(int argc, char** argv) {
   slip_command->add_option("FILE", slip_path, "The DTAUS file; - reads standard input")->required();
   slip_command->add_flag("--html", slip_html, "Print a page for one A4 sheet instead of text");
 
+  dtaus::tool::SepaCommandOptions sepa;
+  CLI::App* sepa_command = app.add_subcommand(
+      "sepa", "Convert a DTAUS file into the SEPA message banks take today: pain.001.001.09 "
+              "for credit transfers, pain.008.001.08 for direct debits.");
+  sepa_command->add_option("FILE", sepa.input, "The DTAUS file; - reads standard input")
+      ->required();
+  sepa_command->add_option("-o,--output", sepa.output, "The XML message to write")->required();
+  sepa_command->add_option("--date", sepa.date,
+                           "Execution or collection date (yyyy-mm-dd) for a file without one; "
+                           "default today");
+  sepa_command->add_option("--creditor-id", sepa.creditor_id,
+                           "Direct debits: the creditor identifier, e.g. DE98ZZZ09999999999");
+  sepa_command->add_option("--mandates", sepa.mandates,
+                           "Direct debits: CSV with BLZ and Konto or IBAN, Mandatsreferenz, "
+                           "Datum and optionally Sequenz");
+  sepa_command
+      ->add_option("--sequence", sepa.sequence,
+                   "Direct debits: sequence type where the mandate names none (FRST, RCUR, "
+                   "OOFF, FNAL)")
+      ->capture_default_str();
+  sepa_command->add_flag("--b2b", sepa.b2b, "Direct debits between businesses (B2B, not CORE)");
+  sepa_command->add_flag("--german-charset", sepa.german_charset,
+                         "Keep Ä Ö Ü ä ö ü ß and & * $ %, which German banks accept");
+  sepa_command->add_flag("--cut-purpose", sepa.cut_purpose,
+                         "Cut purposes to 140 and names to 70 characters instead of refusing");
+  sepa_command->add_option("--iban-map", sepa.iban_map,
+                           "CSV with BLZ, Konto, IBAN and optionally BIC: a bank's own IBANs");
+  sepa_command->add_option("--bank-data", sepa.bank_data,
+                           "A Bundesbank bank-code file instead of the bundled directory");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -70,6 +102,7 @@ int run(int argc, char** argv) {
   if (generate_command->parsed()) code = dtaus::tool::run_generate(generate, std::cout, std::cerr);
   if (show_command->parsed()) code = dtaus::tool::run_show(show_path, show_json, std::cout);
   if (slip_command->parsed()) code = dtaus::tool::run_slip(slip_path, slip_html, std::cout);
+  if (sepa_command->parsed()) code = dtaus::tool::run_sepa(sepa, std::cout, std::cerr);
   std::cout.flush();
   if (!std::cout) {
     std::cerr << "dtaus: cannot write to standard output\n";

@@ -142,7 +142,9 @@ class Converter {
   void Problem(std::string text) { out_.problems.push_back(std::move(text)); }
   bool CheckHeaderAndTrailer();
   void CheckMoment();
+  void ReadIbanMap();
   void ReadMandates();
+  const SepaAccount* Mapped(std::string_view blz, std::string_view konto) const;
   std::optional<Account> AccountOf(const std::string& who, std::string_view blz,
                                    std::string_view konto);
   std::string Text(const std::string& who, const char* what, std::string_view text,
@@ -172,6 +174,8 @@ class Converter {
   std::string name_;  // the header's name in the SEPA character set
   Account own_;       // the header's account
   std::vector<Transaction> transactions_;
+  // The IBAN map, its IBANs in their compact form.
+  std::vector<SepaAccount> map_;
   // Mandates by the debtor's IBAN.
   std::map<std::string, const SepaMandate*> mandates_;
 };
@@ -235,7 +239,7 @@ void Converter::ChooseDate() {
   } else if (!options_.date.empty()) {
     date = ParseIsoDate(options_.date);
     if (!date) Problem("the " + std::string(what) + " " + options_.date + " is not a date (yyyy-mm-dd)");
-  } else {
+  } else if (today_.ok()) {
     date = today_;
   }
   if (!date) return;
@@ -245,14 +249,39 @@ void Converter::ChooseDate() {
   }
 }
 
-std::optional<Account> Converter::AccountOf(const std::string& who, std::string_view blz,
-                                            std::string_view konto) {
-  const std::string number = WithoutLeadingZeros(konto);
-  for (const SepaAccount& mapped : options_.iban_map) {
-    if (mapped.blz == blz && WithoutLeadingZeros(mapped.konto) == number) {
-      return Account{mapped.iban, mapped.bic};
+void Converter::ReadIbanMap() {
+  for (const SepaAccount& entry : options_.iban_map) {
+    const std::string who = entry.origin.empty() ? "IBAN map " + entry.iban : entry.origin;
+    const GermanIbanParts parts = ParseGermanIban(entry.iban);
+    bool bic_sound = entry.bic.empty() || entry.bic.size() == 8 || entry.bic.size() == 11;
+    for (char c : entry.bic) {
+      bic_sound = bic_sound && ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'));
+    }
+    if (!parts.error.empty()) {
+      Problem(who + ": the IBAN " + entry.iban + " is not sound: " + parts.error);
+    } else if (!bic_sound) {
+      Problem(who + ": the BIC " + entry.bic + " is not 8 or 11 capital letters and digits");
+    } else if (Mapped(entry.blz, entry.konto) != nullptr) {
+      Problem(who + ": bank code " + entry.blz + " and account " + entry.konto +
+              " appear a second time");
+    } else {
+      map_.push_back({entry.blz, entry.konto, GermanIban(parts.blz, parts.account), entry.bic,
+                      who});
     }
   }
+}
+
+const SepaAccount* Converter::Mapped(std::string_view blz, std::string_view konto) const {
+  const std::string number = WithoutLeadingZeros(konto);
+  for (const SepaAccount& mapped : map_) {
+    if (mapped.blz == blz && WithoutLeadingZeros(mapped.konto) == number) return &mapped;
+  }
+  return nullptr;
+}
+
+std::optional<Account> Converter::AccountOf(const std::string& who, std::string_view blz,
+                                            std::string_view konto) {
+  if (const SepaAccount* mapped = Mapped(blz, konto)) return Account{mapped->iban, mapped->bic};
   if (options_.banks.account_problem) {
     if (std::string problem = options_.banks.account_problem(blz, konto); !problem.empty()) {
       Problem(who + ": " + problem);
@@ -351,11 +380,8 @@ void Converter::ReadMandates() {
       iban = GermanIban(parts.blz, parts.account);
     } else {
       // The debtor's account as the DTAUS file names it; mapped like the payments.
-      iban = GermanIban(m.blz, m.konto);
-      for (const SepaAccount& mapped : options_.iban_map) {
-        if (mapped.blz == m.blz && WithoutLeadingZeros(mapped.konto) == WithoutLeadingZeros(m.konto))
-          iban = mapped.iban;
-      }
+      const SepaAccount* mapped = Mapped(m.blz, m.konto);
+      iban = mapped != nullptr ? mapped->iban : GermanIban(m.blz, m.konto);
       if (iban.empty()) {
         Problem(who + ": bank code \"" + m.blz + "\" and account \"" + m.konto +
                 "\" name no account");
@@ -619,6 +645,7 @@ void Converter::Run() {
   const HeaderRecord& a = *reader_.Header();
   CheckMoment();
   ChooseDate();
+  ReadIbanMap();
   name_ = Text("the header", "name", a.Name, kMaxName);
   if (name_.empty()) Problem("the header: the name is empty");
   if (std::optional<Account> own = AccountOf("the header's account", a.BLZ, a.Konto)) {

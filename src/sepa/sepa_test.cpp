@@ -434,6 +434,177 @@ TEST_F(SepaTest, OptionsShapeTheMessage) {
   }
 }
 
+// Salaries (key 53) go into a batch of their own that carries their category; files with
+// such keys come from other programs, so this one is built byte by byte.
+TEST_F(SepaTest, SalariesGetTheirOwnBatch) {
+  DtausFileBuilder file;
+  file.creation_date = "150626";
+  file.Add(PaymentInput{});
+  PaymentInput salary;
+  salary.key = "53";
+  salary.cents = "250000";
+  salary.name = "MAX MUSTERMANN";
+  salary.purpose = "LOHN JUNI";
+  file.Add(salary);
+  const SepaMessage message = Convert(file.Bytes());
+  ASSERT_TRUE(message.problems.empty()) << message.problems.front();
+  const std::size_t second = message.xml.find("<PmtInf>", message.xml.find("<PmtInf>") + 1);
+  ASSERT_NE(second, std::string::npos);
+  EXPECT_EQ(message.xml.find("LOHN JUNI"), message.xml.find("LOHN JUNI", second));
+  EXPECT_NE(message.xml.find("<CtgyPurp>\n          <Cd>SALA</Cd>", second), std::string::npos);
+  EXPECT_EQ(message.xml.find("SALA"), message.xml.find("SALA", second));
+  ExpectSchemaValid(message);
+}
+
+// Every refusal, with its message, in the order the converter finds them.
+TEST_F(SepaTest, ProblemsAreNamedAndNothingIsWritten) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::function<void(SepaOptions&)> set;
+    std::vector<std::string> expected;
+  };
+  const auto none = [](SepaOptions&) {};
+  const std::string gk = Write(TransferTyp::Gutschrift, {Payment{}});
+  const std::string lk = Write(TransferTyp::Lastschrift, {Payment{}});
+  const std::string erika = "payment 1 (ERIKA MUSTERMANN): ";
+  Payment percent;
+  percent.purposes = {"5% SKONTO"};
+  Payment long_purpose;
+  long_purpose.purposes.assign(14, "ABCDEFGHIJ ABCDEFGHIJ ABCD");
+  Payment long_name;
+  long_name.name = "ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ";
+  long_name.name2 = "ÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖ";
+  DtausFileBuilder b2b;
+  b2b.kind = "LK";
+  b2b.Add(PaymentInput{});
+  b2b.payments[0].key = "04";
+  DtausFileBuilder zero;
+  zero.Add(PaymentInput{});
+  zero.payments[0].cents = "0";
+  const SepaMandate mandate = {kPayeeBlz, kPayeeKonto, "", "M-1", "2026-01-01", "", "m.csv: row 2"};
+  const std::vector<Case> cases = {
+      {"execution date of the file in the past",
+       Write(TransferTyp::Gutschrift, {Payment{}}, "16.06.2026"),
+       [](SepaOptions& o) { o.now = "2026-06-17T08:00:00"; },
+       {"the execution date 2026-06-16 lies in the past"}},
+      {"date option in the past", gk, [](SepaOptions& o) { o.date = "2026-06-14"; },
+       {"the execution date 2026-06-14 lies in the past"}},
+      {"date option not a date", gk, [](SepaOptions& o) { o.date = "2026-02-30"; },
+       {"the execution date 2026-02-30 is not a date (yyyy-mm-dd)"}},
+      {"moment of conversion not a time", gk, [](SepaOptions& o) { o.now = "heute"; },
+       {"the time of the conversion \"heute\" is not yyyy-mm-ddThh:mm:ss"}},
+      {"character outside the set", Write(TransferTyp::Gutschrift, {percent}), none,
+       {erika + "the purpose holds '%' (U+0025), which the SEPA character set lacks "
+                "(--german-charset keeps it)"}},
+      {"purpose too long", Write(TransferTyp::Gutschrift, {long_purpose}), none,
+       {erika + "the purpose has 377 characters, SEPA allows 140 (--cut-purpose cuts it)"}},
+      {"name too long", Write(TransferTyp::Gutschrift, {long_name}), none,
+       {"payment 1 (" + long_name.name + " " + long_name.name2 +
+        "): the name has 109 characters, SEPA allows 70 (--cut-purpose cuts it)"}},
+      {"amount of zero", zero.Bytes(), none,
+       {erika + "the amount is 0.00 EUR; SEPA payments start at 0.01 EUR"}},
+      {"account failing its bank's check", gk,
+       [](SepaOptions& o) {
+         o.banks.account_problem = [](std::string_view blz, std::string_view konto) {
+           return blz == kPayeeBlz ? "account " + std::string(konto) + " fails" : "";
+         };
+       },
+       {erika + "account 0000202051 fails"}},
+      {"IBAN map with a wrong IBAN and BIC", gk,
+       [](SepaOptions& o) {
+         o.iban_map = {{kPayeeBlz, kPayeeKonto, "DE03120300000000202051", "", "map.csv: row 2"},
+                       {kPayeeBlz, kPayeeKonto, kPayeeIban, "COBADEFF", "map.csv: row 3"},
+                       {kPayeeBlz, kPayeeKonto, kPayeeIban, "INGD-DEFF", "map.csv: row 4"},
+                       {kPayeeBlz, "0000202051", kPayeeIban, "", "map.csv: row 5"}};
+       },
+       {"map.csv: row 2: the IBAN DE03120300000000202051 is not sound: "
+        "the check digits 03 do not match (expected 02); a digit is wrong or two are swapped",
+        "map.csv: row 4: the BIC INGD-DEFF is not 8 or 11 capital letters and digits",
+        "map.csv: row 5: bank code 12030000 and account 0000202051 appear a second time"}},
+      {"direct debits without creditor identifier and mandate", lk,
+       [](SepaOptions& o) { o.creditor_id.clear(); },
+       {"a direct-debit file needs the creditor identifier (--creditor-id)",
+        erika + "no mandate for bank code 12030000, account 202051 (" + kPayeeIban + ")"}},
+      {"creditor identifier of the wrong shape", lk,
+       [&](SepaOptions& o) {
+         o.creditor_id = "DE98ZZZ0999999999";
+         o.mandates = {mandate};
+       },
+       {"the creditor identifier DE98ZZZ0999999999 is not DE, 2 check digits, a 3-character "
+        "business code and 11 digits"}},
+      {"creditor identifier with wrong check digits", lk,
+       [&](SepaOptions& o) {
+         o.creditor_id = "DE97ABC09999999999";
+         o.mandates = {mandate};
+       },
+       {"the creditor identifier DE97ABC09999999999 has wrong check digits (expected 98)"}},
+      {"unsound mandates and sequence type", lk,
+       [&](SepaOptions& o) {
+         o.sequence = "NEXT";
+         o.mandates = {mandate, mandate, mandate, mandate, mandate, mandate};
+         o.mandates[1].reference = "M 1";
+         o.mandates[2].signed_on = "2026-02-30";
+         o.mandates[3].signed_on = "2026-06-16";
+         o.mandates[4].sequence = "LAST";
+         o.mandates[5].iban = "DE02120300000000202050";
+         for (std::size_t i = 1; i < o.mandates.size(); ++i) {
+           o.mandates[i].origin = "m.csv: row " + std::to_string(i + 2);
+         }
+       },
+       {"the sequence type \"NEXT\" is not FRST, RCUR, OOFF or FNAL",
+        "m.csv: row 3: the mandate reference \"M 1\" is not 1 to 35 letters, digits and "
+        "/ - ? : ( ) . , ' +",
+        "m.csv: row 4: the date of signature \"2026-02-30\" is not a date",
+        "m.csv: row 5: the date of signature 2026-06-16 lies in the future",
+        "m.csv: row 6: the sequence type \"LAST\" is not FRST, RCUR, OOFF or FNAL",
+        "m.csv: row 7: the IBAN DE02120300000000202050 is not sound: the check digits 02 do "
+        "not match (expected 29); a digit is wrong or two are swapped"}},
+      {"second mandate for one account", lk,
+       [&](SepaOptions& o) {
+         o.mandates = {mandate, mandate};
+         o.mandates[1].iban = kPayeeIban;
+         o.mandates[1].origin = "m.csv: row 3";
+       },
+       {"m.csv: row 3: a second mandate for " + std::string(kPayeeIban) +
+        " (the first: m.csv: row 2)"}},
+      {"debit order between businesses without B2B", b2b.Bytes(),
+       [&](SepaOptions& o) {
+         o.mandates = {{"87654321", "1234567", "", "M-2", "2026-01-01", "", ""}};
+       },
+       {erika + "transaction key 04 is a debit between businesses; convert with --b2b"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    options_ = SepaOptions{};
+    options_.now = kNow;
+    options_.creditor_id = kCreditorId;
+    c.set(options_);
+    const SepaMessage message = Convert(c.bytes);
+    EXPECT_EQ(message.problems, c.expected);
+    EXPECT_EQ(message.xml, "");
+  }
+}
+
+// A file the reader finds errors in is refused with those errors.
+TEST_F(SepaTest, FilesWithErrorsAreRefused) {
+  DtausFileBuilder file;
+  file.Add(PaymentInput{});
+  std::string bytes = file.Bytes();
+  bytes[bytes.size() - 128 + 16] = '5';  // the trailer's count, E4, now says 5 payments
+  const DtausReader reader(bytes);
+  std::vector<std::string> expected;
+  for (const Finding& f : reader.Findings()) {
+    if (f.severity != Severity::kError) continue;
+    expected.push_back("the DTAUS file has an error at byte " + std::to_string(f.offset) +
+                       " (record " + f.record + ", " + f.field + "): " + f.message);
+  }
+  ASSERT_FALSE(expected.empty());
+  const SepaMessage message = ConvertToSepa(reader, options_);
+  EXPECT_EQ(message.problems, expected);
+  EXPECT_EQ(message.xml, "");
+}
+
 // The validation itself must catch a message out of the schema's order.
 TEST_F(SepaTest, SchemaCheckCatchesAMisplacedElement) {
   if (!std::filesystem::is_directory(DTAUS_ISO20022_DIR)) {

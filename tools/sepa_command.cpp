@@ -1,0 +1,92 @@
+#include "tools/sepa_command.h"
+
+#include "dtaus/bank_directory.h"
+#include "dtaus/dtaus_reader.h"
+#include "dtaus/sepa.h"
+#include "file/file_system.h"
+#include "file/file_writer.h"
+#include "tools/amount.h"
+#include "tools/input_file.h"
+#include "tools/sepa_tables.h"
+#include "tools/tool_error.h"
+
+namespace dtaus::tool {
+namespace {
+
+// The bank directory's answers in the form the converter asks for them.
+SepaBankLookup bank_lookup(const BankDirectory& directory) {
+  SepaBankLookup lookup;
+  lookup.bic = [&directory](std::string_view blz) {
+    const Bank* bank = directory.Find(blz);
+    return bank != nullptr ? bank->bic : std::string();
+  };
+  lookup.account_problem = [&directory](std::string_view blz, std::string_view konto) {
+    const std::string account(konto.substr(std::min(konto.find_first_not_of('0'), konto.size())));
+    switch (directory.Check(blz, konto)) {
+      case AccountCheck::kInvalid:
+        return "account " + account + " fails the check-digit method of bank code " +
+               std::string(blz) + " (" + directory.Find(blz)->name + ")";
+      case AccountCheck::kBankUnknown:
+        return "bank code " + std::string(blz) + " is not in the bank directory";
+      default:
+        return std::string();
+    }
+  };
+  return lookup;
+}
+
+}  // namespace
+
+int run_sepa(const SepaCommandOptions& options, std::ostream& out, std::ostream& err) {
+  const DtausReader reader(read_input(options.input));
+  SepaOptions sepa;
+  sepa.date = options.date;
+  sepa.german_charset = options.german_charset;
+  sepa.cut_purpose = options.cut_purpose;
+  sepa.creditor_id = options.creditor_id;
+  sepa.sequence = options.sequence;
+  sepa.b2b = options.b2b;
+  if (!options.mandates.empty()) {
+    sepa.mandates = read_mandates(read_input(options.mandates), source_name(options.mandates));
+  }
+  if (!options.iban_map.empty()) {
+    sepa.iban_map = read_iban_map(read_input(options.iban_map), source_name(options.iban_map));
+  }
+  const BankDirectory directory = options.bank_data.empty()
+                                      ? BankDirectory::Bundled()
+                                      : BankDirectory::FromFile(options.bank_data);
+  if (!directory.Error().empty()) throw ToolError(kExitUsage, directory.Error());
+  sepa.banks = bank_lookup(directory);
+
+  const SepaMessage message = ConvertToSepa(reader, sepa);
+  const std::string source = source_name(options.input);
+  if (!message.problems.empty()) {
+    err << source << ":\n";
+    for (const std::string& problem : message.problems) err << " - " << problem << "\n";
+    const std::size_t count = message.problems.size();
+    err << "dtaus: " << count << (count == 1 ? " problem" : " problems")
+        << ", no SEPA message written\n";
+    return kExitInvalid;
+  }
+
+  detail::FileWriter writer(detail::PlatformFileSystem());
+  if (const std::string failure = writer.Replace(options.output, message.xml); !failure.empty()) {
+    throw ToolError(kExitUsage, options.output + ": cannot write: " + failure);
+  }
+  out << options.output << ": " << message.message_type << ", " << message.payments
+      << (message.payments == 1 ? " payment, " : " payments, ") << format_euro(message.cents)
+      << " EUR, message id " << message.message_id << ", " << message.xml.size() << " bytes\n";
+  if (message.standard_rule_ibans > 0) {
+    out << "IBANs: " << message.standard_rule_ibans
+        << " made by the standard rule from bank code and account; a few banks convert "
+           "some accounts by rules of their own (--iban-map FILE gives those IBANs)\n";
+  }
+  if (!message.cut.empty()) {
+    out << "cut to the SEPA limits (140 characters of purpose, 70 of name):";
+    for (std::size_t i = 0; i < message.cut.size(); ++i) out << (i == 0 ? " " : ", ") << message.cut[i];
+    out << "\n";
+  }
+  return kExitOk;
+}
+
+}  // namespace dtaus::tool
