@@ -76,6 +76,10 @@ int run_sepa(const SepaCommandOptions& options, std::ostream& out, std::ostream&
   out << options.output << ": " << message.message_type << ", " << message.payments
       << (message.payments == 1 ? " payment, " : " payments, ") << format_euro(message.cents)
       << " EUR, message id " << message.message_id << ", " << message.xml.size() << " bytes\n";
+  if (message.date_from_file && !options.date.empty() && options.date != message.date) {
+    out << "date: " << message.date << ", the file's own; --date " << options.date
+        << " applies to files without one\n";
+  }
   if (message.standard_rule_ibans > 0) {
     out << "IBANs: " << message.standard_rule_ibans
         << " made by the standard rule from bank code and account; a few banks convert "

@@ -104,6 +104,10 @@ struct SepaMessage {
 
   std::string message_type;  // "pain.001.001.09" or "pain.008.001.08"
   std::string message_id;
+  // The requested execution or collection date, yyyy-mm-dd, and whether it is the file's
+  // own (A11b), in which case `SepaOptions::date` was not used.
+  std::string date;
+  bool date_from_file = false;
   std::size_t payments = 0;
   std::uint64_t cents = 0;
   // The payments whose purpose or name was cut (with cut_purpose), e.g. "payment 3".

@@ -244,6 +244,8 @@ void Converter::ChooseDate() {
   }
   if (!date) return;
   date_ = IsoDate(*date);
+  out_.date = date_;
+  out_.date_from_file = !a11b.empty();
   if (today_.ok() && std::chrono::sys_days{*date} < std::chrono::sys_days{today_}) {
     Problem("the " + std::string(what) + " " + date_ + " lies in the past");
   }
