@@ -87,7 +87,8 @@ int run_sepa(const SepaCommandOptions& options, std::ostream& out, std::ostream&
   }
   if (!message.cut.empty()) {
     out << "cut to the SEPA limits (140 characters of purpose, 70 of name):";
-    for (std::size_t i = 0; i < message.cut.size(); ++i) out << (i == 0 ? " " : ", ") << message.cut[i];
+    for (std::size_t i = 0; i < message.cut.size(); ++i)
+      out << (i == 0 ? " " : ", ") << message.cut[i];
     out << "\n";
   }
   return kExitOk;

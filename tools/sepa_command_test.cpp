@@ -29,8 +29,7 @@ class SepaCommandTest : public ::testing::Test {
     }
     const char* base = std::getenv("DTAUS_TEST_TMP");
     dir_ = fs::path(base != nullptr ? base : fs::temp_directory_path()) /
-           (std::string("sepa_") +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+           (std::string("sepa_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     options_.input = Path("DTAUS0.TXT");
@@ -88,8 +87,9 @@ TEST_F(SepaCommandTest, WritesTheMessageAndSaysWhatItHolds) {
   const std::string xml = Read("out.xml");
   EXPECT_TRUE(std::regex_match(
       out_.str(),
-      std::regex(options_.output + ": pain\\.001\\.001\\.09, 1 payment, 119\\.00 EUR, message id "
-                                   "DTAUS[0-9]{14}-[0-9A-F]{12}, " +
+      std::regex(options_.output +
+                 ": pain\\.001\\.001\\.09, 1 payment, 119\\.00 EUR, message id "
+                 "DTAUS[0-9]{14}-[0-9A-F]{12}, " +
                  std::to_string(xml.size()) +
                  " bytes\n"
                  "date: [-0-9]{10}, the file's own; --date 2999-01-01 applies to files without "
@@ -114,9 +114,10 @@ TEST_F(SepaCommandTest, WritesTheMessageAndSaysWhatItHolds) {
   ASSERT_EQ(Run(), 0) << err_.str();
   EXPECT_NE(out_.str().find(": pain.008.001.08, 1 payment, 119.00 EUR"), std::string::npos);
   EXPECT_NE(out_.str().find("\nIBANs: 1 made by the standard rule"), std::string::npos);
-  for (const char* text : {"<MndtId>M-1</MndtId>", "<DtOfSgntr>2024-03-01</DtOfSgntr>",
-                           "<SeqTp>FRST</SeqTp>", "<CdtrAgt>\n        <FinInstnId>\n          "
-                                                  "<Othr>"}) {
+  for (const char* text :
+       {"<MndtId>M-1</MndtId>", "<DtOfSgntr>2024-03-01</DtOfSgntr>", "<SeqTp>FRST</SeqTp>",
+        "<CdtrAgt>\n        <FinInstnId>\n          "
+        "<Othr>"}) {
     EXPECT_NE(Read("out.xml").find(text), std::string::npos) << text;
   }
 }

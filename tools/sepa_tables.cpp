@@ -28,7 +28,8 @@ class Columns {
         for (std::string_view k : known) list += (list.empty() ? "" : ", ") + std::string(k);
         fail(location + ": unknown column \"" + name + "\" (known: " + list + ")");
       }
-      if (!index_.emplace(name, i).second) fail(location + ": column \"" + name + "\" appears twice");
+      if (!index_.emplace(name, i).second)
+        fail(location + ": column \"" + name + "\" appears twice");
     }
     // Each entry of `required` is satisfied by any one of its names.
     for (const std::vector<std::string_view>& any : required) {
@@ -68,7 +69,8 @@ class Columns {
   // False for a row of separators only, as spreadsheets write at the end; a row of the
   // wrong width is an error.
   bool Filled(const CsvRow& row) const {
-    if (std::none_of(row.cells.begin(), row.cells.end(), [](const auto& c) { return c.has_value(); }))
+    if (std::none_of(row.cells.begin(), row.cells.end(),
+                     [](const auto& c) { return c.has_value(); }))
       return false;
     if (row.cells.size() != width_) {
       fail(source_ + ": row " + std::to_string(row.line) + " has " +

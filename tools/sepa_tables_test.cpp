@@ -42,14 +42,14 @@ TEST(SepaTablesTest, ReadsMandatesAndIbanMap) {
     for (const SepaMandate& m : read_mandates(c.text, "m.csv")) mandates.push_back(Describe(m));
     EXPECT_EQ(mandates, c.mandates);
   }
-  const std::vector<SepaAccount> map =
-      read_iban_map("BLZ,Konto,IBAN,BIC\n12030000,202051,DE02120300000000202051,BYLADEM1001\n"
-                    "12030000,202052,DE75120300000000202052,\n",
-                    "i.csv");
+  const std::vector<SepaAccount> map = read_iban_map(
+      "BLZ,Konto,IBAN,BIC\n12030000,202051,DE02120300000000202051,BYLADEM1001\n"
+      "12030000,202052,DE75120300000000202052,\n",
+      "i.csv");
   ASSERT_EQ(map.size(), 2u);
-  EXPECT_EQ(map[0].origin + " " + map[0].blz + " " + map[0].konto + " " + map[0].iban + " " +
-                map[0].bic,
-            "i.csv: row 2 12030000 202051 DE02120300000000202051 BYLADEM1001");
+  EXPECT_EQ(
+      map[0].origin + " " + map[0].blz + " " + map[0].konto + " " + map[0].iban + " " + map[0].bic,
+      "i.csv: row 2 12030000 202051 DE02120300000000202051 BYLADEM1001");
   EXPECT_EQ(map[1].bic, "");
 }
 

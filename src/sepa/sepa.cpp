@@ -34,7 +34,7 @@ struct Account {
 struct Transaction {
   std::string end_to_end_id;
   std::int64_t cents = 0;
-  std::string name;      // the payee (credit transfer) or the payer (direct debit)
+  std::string name;  // the payee (credit transfer) or the payer (direct debit)
   Account account;
   std::string ultimate;  // the ordering party where it differs from the header's name
   std::string purpose;
@@ -46,8 +46,7 @@ struct Transaction {
 
 std::string Digits(std::int64_t value, int width) {
   std::string text = std::to_string(value);
-  return std::string(text.size() < static_cast<std::size_t>(width) ? width - text.size() : 0,
-                     '0') +
+  return std::string(text.size() < static_cast<std::size_t>(width) ? width - text.size() : 0, '0') +
          text;
 }
 
@@ -184,7 +183,8 @@ bool Converter::CheckHeaderAndTrailer() {
   for (const Finding& f : reader_.Findings()) {
     if (f.severity != Severity::kError) continue;
     std::string text = "the DTAUS file has an error at byte " + std::to_string(f.offset);
-    if (!f.record.empty()) text += " (record " + f.record + (f.field.empty() ? "" : ", " + f.field) + ")";
+    if (!f.record.empty())
+      text += " (record " + f.record + (f.field.empty() ? "" : ", " + f.field) + ")";
     Problem(text + ": " + f.message);
   }
   if (!out_.problems.empty()) return false;
@@ -238,7 +238,8 @@ void Converter::ChooseDate() {
     if (!date) Problem("the file's " + std::string(what) + " " + a11b + " is not a date");
   } else if (!options_.date.empty()) {
     date = ParseIsoDate(options_.date);
-    if (!date) Problem("the " + std::string(what) + " " + options_.date + " is not a date (yyyy-mm-dd)");
+    if (!date)
+      Problem("the " + std::string(what) + " " + options_.date + " is not a date (yyyy-mm-dd)");
   } else if (today_.ok()) {
     date = today_;
   }
@@ -267,8 +268,8 @@ void Converter::ReadIbanMap() {
       Problem(who + ": bank code " + entry.blz + " and account " + entry.konto +
               " appear a second time");
     } else {
-      map_.push_back({entry.blz, entry.konto, GermanIban(parts.blz, parts.account), entry.bic,
-                      who});
+      map_.push_back(
+          {entry.blz, entry.konto, GermanIban(parts.blz, parts.account), entry.bic, who});
     }
   }
 }
@@ -305,10 +306,11 @@ std::string Converter::Text(const std::string& who, const char* what, std::strin
                             std::size_t limit) {
   detail::SepaText sepa = ToSepaText(text, options_.german_charset);
   if (sepa.refused != 0) {
-    std::string problem = who + ": the " + what + " holds " + detail::DescribeCharacter(sepa.refused) +
+    std::string problem = who + ": the " + what + " holds " +
+                          detail::DescribeCharacter(sepa.refused) +
                           ", which the SEPA character set lacks";
-    if (!options_.german_charset && std::u32string_view(U"*$%").find(sepa.refused) !=
-                                        std::u32string_view::npos) {
+    if (!options_.german_charset &&
+        std::u32string_view(U"*$%").find(sepa.refused) != std::u32string_view::npos) {
       problem += " (--german-charset keeps it)";
     }
     Problem(problem);
@@ -402,8 +404,8 @@ void Converter::ReadMandates() {
 void Converter::FindMandate(const std::string& who, const PaymentRecord& c, Transaction& t) {
   const auto it = mandates_.find(t.account.iban);
   if (it == mandates_.end()) {
-    Problem(who + ": no mandate for bank code " + c.BLZ + ", account " + WithoutLeadingZeros(c.Konto) +
-            " (" + t.account.iban + ")");
+    Problem(who + ": no mandate for bank code " + c.BLZ + ", account " +
+            WithoutLeadingZeros(c.Konto) + " (" + t.account.iban + ")");
     return;
   }
   t.mandate_id = it->second->reference;
@@ -419,8 +421,8 @@ void Converter::AddPayment(std::size_t number, const PaymentRecord& c) {
   t.name = Text(who, "name", raw_name, kMaxName);
   if (t.name.empty()) Problem(who + ": the name is empty");
   t.purpose = Text(who, "purpose", JoinTexts(c.VerwendungsZweck, c, "02"), kMaxPurpose);
-  const std::string ordering = Text(who, "ordering party's name",
-                                    JoinTexts(c.MeineInfoName, c, "03"), kMaxName);
+  const std::string ordering =
+      Text(who, "ordering party's name", JoinTexts(c.MeineInfoName, c, "03"), kMaxName);
   if (!ordering.empty() && ordering != name_) t.ultimate = ordering;
 
   const std::string reference = WithoutLeadingZeros(c.FreieReferenz);
@@ -476,8 +478,7 @@ void Converter::WriteName(detail::XmlWriter& xml, const char* element, const std
   xml.End();
 }
 
-void Converter::WriteAccount(detail::XmlWriter& xml, const char* element,
-                             const std::string& iban) {
+void Converter::WriteAccount(detail::XmlWriter& xml, const char* element, const std::string& iban) {
   xml.Start(element);
   xml.Start("Id");
   xml.Element("IBAN", iban);

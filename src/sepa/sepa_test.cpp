@@ -42,9 +42,9 @@ struct Payment {
   std::string name = "ERIKA MUSTERMANN";
   std::string brutto = "119.00";
   std::vector<std::string> purposes = {"RECHNUNG 4711"};
-  std::string name2;        // extension part 01, when not empty
-  std::string ordering2;    // extension part 03, when not empty
-  std::string reference;    // C6
+  std::string name2;      // extension part 01, when not empty
+  std::string ordering2;  // extension part 03, when not empty
+  std::string reference;  // C6
 };
 
 // Validates against the official schema; "" when valid, the first error otherwise.
@@ -53,7 +53,7 @@ std::string SchemaErrors(const std::string& xml, const std::string& type) {
   std::unique_ptr<xmlSchemaParserCtxt, void (*)(xmlSchemaParserCtxtPtr)> parser(
       xmlSchemaNewParserCtxt(path.c_str()), xmlSchemaFreeParserCtxt);
   std::unique_ptr<xmlSchema, void (*)(xmlSchemaPtr)> schema(xmlSchemaParse(parser.get()),
-                                                             xmlSchemaFree);
+                                                            xmlSchemaFree);
   if (!schema) return "cannot read " + path;
   std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)> doc(
       xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "message.xml", nullptr, 0),
@@ -152,6 +152,8 @@ TEST_F(SepaTest, CreditTransfersBecomePain001) {
   const std::string id = message.message_id;
   EXPECT_EQ(id.substr(0, 20), "DTAUS20260615093000-");
   EXPECT_EQ(id.size(), 32u);
+  // The message line by line, as it is written.
+  // clang-format off
   EXPECT_EQ(message.xml,
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
             "<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:pain.001.001.09\">\n"
@@ -238,6 +240,7 @@ TEST_F(SepaTest, CreditTransfersBecomePain001) {
             "    </PmtInf>\n"
             "  </CstmrCdtTrfInitn>\n"
             "</Document>\n");
+  // clang-format on
   ExpectSchemaValid(message);
 }
 
@@ -259,6 +262,8 @@ TEST_F(SepaTest, DirectDebitsBecomePain008OneBatchPerSequence) {
   EXPECT_EQ(message.message_type, "pain.008.001.08");
   EXPECT_EQ(message.cents, 2550u + 11900u);
   const std::string id = message.message_id;
+  // The message line by line, as it is written.
+  // clang-format off
   auto batch = [&](int index, const char* sequence, const char* count, const char* sum) {
     return "    <PmtInf>\n"
            "      <PmtInfId>" + id + "-" + std::to_string(index) + "</PmtInfId>\n"
@@ -359,6 +364,7 @@ TEST_F(SepaTest, DirectDebitsBecomePain008OneBatchPerSequence) {
             "    </PmtInf>\n"
             "  </CstmrDrctDbtInitn>\n"
             "</Document>\n");
+  // clang-format on
   ExpectSchemaValid(message);
 }
 
@@ -384,18 +390,35 @@ TEST_F(SepaTest, OptionsShapeTheMessage) {
       "ABCDEFGHIJ ABCDEFGHIJ ABCD ABCDEFGHIJ ABCDEFGHIJ ABCD ABCDEFGHIJ ABCDEFGHIJ ABCD "
       "ABCDEFGHIJ ABCDEFGHIJ ABCD ABCDEFGHIJ ABCDEFGHIJ ABCD ABCDE";
   const std::vector<Case> cases = {
-      {"german charset keeps umlauts, & * $ %", TransferTyp::Gutschrift, {umlauts}, "",
+      {"german charset keeps umlauts, & * $ %",
+       TransferTyp::Gutschrift,
+       {umlauts},
+       "",
        [](SepaOptions& o) { o.german_charset = true; },
        {"<Nm>JÖRG MÜLLER-SCHÄFER</Nm>", "<Ustrd>MIETE FÜR JULI 50% VON 2*X$</Ustrd>"}},
-      {"cut purpose and name", TransferTyp::Gutschrift, {long_purpose}, "",
+      {"cut purpose and name",
+       TransferTyp::Gutschrift,
+       {long_purpose},
+       "",
        [](SepaOptions& o) { o.cut_purpose = true; },
        {"<Ustrd>" + cut_purpose + "</Ustrd>",
         "<Nm>" + detail::Repeat("AE", 27) + " OEOEOEOEOEOEOEO</Nm>"}},
-      {"execution date from the file", TransferTyp::Gutschrift, {Payment{}}, "20062026",
-       [](SepaOptions& o) { o.date = "2026-07-01"; }, {"<Dt>2026-06-20</Dt>"}},
-      {"execution date from the options", TransferTyp::Gutschrift, {Payment{}}, "",
-       [](SepaOptions& o) { o.date = "2026-07-01"; }, {"<Dt>2026-07-01</Dt>"}},
-      {"BIC from the directory", TransferTyp::Gutschrift, {Payment{}}, "",
+      {"execution date from the file",
+       TransferTyp::Gutschrift,
+       {Payment{}},
+       "20062026",
+       [](SepaOptions& o) { o.date = "2026-07-01"; },
+       {"<Dt>2026-06-20</Dt>"}},
+      {"execution date from the options",
+       TransferTyp::Gutschrift,
+       {Payment{}},
+       "",
+       [](SepaOptions& o) { o.date = "2026-07-01"; },
+       {"<Dt>2026-07-01</Dt>"}},
+      {"BIC from the directory",
+       TransferTyp::Gutschrift,
+       {Payment{}},
+       "",
        [](SepaOptions& o) {
          o.banks.bic = [](std::string_view blz) {
            return std::string(blz == kOwnBlz ? "COBADEFFXXX" : "");
@@ -403,13 +426,19 @@ TEST_F(SepaTest, OptionsShapeTheMessage) {
        },
        {"<DbtrAgt>\n        <FinInstnId>\n          <BICFI>COBADEFFXXX</BICFI>",
         "</Amt>\n        <Cdtr>"}},
-      {"IBAN and BIC from the map", TransferTyp::Gutschrift, {Payment{}}, "",
+      {"IBAN and BIC from the map",
+       TransferTyp::Gutschrift,
+       {Payment{}},
+       "",
        [](SepaOptions& o) {
          o.iban_map = {{kPayeeBlz, "0000202051", "DE12500105170648489890", "INGDDEFFXXX", ""}};
        },
        {"<CdtrAgt>\n          <FinInstnId>\n            <BICFI>INGDDEFFXXX</BICFI>",
         "<IBAN>DE12500105170648489890</IBAN>"}},
-      {"B2B, sequence and collection date", TransferTyp::Lastschrift, {Payment{}}, "",
+      {"B2B, sequence and collection date",
+       TransferTyp::Lastschrift,
+       {Payment{}},
+       "",
        [](SepaOptions& o) {
          o.b2b = true;
          o.sequence = "OOFF";
@@ -488,30 +517,46 @@ TEST_F(SepaTest, ProblemsAreNamedAndNothingIsWritten) {
        Write(TransferTyp::Gutschrift, {Payment{}}, "16.06.2026"),
        [](SepaOptions& o) { o.now = "2026-06-17T08:00:00"; },
        {"the execution date 2026-06-16 lies in the past"}},
-      {"date option in the past", gk, [](SepaOptions& o) { o.date = "2026-06-14"; },
+      {"date option in the past",
+       gk,
+       [](SepaOptions& o) { o.date = "2026-06-14"; },
        {"the execution date 2026-06-14 lies in the past"}},
-      {"date option not a date", gk, [](SepaOptions& o) { o.date = "2026-02-30"; },
+      {"date option not a date",
+       gk,
+       [](SepaOptions& o) { o.date = "2026-02-30"; },
        {"the execution date 2026-02-30 is not a date (yyyy-mm-dd)"}},
-      {"moment of conversion not a time", gk, [](SepaOptions& o) { o.now = "heute"; },
+      {"moment of conversion not a time",
+       gk,
+       [](SepaOptions& o) { o.now = "heute"; },
        {"the time of the conversion \"heute\" is not yyyy-mm-ddThh:mm:ss"}},
-      {"character outside the set", Write(TransferTyp::Gutschrift, {percent}), none,
+      {"character outside the set",
+       Write(TransferTyp::Gutschrift, {percent}),
+       none,
        {erika + "the purpose holds '%' (U+0025), which the SEPA character set lacks "
                 "(--german-charset keeps it)"}},
-      {"purpose too long", Write(TransferTyp::Gutschrift, {long_purpose}), none,
+      {"purpose too long",
+       Write(TransferTyp::Gutschrift, {long_purpose}),
+       none,
        {erika + "the purpose has 377 characters, SEPA allows 140 (--cut-purpose cuts it)"}},
-      {"name too long", Write(TransferTyp::Gutschrift, {long_name}), none,
+      {"name too long",
+       Write(TransferTyp::Gutschrift, {long_name}),
+       none,
        {"payment 1 (" + long_name.name + " " + long_name.name2 +
         "): the name has 109 characters, SEPA allows 70 (--cut-purpose cuts it)"}},
-      {"amount of zero", zero.Bytes(), none,
+      {"amount of zero",
+       zero.Bytes(),
+       none,
        {erika + "the amount is 0.00 EUR; SEPA payments start at 0.01 EUR"}},
-      {"account failing its bank's check", gk,
+      {"account failing its bank's check",
+       gk,
        [](SepaOptions& o) {
          o.banks.account_problem = [](std::string_view blz, std::string_view konto) {
            return blz == kPayeeBlz ? "account " + std::string(konto) + " fails" : "";
          };
        },
        {erika + "account 0000202051 fails"}},
-      {"IBAN map with a wrong IBAN and BIC", gk,
+      {"IBAN map with a wrong IBAN and BIC",
+       gk,
        [](SepaOptions& o) {
          o.iban_map = {{kPayeeBlz, kPayeeKonto, "DE03120300000000202051", "", "map.csv: row 2"},
                        {kPayeeBlz, kPayeeKonto, kPayeeIban, "COBADEFF", "map.csv: row 3"},
@@ -522,24 +567,28 @@ TEST_F(SepaTest, ProblemsAreNamedAndNothingIsWritten) {
         "the check digits 03 do not match (expected 02); a digit is wrong or two are swapped",
         "map.csv: row 4: the BIC INGD-DEFF is not 8 or 11 capital letters and digits",
         "map.csv: row 5: bank code 12030000 and account 0000202051 appear a second time"}},
-      {"direct debits without creditor identifier and mandate", lk,
+      {"direct debits without creditor identifier and mandate",
+       lk,
        [](SepaOptions& o) { o.creditor_id.clear(); },
        {"a direct-debit file needs the creditor identifier (--creditor-id)",
         erika + "no mandate for bank code 12030000, account 202051 (" + kPayeeIban + ")"}},
-      {"creditor identifier of the wrong shape", lk,
+      {"creditor identifier of the wrong shape",
+       lk,
        [&](SepaOptions& o) {
          o.creditor_id = "DE98ZZZ0999999999";
          o.mandates = {mandate};
        },
        {"the creditor identifier DE98ZZZ0999999999 is not DE, 2 check digits, a 3-character "
         "business code and 11 digits"}},
-      {"creditor identifier with wrong check digits", lk,
+      {"creditor identifier with wrong check digits",
+       lk,
        [&](SepaOptions& o) {
          o.creditor_id = "DE97ABC09999999999";
          o.mandates = {mandate};
        },
        {"the creditor identifier DE97ABC09999999999 has wrong check digits (expected 98)"}},
-      {"unsound mandates and sequence type", lk,
+      {"unsound mandates and sequence type",
+       lk,
        [&](SepaOptions& o) {
          o.sequence = "NEXT";
          o.mandates = {mandate, mandate, mandate, mandate, mandate, mandate};
@@ -560,7 +609,8 @@ TEST_F(SepaTest, ProblemsAreNamedAndNothingIsWritten) {
         "m.csv: row 6: the sequence type \"LAST\" is not FRST, RCUR, OOFF or FNAL",
         "m.csv: row 7: the IBAN DE02120300000000202050 is not sound: the check digits 02 do "
         "not match (expected 29); a digit is wrong or two are swapped"}},
-      {"second mandate for one account", lk,
+      {"second mandate for one account",
+       lk,
        [&](SepaOptions& o) {
          o.mandates = {mandate, mandate};
          o.mandates[1].iban = kPayeeIban;
@@ -568,7 +618,8 @@ TEST_F(SepaTest, ProblemsAreNamedAndNothingIsWritten) {
        },
        {"m.csv: row 3: a second mandate for " + std::string(kPayeeIban) +
         " (the first: m.csv: row 2)"}},
-      {"debit order between businesses without B2B", b2b.Bytes(),
+      {"debit order between businesses without B2B",
+       b2b.Bytes(),
        [&](SepaOptions& o) {
          o.mandates = {{"87654321", "1234567", "", "M-2", "2026-01-01", "", ""}};
        },

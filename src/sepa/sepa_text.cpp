@@ -16,19 +16,24 @@ bool IsBasicLatin(char32_t c) {
 // (the multiplication and division signs). Umlauts and ß are handled before this table
 // is asked, so that --german-charset can keep them.
 constexpr std::array<std::string_view, 64> kLatin1Letters = {
-    "A", "A", "A", "A", "AE", "A", "AE", "C", "E", "E", "E", "E", "I", "I", "I",  "I",
+    "A", "A", "A", "A", "AE", "A", "AE", "C", "E", "E", "E", "E", "I",  "I", "I",  "I",
     "D", "N", "O", "O", "O",  "O", "OE", "",  "O", "U", "U", "U", "UE", "Y", "TH", "ss",
-    "a", "a", "a", "a", "ae", "a", "ae", "c", "e", "e", "e", "e", "i", "i", "i",  "i",
+    "a", "a", "a", "a", "ae", "a", "ae", "c", "e", "e", "e", "e", "i",  "i", "i",  "i",
     "d", "n", "o", "o", "o",  "o", "oe", "",  "o", "u", "u", "u", "ue", "y", "th", "y"};
 
 // The DIN 66003 codes that DTAUS files use for the German letters.
 char32_t FromDin66003(char32_t c) {
   switch (c) {
-    case '[': return U'Ä';
-    case '\\': return U'Ö';
-    case ']': return U'Ü';
-    case '~': return U'ß';
-    default: return c;
+    case '[':
+      return U'Ä';
+    case '\\':
+      return U'Ö';
+    case ']':
+      return U'Ü';
+    case '~':
+      return U'ß';
+    default:
+      return c;
   }
 }
 

@@ -21,8 +21,8 @@
 namespace dtaus::detail {
 
 struct SepaText {
-  std::string text;        // the converted text, blanks at both ends removed
-  char32_t refused = 0;    // the first character that has no SEPA form; 0 when none
+  std::string text;      // the converted text, blanks at both ends removed
+  char32_t refused = 0;  // the first character that has no SEPA form; 0 when none
 };
 
 SepaText ToSepaText(std::string_view utf8, bool german_charset);

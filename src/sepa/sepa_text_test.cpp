@@ -41,14 +41,14 @@ TEST(SepaTextTest, ConvertsToTheBasicOrTheGermanSet) {
 
 TEST(SepaTextTest, Identifiers) {
   const std::string k35(35, 'A');
-  for (const std::string& id : {std::string("M-4711"), std::string("A/B"), k35,
-                                std::string("x?:().,'+")}) {
+  for (const std::string& id :
+       {std::string("M-4711"), std::string("A/B"), k35, std::string("x?:().,'+")}) {
     SCOPED_TRACE(id);
     EXPECT_TRUE(IsSepaIdentifier(id));
   }
-  for (const std::string& id : {std::string(), k35 + "A", std::string("/AB"), std::string("AB/"),
-                                std::string("A//B"), std::string("A B"), std::string("MÜLLER"),
-                                std::string("A&B")}) {
+  for (const std::string& id :
+       {std::string(), k35 + "A", std::string("/AB"), std::string("AB/"), std::string("A//B"),
+        std::string("A B"), std::string("MÜLLER"), std::string("A&B")}) {
     SCOPED_TRACE(id);
     EXPECT_FALSE(IsSepaIdentifier(id));
   }

@@ -39,7 +39,8 @@ void XmlWriter::Start(const char* name) {
 }
 
 void XmlWriter::Attribute(const char* name, std::string_view value) {
-  if (ok_) Check(xmlTextWriterWriteAttribute(s_->writer, Xml(name), Xml(std::string(value).c_str())));
+  if (ok_)
+    Check(xmlTextWriterWriteAttribute(s_->writer, Xml(name), Xml(std::string(value).c_str())));
 }
 
 void XmlWriter::End() {
