@@ -1,5 +1,7 @@
 #include "tools/sepa_command.h"
 
+#include <filesystem>
+
 #include "dtaus/bank_directory.h"
 #include "dtaus/dtaus_reader.h"
 #include "dtaus/sepa.h"
@@ -35,9 +37,23 @@ SepaBankLookup bank_lookup(const BankDirectory& directory) {
   return lookup;
 }
 
+// The message must not take the place of a file it is made from: a DTAUS file that
+// exists nowhere else would be gone.
+void check_output_is_no_input(const SepaCommandOptions& options) {
+  for (const std::string* input : {&options.input, &options.mandates, &options.iban_map}) {
+    std::error_code ec;
+    if (!input->empty() && *input != "-" &&
+        std::filesystem::equivalent(*input, options.output, ec)) {
+      throw ToolError(kExitUsage, options.output + ": is also an input (" + *input +
+                                      "); the message would replace it");
+    }
+  }
+}
+
 }  // namespace
 
 int run_sepa(const SepaCommandOptions& options, std::ostream& out, std::ostream& err) {
+  check_output_is_no_input(options);
   const DtausReader reader(read_input(options.input));
   SepaOptions sepa;
   sepa.date = options.date;

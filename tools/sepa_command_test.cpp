@@ -138,6 +138,14 @@ TEST_F(SepaCommandTest, RefusesWithEveryProblemAndWritesNothing) {
   EXPECT_EQ(out_.str(), "");
   EXPECT_FALSE(fs::exists(Path("out.xml")));
 
+  // The output must not replace an input, whatever the path looks like.
+  const std::string original = Read("DTAUS0.TXT");
+  options_.output = (dir_ / "." / "DTAUS0.TXT").string();
+  EXPECT_EQ(refusal([&] { Run(); }), "exit 2: " + options_.output + ": is also an input (" +
+                                         options_.input + "); the message would replace it");
+  EXPECT_EQ(Read("DTAUS0.TXT"), original);
+  options_.output = Path("out.xml");
+
   options_.mandates = Path("missing.csv");
   EXPECT_EQ(refusal([&] { Run(); }).substr(0, 7), "exit 2:");
   options_.mandates.clear();
