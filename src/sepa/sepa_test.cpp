@@ -234,7 +234,7 @@ TEST_F(SepaTest, CreditTransfersBecomePain001) {
             "          </Id>\n"
             "        </CdtrAcct>\n"
             "        <RmtInf>\n"
-            "          <Ustrd>RECHNUNG 4712 KUNDE 17 STRAssE 5</Ustrd>\n"
+            "          <Ustrd>RECHNUNG 4712 KUNDE 17 STRASSE 5</Ustrd>\n"
             "        </RmtInf>\n"
             "      </CdtTrfTxInf>\n"
             "    </PmtInf>\n"

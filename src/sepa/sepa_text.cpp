@@ -58,6 +58,9 @@ SepaText ToSepaText(std::string_view utf8, bool german_charset) {
       AppendUtf8(result.text, c);
     } else if (c == '&') {
       result.text += '+';
+    } else if (c == U'ß' && !result.text.empty() && result.text.back() >= 'A' &&
+               result.text.back() <= 'Z') {
+      result.text += "SS";  // ß has no capital of its own: STRAßE is STRASSE
     } else if (c >= 0xC0 && c <= 0xFF && !kLatin1Letters[c - 0xC0].empty()) {
       result.text += kLatin1Letters[c - 0xC0];
     } else if (result.refused == 0) {

@@ -8,10 +8,10 @@
 //
 // The DTAUS codes [ \ ] ~ are the DIN 66003 forms of Ä Ö Ü ß and are read as those
 // first. The EPC basic Latin set is letters, digits, / - ? : ( ) . , ' + and the blank;
-// umlauts and ß become AE OE UE ae oe ue ss, '&' becomes '+' (the EPC's own conversion),
-// and accented Latin letters lose their accents. German banks also take Ä Ö Ü ä ö ü ß
-// and & * $ % (the German extended set), which `german_charset` keeps. Anything else is
-// refused: the result names the first such character.
+// umlauts and ß become AE OE UE ae oe ue ss (SS after a capital), '&' becomes '+' (the
+// EPC's own conversion), and accented Latin letters lose their accents. German banks
+// also take Ä Ö Ü ä ö ü ß and & * $ % (the German extended set), which `german_charset`
+// keeps. Anything else is refused: the result names the first such character.
 #ifndef DTAUS_SEPA_SEPA_TEXT_H_
 #define DTAUS_SEPA_SEPA_TEXT_H_
 

@@ -16,9 +16,10 @@ TEST(SepaTextTest, ConvertsToTheBasicOrTheGermanSet) {
       {"ERIKA MUSTERMANN", false, "ERIKA MUSTERMANN", 0},
       {"a-z A-Z 0-9 / - ? : ( ) . , ' +", false, "a-z A-Z 0-9 / - ? : ( ) . , ' +", 0},
       // The DIN 66003 codes of DTAUS first become the German letters.
-      {"M]LLER [RGER K\\LN STRA~E", false, "MUELLER AERGER KOELN STRAssE", 0},
+      {"M]LLER [RGER K\\LN STRA~E", false, "MUELLER AERGER KOELN STRASSE", 0},
       {"M]LLER [RGER K\\LN STRA~E", true, "MÜLLER ÄRGER KÖLN STRAßE", 0},
       {"Äpfel Öl Übel äöüß", false, "AEpfel OEl UEbel aeoeuess", 0},
+      {"Straße STRAßE ßA", false, "Strasse STRASSE ssA", 0},
       {"Äpfel Öl Übel äöüß", true, "Äpfel Öl Übel äöüß", 0},
       {"MEIER & SOHN", false, "MEIER + SOHN", 0},
       {"MEIER & SOHN 5% *$", true, "MEIER & SOHN 5% *$", 0},
