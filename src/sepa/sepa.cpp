@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cstdio>
-#include <ctime>
 #include <map>
 #include <optional>
 #include <utility>
 
 #include "dtaus/iban.h"
+#include "fields/clock.h"
 #include "fields/text_codec.h"
 #include "sepa/sepa_text.h"
 #include "sepa/xml_writer.h"
@@ -88,17 +87,10 @@ std::string IsoDate(std::chrono::year_month_day date) {
 
 // The local time now, as yyyy-mm-ddThh:mm:ss.
 std::string LocalNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
-  char text[64];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", local.tm_year + 1900,
-                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-  return text;
+  const detail::LocalDateTime now = detail::Now();
+  return Digits(now.date.year, 4) + "-" + Digits(now.date.month, 2) + "-" +
+         Digits(now.date.day, 2) + "T" + Digits(now.hour, 2) + ":" + Digits(now.minute, 2) + ":" +
+         Digits(now.second, 2);
 }
 
 // FNV-1a: a digest of the payments that makes two conversions in the same second differ
@@ -158,6 +150,12 @@ class Converter {
   void WriteGroupHeader(detail::XmlWriter& xml) const;
   void WriteBatchHead(detail::XmlWriter& xml, std::size_t index,
                       const std::vector<const Transaction*>& batch) const;
+  // The transactions whose `field` is `value`, in file order: one PmtInf.
+  std::vector<const Transaction*> Batch(std::string Transaction::*field,
+                                        std::string_view value) const;
+  static void WriteIdAndAmount(detail::XmlWriter& xml, const Transaction& t,
+                               const char* amount_element);
+  static void WritePurpose(detail::XmlWriter& xml, const Transaction& t);
   static void WriteAgent(detail::XmlWriter& xml, const char* element, const std::string& bic);
   static void WriteAccount(detail::XmlWriter& xml, const char* element, const std::string& iban);
   static void WriteName(detail::XmlWriter& xml, const char* element, const std::string& name);
@@ -472,6 +470,38 @@ std::string Converter::MessageId() const {
   return "DTAUS" + stamp + "-" + digest.Hex(12);
 }
 
+std::vector<const Transaction*> Converter::Batch(std::string Transaction::*field,
+                                                 std::string_view value) const {
+  std::vector<const Transaction*> batch;
+  for (const Transaction& t : transactions_) {
+    if (t.*field == value) batch.push_back(&t);
+  }
+  return batch;
+}
+
+// PmtId/EndToEndId and the amount in euro, inside `amount_element` where the message
+// wraps it (Amt in a credit transfer).
+void Converter::WriteIdAndAmount(detail::XmlWriter& xml, const Transaction& t,
+                                 const char* amount_element) {
+  xml.Start("PmtId");
+  xml.Element("EndToEndId", t.end_to_end_id);
+  xml.End();
+  if (amount_element != nullptr) xml.Start(amount_element);
+  xml.Start("InstdAmt");
+  xml.Attribute("Ccy", "EUR");
+  xml.Text(Amount(t.cents));
+  xml.End();
+  if (amount_element != nullptr) xml.End();
+}
+
+// The purpose as the one unstructured remittance text SEPA allows.
+void Converter::WritePurpose(detail::XmlWriter& xml, const Transaction& t) {
+  if (t.purpose.empty()) return;
+  xml.Start("RmtInf");
+  xml.Element("Ustrd", t.purpose);
+  xml.End();
+}
+
 void Converter::WriteName(detail::XmlWriter& xml, const char* element, const std::string& name) {
   xml.Start(element);
   xml.Element("Nm", name);
@@ -542,10 +572,7 @@ void Converter::WriteCreditTransfers(detail::XmlWriter& xml) const {
   WriteGroupHeader(xml);
   std::size_t index = 0;
   for (std::string_view category : {"", "SALA"}) {
-    std::vector<const Transaction*> batch;
-    for (const Transaction& t : transactions_) {
-      if (t.category == category) batch.push_back(&t);
-    }
+    const std::vector<const Transaction*> batch = Batch(&Transaction::category, category);
     if (batch.empty()) continue;
     xml.Start("PmtInf");
     WriteBatchHead(xml, ++index, batch);
@@ -558,24 +585,12 @@ void Converter::WriteCreditTransfers(detail::XmlWriter& xml) const {
     xml.Element("ChrgBr", "SLEV");
     for (const Transaction* t : batch) {
       xml.Start("CdtTrfTxInf");
-      xml.Start("PmtId");
-      xml.Element("EndToEndId", t->end_to_end_id);
-      xml.End();
-      xml.Start("Amt");
-      xml.Start("InstdAmt");
-      xml.Attribute("Ccy", "EUR");
-      xml.Text(Amount(t->cents));
-      xml.End();
-      xml.End();
+      WriteIdAndAmount(xml, *t, "Amt");
       if (!t->ultimate.empty()) WriteName(xml, "UltmtDbtr", t->ultimate);
       if (!t->account.bic.empty()) WriteAgent(xml, "CdtrAgt", t->account.bic);
       WriteName(xml, "Cdtr", t->name);
       WriteAccount(xml, "CdtrAcct", t->account.iban);
-      if (!t->purpose.empty()) {
-        xml.Start("RmtInf");
-        xml.Element("Ustrd", t->purpose);
-        xml.End();
-      }
+      WritePurpose(xml, *t);
       xml.End();
     }
     xml.End();
@@ -588,10 +603,7 @@ void Converter::WriteDirectDebits(detail::XmlWriter& xml) const {
   WriteGroupHeader(xml);
   std::size_t index = 0;
   for (std::string_view sequence : kSequences) {
-    std::vector<const Transaction*> batch;
-    for (const Transaction& t : transactions_) {
-      if (t.sequence == sequence) batch.push_back(&t);
-    }
+    const std::vector<const Transaction*> batch = Batch(&Transaction::sequence, sequence);
     if (batch.empty()) continue;
     xml.Start("PmtInf");
     WriteBatchHead(xml, ++index, batch);
@@ -614,13 +626,7 @@ void Converter::WriteDirectDebits(detail::XmlWriter& xml) const {
     xml.End();
     for (const Transaction* t : batch) {
       xml.Start("DrctDbtTxInf");
-      xml.Start("PmtId");
-      xml.Element("EndToEndId", t->end_to_end_id);
-      xml.End();
-      xml.Start("InstdAmt");
-      xml.Attribute("Ccy", "EUR");
-      xml.Text(Amount(t->cents));
-      xml.End();
+      WriteIdAndAmount(xml, *t, nullptr);
       xml.Start("DrctDbtTx");
       xml.Start("MndtRltdInf");
       xml.Element("MndtId", t->mandate_id);
@@ -631,11 +637,7 @@ void Converter::WriteDirectDebits(detail::XmlWriter& xml) const {
       WriteAgent(xml, "DbtrAgt", t->account.bic);
       WriteName(xml, "Dbtr", t->name);
       WriteAccount(xml, "DbtrAcct", t->account.iban);
-      if (!t->purpose.empty()) {
-        xml.Start("RmtInf");
-        xml.Element("Ustrd", t->purpose);
-        xml.End();
-      }
+      WritePurpose(xml, *t);
       xml.End();
     }
     xml.End();
