@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "dtaus/dtaus.h"
 #include "dtaus/dtaus_reader.h"
@@ -12,6 +13,7 @@
 #include "tools/input_file.h"
 #include "tools/json_orders.h"
 #include "tools/order_builder.h"
+#include "tools/order_preparation.h"
 #include "tools/show_report.h"
 #include "tools/slip.h"
 #include "tools/tool_error.h"
@@ -34,13 +36,16 @@ OrderDocument read_orders(const GenerateOptions& options) {
                                       ": CSV input needs --header HEADER.json with the "
                                       "MeineInfo object");
     }
-    return read_json_orders(read_input(options.input), source_name(options.input));
+    return read_json_orders(decode_input(read_input(options.input), options.encoding),
+                            source_name(options.input));
   }
   if (options.header == "-" && options.input == "-") {
     throw ToolError(kExitUsage, "only one of the input and --header can be standard input");
   }
-  InputObject header = read_json_header(read_input(options.header), source_name(options.header));
-  return read_csv_orders(read_input(options.input), source_name(options.input), std::move(header));
+  InputObject header = read_json_header(decode_input(read_input(options.header), options.encoding),
+                                        source_name(options.header));
+  return read_csv_orders(decode_input(read_input(options.input), options.encoding),
+                         source_name(options.input), std::move(header));
 }
 
 // Makes sure the output can be written before the library is asked to, so that a
@@ -56,6 +61,29 @@ void check_writable(const std::string& path) {
   if (!existed) std::filesystem::remove(path, ec);
 }
 
+// With --dtaus-alphabet: converts every text, or lists every character that stays
+// outside the DTAUS character set and fails.
+void convert_to_dtaus_alphabet_or_fail(OrderDocument& orders, std::ostream& err) {
+  const std::vector<std::string> rejected = convert_orders_to_dtaus_alphabet(orders);
+  if (rejected.empty()) return;
+  for (const std::string& line : rejected) err << line << "\n";
+  throw ToolError(kExitUsage, std::to_string(rejected.size()) +
+                                  (rejected.size() == 1 ? " character is" : " characters are") +
+                                  " outside the DTAUS character set (capitals, digits, blank, "
+                                  ". , & - / + * $ % and Ä Ö Ü ß), no file written");
+}
+
+// The directory whose names show and slip print: Debian's or --bank-data's. Without
+// checks a directory that cannot be read only costs the names.
+std::optional<BankDirectory> directory_for_show(const BankOptions& bank) {
+  if (bank.no_account_check && bank.bank_data.empty()) {
+    BankDirectory directory = BankDirectory::Bundled();
+    if (!directory.Error().empty()) return std::nullopt;
+    return directory;
+  }
+  return open_bank_directory(bank.bank_data);
+}
+
 void remove_if_empty(const std::string& path) {
   std::error_code ec;
   if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 0) {
@@ -66,22 +94,31 @@ void remove_if_empty(const std::string& path) {
 }  // namespace
 
 int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream& err) {
-  const OrderDocument orders = read_orders(options);
+  std::optional<BankDirectory> directory;
+  if (!options.bank.no_account_check) directory = open_bank_directory(options.bank.bank_data);
+  OrderDocument orders = read_orders(options);
   if (orders.payments.size() > kMaxPayments) {
     throw ToolError(kExitInvalid, source_name(options.input) + ": " +
                                       std::to_string(orders.payments.size()) +
                                       " payments; a DTAUS file holds at most 32767");
   }
-  OrderBuilder builder(options.dtaus_alphabet);
+  if (options.dtaus_alphabet) convert_to_dtaus_alphabet_or_fail(orders, err);
+  ObjectProblems problems(orders);
+  resolve_ibans(orders, problems);
+  const std::size_t wrapped = options.no_wrap ? 0 : wrap_long_texts(orders, problems);
+  // The texts are in the DTAUS alphabet already where asked for.
+  OrderBuilder builder(false);
   const std::shared_ptr<DtausDatei> datei = builder.Build(orders);
-  if (!builder.Invalid().empty()) {
-    for (const InvalidObject& object : builder.Invalid()) {
-      err << object.origin << ":\n";
-      for (const std::string& message : object.messages) err << " - " << message << "\n";
-    }
-    const std::size_t count = builder.Invalid().size();
+  problems.Add(builder.Invalid());
+  const std::size_t bank_problems = directory ? check_accounts(orders, *directory, problems) : 0;
+  if (const std::size_t count = problems.Count(); count > 0) {
+    problems.Print(err);
     err << "dtaus: " << count << (count == 1 ? " invalid object" : " invalid objects")
         << ", no file written\n";
+    if (bank_problems > 0) {
+      err << "dtaus: bank codes and accounts were checked against "
+          << describe_directory(*directory) << "; --no-account-check leaves that out\n";
+    }
     return kExitInvalid;
   }
 
@@ -109,6 +146,9 @@ int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream
   out << options.output << ": " << kind << ", " << count
       << (count == 1 ? " payment, " : " payments, ") << format_euro(reader.Totals().euro_cents)
       << " EUR, " << reader.FileSize() << " bytes";
+  if (wrapped > 0) {
+    out << ", " << wrapped << (wrapped == 1 ? " payment" : " payments") << " with wrapped text";
+  }
   if (const std::size_t warnings = reader.Findings().size(); warnings > 0) {
     out << " (" << warnings << (warnings == 1 ? " warning" : " warnings") << ", see dtaus show)";
   }
@@ -116,22 +156,35 @@ int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream
   return kExitOk;
 }
 
-int run_show(const std::string& path, bool json, std::ostream& out) {
+int run_show(const std::string& path, bool json, std::ostream& out, const BankOptions& bank) {
+  const std::optional<BankDirectory> directory = directory_for_show(bank);
   const DtausReader reader(read_input(path));
-  out << (json ? render_show_json(reader, source_name(path))
-               : render_show_text(reader, source_name(path)));
-  return reader.HasErrors() ? kExitInvalid : kExitOk;
+  const BankNotes notes(reader, directory ? &*directory : nullptr, !bank.no_account_check);
+  out << (json ? render_show_json(reader, source_name(path), &notes)
+               : render_show_text(reader, source_name(path), &notes));
+  return notes.HasErrors() ? kExitInvalid : kExitOk;
 }
 
-int run_slip(const std::string& path, bool html, std::ostream& out) {
+int run_slip(const std::string& path, bool html, std::ostream& out, const BankOptions& bank) {
+  const std::optional<BankDirectory> directory = directory_for_show(bank);
   const DtausReader reader(read_input(path));
-  if (reader.HasErrors()) {
-    throw ToolError(kExitInvalid, source_name(path) + " has errors (" + count_findings(reader) +
+  const BankNotes notes(reader, directory ? &*directory : nullptr, !bank.no_account_check);
+  if (notes.HasErrors()) {
+    throw ToolError(kExitInvalid, source_name(path) + " has errors (" +
+                                      count_findings(notes.Findings()) +
                                       "); a slip would not match it, see dtaus show");
   }
-  out << (html ? render_slip_html(reader, base_name(path))
-               : render_slip_text(reader, base_name(path)));
+  out << (html ? render_slip_html(reader, base_name(path), &notes)
+               : render_slip_text(reader, base_name(path), &notes));
   return kExitOk;
+}
+
+std::string version_text(const std::string& version) {
+  std::string text = "dtaus " + version + "\n";
+  const BankDirectory directory = BankDirectory::Bundled();
+  if (directory.Error().empty())
+    return text + "checks accounts against " + describe_directory(directory);
+  return text + "no bank directory: " + directory.Error();
 }
 
 }  // namespace dtaus::tool

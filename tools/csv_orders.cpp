@@ -7,9 +7,10 @@
 #include <set>
 #include <vector>
 
+#include "fields/text_codec.h"
+#include "tools/input_encoding.h"
 #include "tools/property_table.h"
 #include "tools/tool_error.h"
-#include "fields/text_codec.h"
 
 namespace dtaus::tool {
 namespace {
@@ -126,17 +127,20 @@ OrderDocument read_csv_orders(std::string_view text, const std::string& source,
   const Row& names = rows.front();
   std::vector<std::string> columns;
   std::set<std::string> seen;
+  std::vector<UnknownName> unknown;
   for (std::size_t i = 0; i < names.cells.size(); ++i) {
     const std::string location = cell_location(source, names.line, i + 1, "");
     if (!names.cells[i] || names.cells[i]->empty()) fail(location + ": the column has no name");
     const std::string& name = *names.cells[i];
-    if (!detail::IsValidUtf8(name)) fail(location + ": not UTF-8");
+    if (!detail::IsValidUtf8(name)) fail(location + ": " + std::string(kNotUtf8));
     if (find_payment_property(name) == nullptr) {
-      fail(location + ": unknown property \"" + name + "\" of GeldTransfer");
+      unknown.push_back({"row " + std::to_string(names.line) + ", column " + std::to_string(i + 1),
+                         name, nearest_payment_property(name)});
     }
     if (!seen.insert(name).second) fail(location + ": column \"" + name + "\" appears twice");
     columns.push_back(name);
   }
+  if (!unknown.empty()) fail(describe_unknown_names(source, "column", unknown));
 
   OrderDocument document;
   document.header = std::move(header);
@@ -156,7 +160,7 @@ OrderDocument read_csv_orders(std::string_view text, const std::string& source,
     for (std::size_t c = 0; c < columns.size(); ++c) {
       if (!row.cells[c]) continue;
       const std::string location = cell_location(source, row.line, c + 1, columns[c]);
-      if (!detail::IsValidUtf8(*row.cells[c])) fail(location + ": not UTF-8");
+      if (!detail::IsValidUtf8(*row.cells[c])) fail(location + ": " + std::string(kNotUtf8));
       payment.values.push_back(InputValue{columns[c], *row.cells[c], location});
     }
     document.payments.push_back(std::move(payment));

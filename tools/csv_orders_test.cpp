@@ -53,7 +53,11 @@ TEST(CsvOrdersTest, ReadsFilesAsSpreadsheetsWriteThem) {
 TEST(CsvOrdersTest, RefusesWhatItCannotTake) {
   const char* const kCases[][2] = {
       {"", "z.csv: no header row with the property names"},
-      {"BLZ;Betrag\n", "z.csv: row 1, column 2: unknown property \"Betrag\" of GeldTransfer"},
+      {"BLZ;Betrag;Kontonummer;IBAN;Verwendungszweck\n",
+       "z.csv: 3 unknown columns (see the README for the property names):\n"
+       " - row 1, column 2: \"Betrag\" (nearest property: BetragEuro)\n"
+       " - row 1, column 3: \"Kontonummer\" (nearest property: Konto)\n"
+       " - row 1, column 5: \"Verwendungszweck\" (nearest property: VerwendungsZweck)"},
       {"BLZ;;Name\n", "z.csv: row 1, column 2: the column has no name"},
       {"BLZ;Name;BLZ\n", "z.csv: row 1, column 3: column \"BLZ\" appears twice"},
       {"Name;BLZ\nA;1;2\n", "z.csv: row 2 has 3 cells, the header row has 2"},
@@ -63,7 +67,9 @@ TEST(CsvOrdersTest, RefusesWhatItCannotTake) {
        "closing quote"},
       {"Name;BLZ\n\"A;1\n",
        "z.csv: malformed CSV: a quoted cell is still open at the end of the file"},
-      {"Name;BLZ\nA\xFF;1\n", "z.csv: row 2, column 1 (Name): not UTF-8"},
+      {"Name;BLZ\nA\xFF;1\n",
+       "z.csv: row 2, column 1 (Name): not UTF-8 (a file saved by Excel on Windows is "
+       "Windows-1252: give --encoding windows-1252)"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c[0]);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace dtaus::tool {
 namespace {
@@ -16,14 +17,19 @@ TEST(DtausAlphabetTest, ConvertsToTheDtausCharacterSetAndBack) {
                                        {"ÄRGER ÖL ÜBER", "[RGER \\L ]BER"},
                                        {"Straße", "STRA~E"},
                                        {"GROẞ", "GRO~"},
-                                       {"Rg. 12/26 + 3,5% * $-,./", "RG. 12/26 + 3,5% * $-,./"}};
+                                       {"Rg. 12/26 + 3,5% * $-,./", "RG. 12/26 + 3,5% * $-,./"},
+                                       // Accented letters lose their accent.
+                                       {"Café Noël", "CAFE NOEL"},
+                                       {"Façade Ørsted Æsir", "FACADE ORSTED AESIR"},
+                                       {"Łódź Škoda Œuvre ğ", "LODZ SKODA OEUVRE G"},
+                                       {"ÀÿĀſ", "AYAS"}};
   for (const auto& [input, converted] : kConverted) {
     SCOPED_TRACE(input);
     EXPECT_EQ(to_dtaus_alphabet(input, nullptr), converted);
   }
   // The codes themselves are not input.
   const char* const kRejected[][2] = {
-      {"Café", "'é' (U+00E9)"}, {"A;B", "';' (U+003B)"}, {"[x]", "'[' (U+005B)"},
+      {"3 × 4", "'×' (U+00D7)"}, {"A;B", "';' (U+003B)"}, {"[x]", "'[' (U+005B)"},
       {"Zeile\t2", "U+0009"},   {"€ 5", "'€' (U+20AC)"}, {"\xC3", "a byte that is not UTF-8"}};
   for (const auto& [input, named] : kRejected) {
     SCOPED_TRACE(input);
@@ -33,6 +39,19 @@ TEST(DtausAlphabetTest, ConvertsToTheDtausCharacterSetAndBack) {
   }
   EXPECT_EQ(from_dtaus_alphabet("M]LLER & S\\HNE, STRA~E, [RGER"), "MÜLLER & SÖHNE, STRAßE, ÄRGER");
   EXPECT_EQ(from_dtaus_alphabet("MÜLLER"), "MÜLLER");
+}
+
+// Every character that stays outside is reported, with its position in the input.
+TEST(DtausAlphabetTest, ReportsEveryRejectedCharacter) {
+  std::vector<RejectedCharacter> rejected;
+  EXPECT_EQ(convert_to_dtaus_alphabet("Zoë; 5 € \xFF ŋ!", &rejected), "ZOE 5   ");
+  std::vector<std::string> described;
+  for (const RejectedCharacter& r : rejected) {
+    described.push_back(std::to_string(r.position) + " " + r.description);
+  }
+  EXPECT_EQ(described, (std::vector<std::string>{"4 ';' (U+003B)", "8 '€' (U+20AC)",
+                                                 "10 a byte that is not UTF-8", "12 'ŋ' (U+014B)",
+                                                 "13 '!' (U+0021)"}));
 }
 
 }  // namespace

@@ -2,9 +2,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "fields/text_codec.h"
+#include "tools/input_encoding.h"
 #include "tools/property_table.h"
 #include "tools/tool_error.h"
-#include "fields/text_codec.h"
 
 namespace dtaus::tool {
 namespace {
@@ -37,19 +38,23 @@ std::string describe_parse_error(const Json::parse_error& e) {
   return clean.substr(0, colon) + ": malformed JSON: " + clean.substr(colon + 2);
 }
 
+// Names that are no property are collected in `unknown`, to be reported all at once.
 InputObject read_object(const Json& object, const std::string& path, const std::string& source,
-                        std::string origin, bool header) {
+                        std::string origin, bool header, std::vector<UnknownName>& unknown) {
   if (!object.is_object()) {
     fail(source + ": " + path + ": expected an object, found " + object.type_name());
   }
   InputObject result;
   result.origin = std::move(origin);
-  const char* owner = header ? "MeineInfo" : "GeldTransfer";
   for (const auto& [name, value] : object.items()) {
     const std::string location = source + ": " + path + "." + name;
     const bool known =
         header ? find_header_property(name) != nullptr : find_payment_property(name) != nullptr;
-    if (!known) fail(location + ": unknown property \"" + name + "\" of " + owner);
+    if (!known) {
+      unknown.push_back({path + "." + name, name,
+                         header ? nearest_header_property(name) : nearest_payment_property(name)});
+      continue;
+    }
     if (!value.is_string()) {
       fail(location + ": expected a string, found " + std::string(value.type_name()));
     }
@@ -59,6 +64,9 @@ InputObject read_object(const Json& object, const std::string& path, const std::
 }
 
 Json parse(std::string_view text, const std::string& source) {
+  if (const std::size_t line = first_line_not_utf8(text); line != 0) {
+    fail(source + ": line " + std::to_string(line) + ": " + std::string(kNotUtf8));
+  }
   try {
     return Json::parse(text.begin(), text.end());
   } catch (const Json::parse_error& e) {
@@ -79,11 +87,15 @@ OrderDocument read_document(std::string_view text, const std::string& source, bo
     }
   }
   OrderDocument document;
+  std::vector<UnknownName> unknown;
   const auto header = root.find("MeineInfo");
   if (header == root.end()) fail(source + ": $.MeineInfo is missing");
-  document.header =
-      read_object(*header, "$.MeineInfo", source, "MeineInfo (" + source + ": $.MeineInfo)", true);
-  if (!payments) return document;
+  document.header = read_object(*header, "$.MeineInfo", source,
+                                "MeineInfo (" + source + ": $.MeineInfo)", true, unknown);
+  if (!payments) {
+    if (!unknown.empty()) fail(describe_unknown_names(source, "property", unknown));
+    return document;
+  }
 
   const auto list = root.find("GeldTransfer");
   if (list == root.end()) fail(source + ": $.GeldTransfer is missing");
@@ -92,10 +104,11 @@ OrderDocument read_document(std::string_view text, const std::string& source, bo
   }
   for (std::size_t i = 0; i < list->size(); ++i) {
     const std::string path = "$.GeldTransfer[" + std::to_string(i) + "]";
-    document.payments.push_back(
-        read_object((*list)[i], path, source,
-                    "payment " + std::to_string(i + 1) + " (" + source + ": " + path + ")", false));
+    document.payments.push_back(read_object(
+        (*list)[i], path, source,
+        "payment " + std::to_string(i + 1) + " (" + source + ": " + path + ")", false, unknown));
   }
+  if (!unknown.empty()) fail(describe_unknown_names(source, "property", unknown));
   return document;
 }
 

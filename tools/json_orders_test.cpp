@@ -40,10 +40,10 @@ TEST(JsonOrdersTest, RefusesWhatItCannotTake) {
       {"{\"MeineInfo\": {},\n \"GeldTransfer\": [x]}",
        "o.json: line 2, column 19: malformed JSON: syntax error while parsing value - invalid "
        "literal; last read: '\"GeldTransfer\": [x'"},
-      // Not UTF-8: the message must not repeat the byte.
+      // Not UTF-8: the message must not repeat the byte, and names the option that helps.
       {"{\"MeineInfo\": {\"Name\": \"\xFF\"}}",
-       "o.json: line 1, column 25: malformed JSON: syntax error while parsing value - invalid "
-       "string: ill-formed UTF-8 byte; last read: '\"?'"},
+       "o.json: line 1: not UTF-8 (a file saved by Excel on Windows is Windows-1252: give "
+       "--encoding windows-1252)"},
       {"[]", "o.json: expected an object with MeineInfo and GeldTransfer, found array"},
       {R"({"GeldTransfer": []})", "o.json: $.MeineInfo is missing"},
       {R"({"MeineInfo": {}})", "o.json: $.GeldTransfer is missing"},
@@ -58,11 +58,24 @@ TEST(JsonOrdersTest, RefusesWhatItCannotTake) {
        "o.json: $.GeldTransfer[0]: expected an object, found string"},
       {R"({"MeineInfo": {"Konto": 42}, "GeldTransfer": []})",
        "o.json: $.MeineInfo.Konto: expected a string, found number"},
-      {R"({"MeineInfo": {"BetragEuro": "1"}, "GeldTransfer": []})",
-       "o.json: $.MeineInfo.BetragEuro: unknown property \"BetragEuro\" of MeineInfo"},
-      // Property names are case-sensitive.
-      {R"({"MeineInfo": {}, "GeldTransfer": [{}, {"blz": "1"}]})",
-       "o.json: $.GeldTransfer[1].blz: unknown property \"blz\" of GeldTransfer"},
+      // Property names are case-sensitive. Every unknown name is reported, each with the
+      // property of its object that comes nearest.
+      {R"({"MeineInfo": {"BetragEuro": "1", "Bankleitzahl": "1"},
+           "GeldTransfer": [{}, {"blz": "1", "Kontonummer": "1", "Verwendungszwek": "x",
+                                 "Empfänger": "A", "Betrag": "1", "Gutschrift": "1"}]})",
+       "o.json: 8 unknown properties (see the README for the property names):\n"
+       " - $.MeineInfo.BetragEuro: \"BetragEuro\"\n"
+       " - $.MeineInfo.Bankleitzahl: \"Bankleitzahl\" (nearest property: BLZ)\n"
+       " - $.GeldTransfer[1].blz: \"blz\" (nearest property: BLZ)\n"
+       " - $.GeldTransfer[1].Kontonummer: \"Kontonummer\" (nearest property: Konto)\n"
+       " - $.GeldTransfer[1].Verwendungszwek: \"Verwendungszwek\" (nearest property: "
+       "VerwendungsZweck)\n"
+       " - $.GeldTransfer[1].Empfänger: \"Empfänger\" (nearest property: Name)\n"
+       " - $.GeldTransfer[1].Betrag: \"Betrag\" (nearest property: BetragEuro)\n"
+       " - $.GeldTransfer[1].Gutschrift: \"Gutschrift\""},
+      {"{\"MeineInfo\": {},\n\"GeldTransfer\": [{\"Name\": \"M\xFCller\"}]}",
+       "o.json: line 2: not UTF-8 (a file saved by Excel on Windows is Windows-1252: give "
+       "--encoding windows-1252)"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c[0]);

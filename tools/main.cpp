@@ -3,6 +3,7 @@
 //
 //   dtaus generate orders.json -o DTAUS0.TXT
 //   dtaus generate payments.csv --header header.json -o DTAUS0.TXT --dtaus-alphabet
+//   dtaus generate zahlungen.csv --header kopf.json -o DTAUS0.TXT --encoding windows-1252
 //   dtaus show DTAUS0.TXT [--json]
 //   dtaus slip DTAUS0.TXT [--html]
 //   dtaus sepa DTAUS0.TXT -o zahlungen.xml [--creditor-id ID --mandates FILE]
@@ -20,6 +21,15 @@
 
 namespace {
 
+// Every command that meets bank codes checks them against the bank directory.
+void add_bank_options(CLI::App& command, dtaus::tool::BankOptions& bank) {
+  command.add_flag("--no-account-check", bank.no_account_check,
+                   "Do not check bank codes and accounts against the bank directory");
+  command.add_option("--bank-data", bank.bank_data,
+                     "The Bundesbank's bank-code file (fixed-width text) to check against "
+                     "instead of the directory that comes with the system");
+}
+
 int run(int argc, char** argv) {
   using dtaus::tool::kExitUsage;
   // The library parses amounts with the global locale's decimal point; the tool hands
@@ -27,7 +37,7 @@ int run(int argc, char** argv) {
   std::locale::global(std::locale::classic());
 
   CLI::App app{"Writes DTAUS files, shows and checks them, prints the accompanying slip.", "dtaus"};
-  app.set_version_flag("--version", std::string("dtaus ") + DTAUS_VERSION);
+  app.set_version_flag("--version", [] { return dtaus::tool::version_text(DTAUS_VERSION); });
   app.require_subcommand(1);
 
   dtaus::tool::GenerateOptions generate;
@@ -44,7 +54,19 @@ int run(int argc, char** argv) {
                                "JSON file with the MeineInfo object; makes INPUT a CSV file");
   generate_command->add_flag("--dtaus-alphabet", generate.dtaus_alphabet,
                              "Convert every text to the DTAUS character set: upper case, "
-                             "Ä Ö Ü ß as [ \\ ] ~; other characters are an error");
+                             "Ä Ö Ü ß as [ \\ ] ~, accented letters as their base letter (é "
+                             "as E, æ as AE); other characters are an error");
+  std::string encoding = "utf-8";
+  generate_command
+      ->add_option("--encoding", encoding,
+                   "The encoding of INPUT and --header: utf-8 (the default), windows-1252 "
+                   "(a CSV file saved by Excel on Windows) or latin-1; a file that is UTF-8 "
+                   "is read as UTF-8 whatever this says")
+      ->check(CLI::IsMember({"utf-8", "windows-1252", "latin-1"}));
+  generate_command->add_flag("--no-wrap", generate.no_wrap,
+                             "Do not wrap a long VerwendungsZweck or Name into its continuation "
+                             "lines: text longer than 27 characters is an error");
+  add_bank_options(*generate_command, generate.bank);
 
   std::string show_path;
   bool show_json = false;
@@ -52,6 +74,8 @@ int run(int argc, char** argv) {
       "show", "Print the header, the payments and the totals of a DTAUS file and check it.");
   show_command->add_option("FILE", show_path, "The DTAUS file; - reads standard input")->required();
   show_command->add_flag("--json", show_json, "Print JSON instead of text");
+  dtaus::tool::BankOptions show_bank;
+  add_bank_options(*show_command, show_bank);
 
   std::string slip_path;
   bool slip_html = false;
@@ -59,6 +83,8 @@ int run(int argc, char** argv) {
       "slip", "Print the accompanying slip (Begleitzettel) to sign and send with the file.");
   slip_command->add_option("FILE", slip_path, "The DTAUS file; - reads standard input")->required();
   slip_command->add_flag("--html", slip_html, "Print a page for one A4 sheet instead of text");
+  dtaus::tool::BankOptions slip_bank;
+  add_bank_options(*slip_command, slip_bank);
 
   dtaus::tool::SepaCommandOptions sepa;
   CLI::App* sepa_command = app.add_subcommand(
@@ -87,8 +113,7 @@ int run(int argc, char** argv) {
                          "Cut purposes to 140 and names to 70 characters instead of refusing");
   sepa_command->add_option("--iban-map", sepa.iban_map,
                            "CSV with BLZ, Konto, IBAN and optionally BIC: a bank's own IBANs");
-  sepa_command->add_option("--bank-data", sepa.bank_data,
-                           "A Bundesbank bank-code file instead of the bundled directory");
+  add_bank_options(*sepa_command, sepa.bank);
 
   try {
     app.parse(argc, argv);
@@ -99,9 +124,14 @@ int run(int argc, char** argv) {
   }
 
   int code = kExitUsage;
+  generate.encoding = dtaus::tool::parse_encoding(encoding);
   if (generate_command->parsed()) code = dtaus::tool::run_generate(generate, std::cout, std::cerr);
-  if (show_command->parsed()) code = dtaus::tool::run_show(show_path, show_json, std::cout);
-  if (slip_command->parsed()) code = dtaus::tool::run_slip(slip_path, slip_html, std::cout);
+  if (show_command->parsed()) {
+    code = dtaus::tool::run_show(show_path, show_json, std::cout, show_bank);
+  }
+  if (slip_command->parsed()) {
+    code = dtaus::tool::run_slip(slip_path, slip_html, std::cout, slip_bank);
+  }
   if (sepa_command->parsed()) code = dtaus::tool::run_sepa(sepa, std::cout, std::cerr);
   std::cout.flush();
   if (!std::cout) {

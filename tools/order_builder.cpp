@@ -1,10 +1,10 @@
 #include "tools/order_builder.h"
 
+#include "fields/text_codec.h"
 #include "tools/amount.h"
 #include "tools/dtaus_alphabet.h"
 #include "tools/property_table.h"
 #include "tools/tool_error.h"
-#include "fields/text_codec.h"
 
 namespace dtaus::tool {
 namespace {
@@ -86,6 +86,8 @@ void OrderBuilder::AssignHeader(MeineInfo& header, const InputValue& value) cons
         fail(value.location + ": \"" + value.value + "\" is neither Gutschrift nor Lastschrift");
       }
       break;
+    case ValueKind::kIban:  // taken apart into BLZ and Konto before
+      fail(value.location + ": an IBAN is handed over as BLZ and Konto");
     case ValueKind::kAmount:  // the header has no amounts
     case ValueKind::kText:
       (header.*(property->set))(Text(value));

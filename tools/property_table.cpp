@@ -1,6 +1,9 @@
 #include "tools/property_table.h"
 
+#include <algorithm>
 #include <array>
+#include <string>
+#include <vector>
 
 namespace dtaus::tool {
 namespace {
@@ -15,7 +18,7 @@ constexpr void (GeldTransfer::*payment_setter(void (GeldTransfer::*set)(std::str
   return set;
 }
 
-constexpr std::array<HeaderProperty, 8> kHeaderProperties = {{
+constexpr std::array<HeaderProperty, 9> kHeaderProperties = {{
     {"DateiMedia", ValueKind::kMedia, nullptr},
     {"GeldTransferTyp", ValueKind::kTransfer, nullptr},
     {"BLZ", ValueKind::kText, &MeineInfo::BLZ},
@@ -24,9 +27,10 @@ constexpr std::array<HeaderProperty, 8> kHeaderProperties = {{
     {"Konto", ValueKind::kText, &MeineInfo::Konto},
     {"FreieReferenz", ValueKind::kText, &MeineInfo::FreieReferenz},
     {"AusfuehrungsDatum", ValueKind::kText, &MeineInfo::AusfuehrungsDatum},
+    {"IBAN", ValueKind::kIban, nullptr},
 }};
 
-constexpr std::array<PaymentProperty, 23> kPaymentProperties = {{
+constexpr std::array<PaymentProperty, 24> kPaymentProperties = {{
     {"BLZ", ValueKind::kText, payment_setter(&GeldTransfer::BLZ)},
     {"Name", ValueKind::kText, &GeldTransfer::Name},
     {"Konto", ValueKind::kText, payment_setter(&GeldTransfer::Konto)},
@@ -50,6 +54,7 @@ constexpr std::array<PaymentProperty, 23> kPaymentProperties = {{
     {"VerwendungsZweck14", ValueKind::kText, &GeldTransfer::VerwendungsZweck14},
     {"Name2", ValueKind::kText, &GeldTransfer::Name2},
     {"MeineInfoName2", ValueKind::kText, &GeldTransfer::MeineInfoName2},
+    {"IBAN", ValueKind::kIban, nullptr},
 }};
 
 template <typename Object, std::size_t N>
@@ -60,7 +65,74 @@ const Property<Object>* find(const std::array<Property<Object>, N>& table, std::
   return nullptr;
 }
 
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+// Levenshtein distance: insertions, deletions and replacements of one byte each.
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t replaced = diagonal + (a[i - 1] == b[j - 1] ? 0 : 1);
+      diagonal = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, replaced});
+    }
+  }
+  return row[b.size()];
+}
+
+// German spreadsheet headings that look like no property name.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kHeadings = {{
+    {"bankleitzahl", "BLZ"},
+    {"empfänger", "Name"},
+    {"zahlungspflichtiger", "Name"},
+    {"kontoinhaber", "Name"},
+}};
+
+template <typename Object, std::size_t N>
+std::string_view nearest(const std::array<Property<Object>, N>& table, std::string_view name) {
+  const std::string wanted = Lower(name);
+  for (const auto& [heading, property] : kHeadings) {
+    if (wanted.compare(0, heading.size(), heading) == 0 && find(table, property) != nullptr) {
+      return property;
+    }
+  }
+  std::string_view best;
+  std::size_t best_score = std::max<std::size_t>(2, wanted.size() / 3) + 1;
+  for (const auto& property : table) {
+    const std::string known = Lower(property.name);
+    std::size_t score = EditDistance(wanted, known);
+    // "Kontonummer", "BLZ Empfänger": a heading that begins with the name; "Betrag":
+    // the beginning of a name.
+    if ((known.size() >= 3 && wanted.compare(0, known.size(), known) == 0) ||
+        (wanted.size() >= 3 && known.compare(0, wanted.size(), wanted) == 0)) {
+      score = std::min<std::size_t>(score, 1);
+    }
+    if (score < best_score) {
+      best_score = score;
+      best = property.name;
+    }
+  }
+  return best;
+}
+
 }  // namespace
+
+std::string_view nearest_header_property(std::string_view name) {
+  return nearest(kHeaderProperties, name);
+}
+
+std::string_view nearest_payment_property(std::string_view name) {
+  return nearest(kPaymentProperties, name);
+}
 
 const HeaderProperty* find_header_property(std::string_view name) {
   return find(kHeaderProperties, name);
@@ -68,6 +140,21 @@ const HeaderProperty* find_header_property(std::string_view name) {
 
 const PaymentProperty* find_payment_property(std::string_view name) {
   return find(kPaymentProperties, name);
+}
+
+std::string describe_unknown_names(const std::string& source, std::string_view noun,
+                                   const std::vector<UnknownName>& names) {
+  std::string plural(noun);
+  if (names.size() != 1) plural = noun == "property" ? "properties" : plural + "s";
+  std::string message = source + ": " + std::to_string(names.size()) + " unknown " + plural +
+                        " (see the README for the property names):";
+  for (const UnknownName& unknown : names) {
+    message += "\n - " + unknown.place + ": \"" + unknown.name + "\"";
+    if (!unknown.nearest.empty()) {
+      message += " (nearest property: " + std::string(unknown.nearest) + ")";
+    }
+  }
+  return message;
 }
 
 }  // namespace dtaus::tool

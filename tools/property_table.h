@@ -9,7 +9,9 @@
 #ifndef DTAUS_TOOLS_PROPERTY_TABLE_H_
 #define DTAUS_TOOLS_PROPERTY_TABLE_H_
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "dtaus/geld_transfer.h"
 #include "dtaus/meine_info.h"
@@ -21,13 +23,14 @@ enum class ValueKind {
   kAmount,    // a decimal amount in euro
   kMedia,     // "Diskette" or "Kassette"
   kTransfer,  // "Lastschrift" or "Gutschrift"
+  kIban,      // a German IBAN: taken apart into BLZ and Konto before anything is assigned
 };
 
 template <typename Object>
 struct Property {
   std::string_view name;
   ValueKind kind;
-  void (Object::*set)(std::string_view);  // nullptr for the two enumerations
+  void (Object::*set)(std::string_view);  // nullptr for the two enumerations and IBAN
 };
 
 using HeaderProperty = Property<MeineInfo>;
@@ -36,6 +39,29 @@ using PaymentProperty = Property<GeldTransfer>;
 // nullptr for a name that is not a property of the object.
 const HeaderProperty* find_header_property(std::string_view name);
 const PaymentProperty* find_payment_property(std::string_view name);
+
+// For a name that is not a property: the property the user most likely meant, or "" when
+// none is close. Spreadsheet headings are compared without regard to case, a heading
+// that begins with a property name points at it ("Kontonummer" -> "Konto"), and small
+// typing errors are forgiven ("Verwendungszwek" -> "VerwendungsZweck").
+std::string_view nearest_header_property(std::string_view name);
+std::string_view nearest_payment_property(std::string_view name);
+
+// A name in the input that is no property, where it stands and what it is closest to.
+struct UnknownName {
+  std::string place;  // "row 1, column 2" or "$.GeldTransfer[0].Kontonummer"
+  std::string name;
+  std::string_view nearest;  // "" when nothing is close
+};
+
+// All unknown names of one input in one message, so that a spreadsheet's headings are
+// put right in one go:
+//   z.csv: 2 unknown columns (see the README for the property names):
+//    - row 1, column 2: "Kontonummer" (nearest property: Konto)
+//    - row 1, column 5: "Verwendungszweck" (nearest property: VerwendungsZweck)
+// `noun` is "column" or "property".
+std::string describe_unknown_names(const std::string& source, std::string_view noun,
+                                   const std::vector<UnknownName>& names);
 
 }  // namespace dtaus::tool
 

@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "dtaus/bank_directory.h"
 #include "dtaus/dtaus_reader.h"
 #include "dtaus/sepa.h"
 #include "file/file_system.h"
@@ -16,24 +15,17 @@ namespace dtaus::tool {
 namespace {
 
 // The bank directory's answers in the form the converter asks for them.
-SepaBankLookup bank_lookup(const BankDirectory& directory) {
+SepaBankLookup bank_lookup(const BankDirectory& directory, bool check_accounts) {
   SepaBankLookup lookup;
   lookup.bic = [&directory](std::string_view blz) {
     const Bank* bank = directory.Find(blz);
     return bank != nullptr ? bank->bic : std::string();
   };
-  lookup.account_problem = [&directory](std::string_view blz, std::string_view konto) {
-    const std::string account(konto.substr(std::min(konto.find_first_not_of('0'), konto.size())));
-    switch (directory.Check(blz, konto)) {
-      case AccountCheck::kInvalid:
-        return "account " + account + " fails the check-digit method of bank code " +
-               std::string(blz) + " (" + directory.Find(blz)->name + ")";
-      case AccountCheck::kBankUnknown:
-        return "bank code " + std::string(blz) + " is not in the bank directory";
-      default:
-        return std::string();
-    }
-  };
+  if (check_accounts) {
+    lookup.account_problem = [&directory](std::string_view blz, std::string_view konto) {
+      return account_problem(directory, std::string(blz), std::string(konto));
+    };
+  }
   return lookup;
 }
 
@@ -68,11 +60,8 @@ int run_sepa(const SepaCommandOptions& options, std::ostream& out, std::ostream&
   if (!options.iban_map.empty()) {
     sepa.iban_map = read_iban_map(read_input(options.iban_map), source_name(options.iban_map));
   }
-  const BankDirectory directory = options.bank_data.empty()
-                                      ? BankDirectory::Bundled()
-                                      : BankDirectory::FromFile(options.bank_data);
-  if (!directory.Error().empty()) throw ToolError(kExitUsage, directory.Error());
-  sepa.banks = bank_lookup(directory);
+  const BankDirectory directory = open_bank_directory(options.bank.bank_data);
+  sepa.banks = bank_lookup(directory, !options.bank.no_account_check);
 
   const SepaMessage message = ConvertToSepa(reader, sepa);
   const std::string source = source_name(options.input);

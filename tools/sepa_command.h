@@ -15,6 +15,8 @@
 #include <ostream>
 #include <string>
 
+#include "tools/bank_check.h"
+
 namespace dtaus::tool {
 
 struct SepaCommandOptions {
@@ -27,8 +29,8 @@ struct SepaCommandOptions {
   bool b2b = false;
   bool german_charset = false;
   bool cut_purpose = false;
-  std::string iban_map;   // CSV file
-  std::string bank_data;  // a Bundesbank bank-code file instead of the bundled directory
+  std::string iban_map;  // CSV file
+  BankOptions bank;
 };
 
 int run_sepa(const SepaCommandOptions& options, std::ostream& out, std::ostream& err);

@@ -5,9 +5,11 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
-#include "tools/amount.h"
-#include "tools/dtaus_alphabet.h"
+#include "dtaus/iban.h"
 #include "fields/text_codec.h"
+#include "tools/amount.h"
+#include "tools/bank_check.h"
+#include "tools/dtaus_alphabet.h"
 
 namespace dtaus::tool {
 namespace {
@@ -64,6 +66,7 @@ std::string printable(const std::string& text) {
 }
 
 std::string or_dash(const std::string& s) { return s.empty() ? "-" : s; }
+std::string or_question(const std::string& s) { return s.empty() ? "?" : s; }
 
 std::string pad(const std::string& s, std::size_t width, bool right) {
   const std::size_t length = detail::CountCodePoints(s);
@@ -106,15 +109,19 @@ std::string format_finding(const Finding& finding) {
   return line + finding.message;
 }
 
-std::string count_findings(const DtausReader& reader) {
+std::string count_findings(const DtausReader& reader) { return count_findings(reader.Findings()); }
+
+std::string count_findings(const std::vector<Finding>& findings) {
   std::size_t errors = 0;
   std::size_t warnings = 0;
-  for (const Finding& f : reader.Findings()) (f.severity == Severity::kError ? errors : warnings)++;
+  for (const Finding& f : findings) (f.severity == Severity::kError ? errors : warnings)++;
   return std::to_string(errors) + (errors == 1 ? " error, " : " errors, ") +
          std::to_string(warnings) + (warnings == 1 ? " warning" : " warnings");
 }
 
-std::string render_show_text(const DtausReader& reader, const std::string& file_name) {
+std::string render_show_text(const DtausReader& reader, const std::string& file_name,
+                             const BankNotes* banks) {
+  const std::vector<Finding>& findings = banks != nullptr ? banks->Findings() : reader.Findings();
   std::string out;
   auto line = [&out](const std::string& label, const std::string& value) {
     out += pad(label, 11, false) + printable(value) + "\n";
@@ -124,7 +131,8 @@ std::string render_show_text(const DtausReader& reader, const std::string& file_
     line("Kind", kind_text(a->kind));
     line("Medium", medium_text(a->record_length));
     line("Ordering", from_dtaus_alphabet(a->Name));
-    line("Bank code", a->BLZ);
+    const std::string bank = banks != nullptr ? banks->BankOf(a->BLZ) : "";
+    line("Bank code", bank.empty() ? a->BLZ : a->BLZ + " (" + bank + ")");
     line("Account", strip_zeros(a->Konto));
     line("Reference", a->FreieReferenz == "0000000000" ? "-" : strip_zeros(a->FreieReferenz));
     line("Created", display_date(a->AktuellesDatum));
@@ -135,25 +143,29 @@ std::string render_show_text(const DtausReader& reader, const std::string& file_
 
   const auto& payments = reader.Payments();
   if (!payments.empty()) {
+    constexpr std::size_t kColumns = 7;
     struct Row {
-      std::array<std::string, 6> cells;
+      std::array<std::string, kColumns> cells;
     };
-    const std::array<std::string, 6> titles = {"#",       "Name",       "Bank code",
-                                               "Account", "Amount EUR", "Purpose"};
-    const std::array<bool, 6> right = {true, false, false, false, true, false};
+    const std::array<std::string, kColumns> titles = {"#",       "Name",       "Bank code", "Bank",
+                                                      "Account", "Amount EUR", "Purpose"};
+    const std::array<bool, kColumns> right = {true, false, false, false, false, true, false};
     std::vector<Row> rows;
     for (std::size_t i = 0; i < payments.size(); ++i) {
       const PaymentRecord& c = payments[i];
-      rows.push_back({{std::to_string(i + 1), printable(display_name(c)), printable(c.BLZ),
+      std::string bank;
+      if (banks != nullptr) bank = or_question(banks->ShortNameOf(c.BLZ));
+      rows.push_back({{std::to_string(i + 1), printable(display_name(c)), printable(c.BLZ), bank,
                        printable(strip_zeros(c.Konto)), printable(amount_text(c)),
                        printable(display_purpose(c))}});
     }
-    std::array<std::size_t, 6> widths{};
+    std::array<std::size_t, kColumns> widths{};
     for (std::size_t col = 0; col < titles.size(); ++col) {
       widths[col] = detail::CountCodePoints(titles[col]);
-      for (const Row& row : rows) widths[col] = std::max(widths[col], detail::CountCodePoints(row.cells[col]));
+      for (const Row& row : rows)
+        widths[col] = std::max(widths[col], detail::CountCodePoints(row.cells[col]));
     }
-    auto render = [&](const std::array<std::string, 6>& cells) {
+    auto render = [&](const std::array<std::string, kColumns>& cells) {
       std::string text;
       for (std::size_t col = 0; col < cells.size(); ++col) {
         if (col > 0) text += "  ";
@@ -173,16 +185,26 @@ std::string render_show_text(const DtausReader& reader, const std::string& file_
   line("Control", "accounts " + std::to_string(totals.konto_sum) + ", bank codes " +
                       std::to_string(totals.blz_sum));
   out += "\n";
-  if (reader.Findings().empty()) {
+  if (findings.empty()) {
     out += "No findings.\n";
   } else {
-    out += "Findings: " + count_findings(reader) + "\n";
-    for (const Finding& f : reader.Findings()) out += format_finding(f) + "\n";
+    out += "Findings: " + count_findings(findings) + "\n";
+    for (const Finding& f : findings) out += format_finding(f) + "\n";
   }
   return out;
 }
 
-std::string render_show_json(const DtausReader& reader, const std::string& file_name) {
+std::string render_show_json(const DtausReader& reader, const std::string& file_name,
+                             const BankNotes* banks) {
+  const std::vector<Finding>& findings = banks != nullptr ? banks->Findings() : reader.Findings();
+  // The bank's name and place, and the IBAN by the standard rule (which most, not all,
+  // banks follow), beside a bank code and account.
+  auto bank_and_iban = [banks](Json& object, const std::string& blz, const std::string& konto) {
+    const std::string bank = banks != nullptr ? banks->BankOf(blz) : "";
+    object["bank"] = bank.empty() ? Json(nullptr) : Json(bank);
+    const std::string iban = GermanIban(blz, konto);
+    object["iban_standard_rule"] = iban.empty() ? Json(nullptr) : Json(iban);
+  };
   Json root;
   root["file"] = file_name;
   root["bytes"] = reader.FileSize();
@@ -198,6 +220,7 @@ std::string render_show_json(const DtausReader& reader, const std::string& file_
         {"created", display_date(a->AktuellesDatum)},
         {"execution", display_date(a->AusfuehrungsDatum)},
     };
+    bank_and_iban(root["header"], a->BLZ, a->Konto);
   } else {
     root["header"] = nullptr;
   }
@@ -221,6 +244,7 @@ std::string render_show_json(const DtausReader& reader, const std::string& file_
         {"transaction_key", c.TextSchluessel + c.TextSchluesselErgaenzung},
         {"extension_parts", std::move(parts)},
     });
+    bank_and_iban(payments.back(), c.BLZ, c.Konto);
   }
   root["payments"] = std::move(payments);
   const DtausTotals& totals = reader.Totals();
@@ -229,16 +253,16 @@ std::string render_show_json(const DtausReader& reader, const std::string& file_
       {"cents", totals.euro_cents},      {"account_sum", totals.konto_sum},
       {"bank_code_sum", totals.blz_sum},
   };
-  Json findings = Json::array();
-  for (const Finding& f : reader.Findings()) {
-    findings.push_back({{"severity", severity_name(f.severity)},
-                        {"offset", f.offset},
-                        {"record", f.record},
-                        {"field", f.field},
-                        {"message", f.message}});
+  Json found = Json::array();
+  for (const Finding& f : findings) {
+    found.push_back({{"severity", severity_name(f.severity)},
+                     {"offset", f.offset},
+                     {"record", f.record},
+                     {"field", f.field},
+                     {"message", f.message}});
   }
-  root["findings"] = std::move(findings);
-  root["clean"] = !reader.HasErrors();
+  root["findings"] = std::move(found);
+  root["clean"] = banks != nullptr ? !banks->HasErrors() : !reader.HasErrors();
   // Texts from a damaged file may hold anything; replace what is not UTF-8 instead of
   // failing.
   return root.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";

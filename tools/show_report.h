@@ -6,25 +6,33 @@
 //
 // Texts are shown as the bank will read them, except that the DIN 66003 codes [ \ ] ~
 // are shown as the letters Ä Ö Ü ß they stand for. A name and a purpose are shown with
-// their continuation lines (extension parts 01 and 02) joined by blanks.
+// their continuation lines (extension parts 01 and 02) joined by blanks. With the bank
+// directory's notes, each bank code is shown with its bank's name, the findings include
+// the directory's, and the JSON gives each account's IBAN by the standard rule.
 #ifndef DTAUS_TOOLS_SHOW_REPORT_H_
 #define DTAUS_TOOLS_SHOW_REPORT_H_
 
 #include <string>
+#include <vector>
 
 #include "dtaus/dtaus_reader.h"
 
 namespace dtaus::tool {
 
-std::string render_show_text(const DtausReader& reader, const std::string& file_name);
+class BankNotes;
 
-std::string render_show_json(const DtausReader& reader, const std::string& file_name);
+std::string render_show_text(const DtausReader& reader, const std::string& file_name,
+                             const BankNotes* banks = nullptr);
+
+std::string render_show_json(const DtausReader& reader, const std::string& file_name,
+                             const BankNotes* banks = nullptr);
 
 // One finding on one line: "error    byte 1034  E  E4 number of records C: says ...".
 std::string format_finding(const Finding& finding);
 
 // "1 error, 2 warnings"
 std::string count_findings(const DtausReader& reader);
+std::string count_findings(const std::vector<Finding>& findings);
 
 // Display helpers shared with the slip.
 // The payee's name with its continuation parts (type 01).

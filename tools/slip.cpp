@@ -3,10 +3,12 @@
 #include <utility>
 #include <vector>
 
+#include "dtaus/iban.h"
+#include "fields/text_codec.h"
 #include "tools/amount.h"
+#include "tools/bank_check.h"
 #include "tools/dtaus_alphabet.h"
 #include "tools/show_report.h"
-#include "fields/text_codec.h"
 
 namespace dtaus::tool {
 namespace {
@@ -14,14 +16,24 @@ namespace {
 using Lines = std::vector<std::pair<std::string, std::string>>;
 
 // The slip's entries in the order of the banks' forms.
-Lines slip_lines(const DtausReader& reader, const std::string& file_name) {
+// "DE89 3704 0044 0532 0130 00": an IBAN on paper, in groups of four.
+std::string grouped(const std::string& iban) {
+  std::string out;
+  for (std::size_t i = 0; i < iban.size(); i += 4) {
+    if (i > 0) out += ' ';
+    out += iban.substr(i, 4);
+  }
+  return out;
+}
+
+Lines slip_lines(const DtausReader& reader, const std::string& file_name, const BankNotes* banks) {
   HeaderRecord a;
   if (reader.Header()) a = *reader.Header();
   const DtausTotals& totals = reader.Totals();
   std::string kind = a.kind;
   if (kind == "GK") kind = "Sammel-Überweisung (GK)";
   if (kind == "LK") kind = "Sammel-Lastschrift (LK)";
-  return {
+  Lines lines = {
       {"Auftraggeber", from_dtaus_alphabet(a.Name)},
       {"Bankleitzahl", a.BLZ},
       {"Kontonummer", strip_zeros(a.Konto)},
@@ -36,6 +48,15 @@ Lines slip_lines(const DtausReader& reader, const std::string& file_name) {
       {"Datenträger", a.record_length == "0256" ? "Kassette" : "Diskette"},
       {"Dateiname", file_name},
   };
+  if (banks != nullptr) {
+    const std::string bank = banks->BankOf(a.BLZ);
+    const std::string iban = GermanIban(a.BLZ, a.Konto);
+    lines.insert(lines.begin() + 2, {"Kreditinstitut", bank.empty() ? "unbekannt" : bank});
+    if (!iban.empty()) {
+      lines.insert(lines.begin() + 4, {"IBAN (nach Standardregel)", grouped(iban)});
+    }
+  }
+  return lines;
 }
 
 std::string escape_html(const std::string& text) {
@@ -63,8 +84,9 @@ std::string escape_html(const std::string& text) {
 
 }  // namespace
 
-std::string render_slip_text(const DtausReader& reader, const std::string& file_name) {
-  const Lines lines = slip_lines(reader, file_name);
+std::string render_slip_text(const DtausReader& reader, const std::string& file_name,
+                             const BankNotes* banks) {
+  const Lines lines = slip_lines(reader, file_name, banks);
   std::size_t width = 0;
   for (const auto& [label, value] : lines) width = std::max(width, detail::CountCodePoints(label));
   std::string out = "Begleitzettel\nBelegloser Datenträgeraustausch (DTAUS)\n\n";
@@ -76,7 +98,8 @@ std::string render_slip_text(const DtausReader& reader, const std::string& file_
   return out;
 }
 
-std::string render_slip_html(const DtausReader& reader, const std::string& file_name) {
+std::string render_slip_html(const DtausReader& reader, const std::string& file_name,
+                             const BankNotes* banks) {
   std::string out =
       "<!DOCTYPE html>\n"
       "<html lang=\"de\">\n"
@@ -103,7 +126,7 @@ std::string render_slip_html(const DtausReader& reader, const std::string& file_
       "<h1>Begleitzettel</h1>\n"
       "<p class=\"untertitel\">Belegloser Datenträgeraustausch (DTAUS)</p>\n"
       "<table>\n";
-  for (const auto& [label, value] : slip_lines(reader, file_name)) {
+  for (const auto& [label, value] : slip_lines(reader, file_name, banks)) {
     out += "<tr><th>" + escape_html(label) + "</th><td>" + escape_html(value) + "</td></tr>\n";
   }
   out +=

@@ -7,7 +7,8 @@
 //   if (!reader.HasErrors()) std::cout << render_slip_text(reader, "DTAUS0.TXT");
 //
 // The slip is only meaningful for a sound file: the caller checks for errors first.
-// Its wording is German, as the banks' forms were.
+// Its wording is German, as the banks' forms were. With the bank directory's notes it
+// names the ordering party's bank and gives the account's IBAN by the standard rule.
 #ifndef DTAUS_TOOLS_SLIP_H_
 #define DTAUS_TOOLS_SLIP_H_
 
@@ -17,9 +18,13 @@
 
 namespace dtaus::tool {
 
-std::string render_slip_text(const DtausReader& reader, const std::string& file_name);
+class BankNotes;
 
-std::string render_slip_html(const DtausReader& reader, const std::string& file_name);
+std::string render_slip_text(const DtausReader& reader, const std::string& file_name,
+                             const BankNotes* banks = nullptr);
+
+std::string render_slip_html(const DtausReader& reader, const std::string& file_name,
+                             const BankNotes* banks = nullptr);
 
 }  // namespace dtaus::tool
 

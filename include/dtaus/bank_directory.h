@@ -37,6 +37,7 @@ struct Bank {
   std::string blz;     // 8 digits
   std::string name;    // e.g. "Commerzbank"
   std::string place;   // e.g. "Köln"
+  std::string short_name;  // at most 27 characters, e.g. "Commerzbank Köln"
   std::string bic;     // 8 or 11 characters; empty where the file gives none
   std::string method;  // check-digit method id, e.g. "13"
 };

@@ -16,13 +16,14 @@ namespace dtaus {
 namespace {
 
 // The record of the Bundesbank's bank-code file ("Bankleitzahlendatei"), positions
-// 0-based. Fields we do not use (postcode, short name, PAN, record number, change
-// mark, deletion mark, successor) are skipped.
+// 0-based. Fields we do not use (postcode, PAN, record number, change mark, deletion
+// mark, successor) are skipped.
 constexpr std::size_t kRecordLength = 168;
 constexpr std::size_t kBlzAt = 0, kBlzWidth = 8;
 constexpr std::size_t kFeatureAt = 8;  // '1' the bank itself, '2' a branch
 constexpr std::size_t kNameAt = 9, kNameWidth = 58;
 constexpr std::size_t kPlaceAt = 72, kPlaceWidth = 35;
+constexpr std::size_t kShortNameAt = 107, kShortNameWidth = 27;
 constexpr std::size_t kBicAt = 139, kBicWidth = 11;
 constexpr std::size_t kMethodAt = 150, kMethodWidth = 2;
 
@@ -191,8 +192,11 @@ void BankDirectory::Load(const std::string& path) {
       banks_.clear();
       return;
     }
-    Bank bank{std::string(record.substr(kBlzAt, kBlzWidth)), Field(record, kNameAt, kNameWidth),
-              Field(record, kPlaceAt, kPlaceWidth), Field(record, kBicAt, kBicWidth),
+    Bank bank{std::string(record.substr(kBlzAt, kBlzWidth)),
+              Field(record, kNameAt, kNameWidth),
+              Field(record, kPlaceAt, kPlaceWidth),
+              Field(record, kShortNameAt, kShortNameWidth),
+              Field(record, kBicAt, kBicWidth),
               std::string(record.substr(kMethodAt, kMethodWidth))};
     // The bank itself (mark 1) stands before its branches; a branch only fills in a code
     // whose bank the file does not list.

@@ -45,6 +45,7 @@ TEST_F(BundledDirectoryTest, FindsBanksWithNamePlaceBicAndMethod) {
   ASSERT_NE(bank, nullptr);
   EXPECT_EQ(bank->name, "Commerzbank");
   EXPECT_EQ(bank->place, "Köln");  // Latin-1 in the file, UTF-8 here
+  EXPECT_EQ(bank->short_name, "Commerzbank Köln");
   EXPECT_EQ(bank->bic, "COBADEFFXXX");
   EXPECT_EQ(bank->method, "13");
   // The Bundesbank itself: the bank's own record, not one of its branches.

@@ -1,0 +1,135 @@
+#include "tools/bank_check.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "reader/record_layout.h"
+#include "tools/tool_error.h"
+
+namespace dtaus::tool {
+namespace {
+
+bool all_digits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string without_leading_zeros(const std::string& digits) {
+  const std::size_t first = digits.find_first_not_of('0');
+  return first == std::string::npos ? "0" : digits.substr(first);
+}
+
+std::string directory_date(const BankDirectory& directory) {
+  return directory.Date().empty() ? "of unknown date" : "of " + directory.Date();
+}
+
+// The finding's field text for a DTAUS field, as the reader writes it: "A4 bank code of
+// the ordering party".
+template <typename Fields>
+std::pair<std::size_t, std::string> field(const Fields& fields, std::string_view name) {
+  for (const auto& f : fields) {
+    if (f.dtaus_field == name) {
+      return {f.offset, std::string(f.dtaus_field) + " " + std::string(f.label)};
+    }
+  }
+  return {0, std::string(name)};
+}
+
+}  // namespace
+
+BankDirectory open_bank_directory(const std::string& bank_data) {
+  BankDirectory directory =
+      bank_data.empty() ? BankDirectory::Bundled() : BankDirectory::FromFile(bank_data);
+  if (!directory.Error().empty()) {
+    throw ToolError(kExitUsage, bank_data.empty() ? directory.Error() + " (or --no-account-check)"
+                                                  : "--bank-data " + directory.Error());
+  }
+  return directory;
+}
+
+std::string describe_directory(const BankDirectory& directory) {
+  return "the bank directory " + directory_date(directory) + " (" + directory.Path() + ")";
+}
+
+std::string account_problem(const BankDirectory& directory, const std::string& blz,
+                            const std::string& account) {
+  if (blz.size() != 8 || !all_digits(blz) || account.size() > 10 ||
+      (!account.empty() && !all_digits(account))) {
+    return "";
+  }
+  if (account.empty() && directory.Find(blz) != nullptr) return "";
+  switch (account.empty() ? AccountCheck::kBankUnknown : directory.Check(blz, account)) {
+    case AccountCheck::kBankUnknown:
+      return "bank code " + blz + " is not in the bank directory " + directory_date(directory);
+    case AccountCheck::kInvalid: {
+      const Bank& bank = *directory.Find(blz);
+      return "account " + without_leading_zeros(account) + " does not pass the check-digit " +
+             "method " + bank.method + " of bank code " + blz + " (" + bank.name + ", " +
+             bank.place + ")";
+    }
+    case AccountCheck::kValid:
+    case AccountCheck::kNotCheckable:
+      break;
+  }
+  return "";
+}
+
+std::size_t check_accounts(const OrderDocument& orders, const BankDirectory& directory,
+                           ObjectProblems& problems) {
+  std::size_t count = 0;
+  for_each_object(orders, [&](std::size_t object, const InputObject& input) {
+    const InputValue* blz = final_value(input, "BLZ");
+    const InputValue* konto = final_value(input, "Konto");
+    if (blz == nullptr) return;
+    // Without an account only the bank code is checked; the library says it is missing.
+    std::string problem = account_problem(directory, blz->value, konto ? konto->value : "");
+    if (problem.empty()) return;
+    problems.Add(object, std::move(problem));
+    ++count;
+  });
+  return count;
+}
+
+BankNotes::BankNotes(const DtausReader& reader, const BankDirectory* directory, bool check)
+    : directory_(directory), findings_(reader.Findings()) {
+  if (directory == nullptr || !check) return;
+  auto note = [&](std::size_t record_offset, const std::string& record,
+                  const std::pair<std::size_t, std::string>& blz_field,
+                  const std::pair<std::size_t, std::string>& konto_field, const std::string& blz,
+                  const std::string& konto) {
+    const std::string problem = account_problem(*directory, blz, konto);
+    if (problem.empty()) return;
+    const bool bank = problem.rfind("bank code ", 0) == 0;
+    const auto& [offset, name] = bank ? blz_field : konto_field;
+    findings_.push_back({Severity::kError, record_offset + offset, record, name, problem});
+  };
+  if (const auto& a = reader.Header()) {
+    note(a->offset, "A", field(detail::kHeaderFields, "A4"), field(detail::kHeaderFields, "A9"),
+         a->BLZ, a->Konto);
+  }
+  const auto c4 = field(detail::kPaymentFields, "C4");
+  const auto c5 = field(detail::kPaymentFields, "C5");
+  for (std::size_t i = 0; i < reader.Payments().size(); ++i) {
+    const PaymentRecord& c = reader.Payments()[i];
+    note(c.offset, "C " + std::to_string(i + 1), c4, c5, c.BLZ, c.Konto);
+  }
+  std::stable_sort(findings_.begin(), findings_.end(),
+                   [](const Finding& a, const Finding& b) { return a.offset < b.offset; });
+}
+
+std::string BankNotes::BankOf(const std::string& blz) const {
+  const Bank* bank = directory_ != nullptr ? directory_->Find(blz) : nullptr;
+  return bank == nullptr ? "" : bank->name + ", " + bank->place;
+}
+
+std::string BankNotes::ShortNameOf(const std::string& blz) const {
+  const Bank* bank = directory_ != nullptr ? directory_->Find(blz) : nullptr;
+  return bank == nullptr ? "" : bank->short_name;
+}
+
+bool BankNotes::HasErrors() const {
+  return std::any_of(findings_.begin(), findings_.end(),
+                     [](const Finding& f) { return f.severity == Severity::kError; });
+}
+
+}  // namespace dtaus::tool

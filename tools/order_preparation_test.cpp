@@ -1,0 +1,182 @@
+#include "tools/order_preparation.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tools/input_test_support.h"
+#include "tools/json_orders.h"
+
+namespace dtaus::tool {
+namespace {
+
+OrderDocument Orders(const std::string& payments, const std::string& header = "") {
+  return read_json_orders(
+      R"({"MeineInfo": {)" + header + R"(}, "GeldTransfer": [)" + payments + "]}", "o.json");
+}
+
+std::string Printed(const ObjectProblems& problems) {
+  std::ostringstream out;
+  problems.Print(out);
+  return out.str();
+}
+
+TEST(WrapWordsTest, FillsLinesAtBlanksAndCutsLongWords) {
+  struct Case {
+    const char* text;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {"", {}},
+      {"   ", {}},
+      {"RECHNUNG 4711", {"RECHNUNG 4711"}},
+      // Exactly 27, then one more.
+      {"ABCDEFGHIJKLMNOPQRSTUVWXYZ1 2", {"ABCDEFGHIJKLMNOPQRSTUVWXYZ1", "2"}},
+      {"NEBENKOSTENABRECHNUNG 2025 WOHNUNG 3 LINKS VORDERHAUS",
+       {"NEBENKOSTENABRECHNUNG 2025", "WOHNUNG 3 LINKS VORDERHAUS"}},
+      // Blanks collapse; umlauts count as one character each.
+      {"ÄÄÄÄÄÄÄÄÄÄ   ÖÖÖÖÖÖÖÖÖÖ  ÜÜÜÜÜÜ", {"ÄÄÄÄÄÄÄÄÄÄ ÖÖÖÖÖÖÖÖÖÖ", "ÜÜÜÜÜÜ"}},
+      // A word longer than a line is cut.
+      {"IBAN DE89370400440532013000DE89370400440532013000 OK",
+       {"IBAN", "DE89370400440532013000DE893", "70400440532013000 OK"}},
+      {"ABCDEFGHIJKLMNOPQRSTUVWXYZ1", {"ABCDEFGHIJKLMNOPQRSTUVWXYZ1"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(wrap_words(c.text, 27), c.lines);
+  }
+}
+
+TEST(WrapLongTextsTest, FlowsIntoContinuationLinesInReadingOrder) {
+  struct Case {
+    std::string payment;
+    std::size_t wrapped_payments;
+    std::string wrapped;  // describe() of the payment afterwards
+    std::string problems;
+  };
+  const Case cases[] = {
+      // Short texts stay exactly as given.
+      {R"({"Name": "A", "VerwendungsZweck": "KURZ", "VerwendungsZweck3": "DREI"})", 0,
+       "payment 1 (o.json: $.GeldTransfer[0]): Name=A | VerwendungsZweck=KURZ | "
+       "VerwendungsZweck3=DREI",
+       ""},
+      // A given continuation line moves down behind the wrapped text.
+      {R"({"VerwendungsZweck": "NEBENKOSTENABRECHNUNG 2025 WOHNUNG 3 LINKS",
+           "BetragEuro": "1", "VerwendungsZweck2": "KUNDE 17"})",
+       1,
+       "payment 1 (o.json: $.GeldTransfer[0]): VerwendungsZweck=NEBENKOSTENABRECHNUNG 2025 | "
+       "VerwendungsZweck2=WOHNUNG 3 LINKS | VerwendungsZweck3=KUNDE 17 | BetragEuro=1",
+       ""},
+      {R"({"Name": "ÄRZTEHAUS AM SEE PRAXIS DR. ÖZDEMIR"})", 1,
+       "payment 1 (o.json: $.GeldTransfer[0]): Name=ÄRZTEHAUS AM SEE PRAXIS DR. | Name2=ÖZDEMIR",
+       ""},
+      // Name2 is taken: what does not fit is left over and said so.
+      {R"({"Name": "ÄRZTEHAUS AM SEE PRAXIS DR. ÖZDEMIR", "Name2": "ZAHNMEDIZIN"})", 1,
+       "payment 1 (o.json: $.GeldTransfer[0]): Name=ÄRZTEHAUS AM SEE PRAXIS DR. | Name2=ÖZDEMIR",
+       "payment 1 (o.json: $.GeldTransfer[0]):\n"
+       " - Name does not fit even wrapped into Name and Name2: 11 characters left over "
+       "(\"ZAHNMEDIZIN\")\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.payment);
+    OrderDocument orders = Orders(c.payment);
+    ObjectProblems problems(orders);
+    EXPECT_EQ(wrap_long_texts(orders, problems), c.wrapped_payments);
+    EXPECT_EQ(describe(orders.payments[0]), c.wrapped);
+    EXPECT_EQ(Printed(problems), c.problems);
+  }
+}
+
+TEST(WrapLongTextsTest, FourteenLinesAtMost) {
+  std::string words;
+  for (int i = 0; i < 15 * 3; ++i) words += "WORT" + std::to_string(100 + i) + " ";
+  OrderDocument orders = Orders(R"({"VerwendungsZweck": ")" + words + R"("}, {"Name": "B"})");
+  ObjectProblems problems(orders);
+  EXPECT_EQ(wrap_long_texts(orders, problems), 1u);
+  // Three words of 7 characters per line: 14 lines hold 42 words.
+  ASSERT_EQ(orders.payments[0].values.size(), 14u);
+  EXPECT_EQ(orders.payments[0].values[13].property, "VerwendungsZweck14");
+  EXPECT_EQ(orders.payments[0].values[13].value, "WORT139 WORT140 WORT141");
+  EXPECT_EQ(orders.payments[0].values[13].location, "o.json: $.GeldTransfer[0].VerwendungsZweck");
+  EXPECT_EQ(Printed(problems),
+            "payment 1 (o.json: $.GeldTransfer[0]):\n"
+            " - VerwendungsZweck does not fit even wrapped into VerwendungsZweck to "
+            "VerwendungsZweck14: 23 characters left over (\"WORT142 WORT143 WORT144\")\n");
+}
+
+TEST(ResolveIbansTest, TakesGermanIbansApartOrSaysWhy) {
+  struct Case {
+    std::string payment;
+    std::string resolved;
+    std::string problems;
+  };
+  const std::string origin = "payment 1 (o.json: $.GeldTransfer[0])";
+  const Case cases[] = {
+      {R"({"Name": "A", "IBAN": "DE89 3704 0044 0532 0130 00"})",
+       origin + ": Name=A | BLZ=37040044 | Konto=532013000", ""},
+      // Given beside BLZ and Konto, the IBAN must agree with them.
+      {R"({"BLZ": "37040044", "Konto": "0532013000", "IBAN": "DE89370400440532013000"})",
+       origin + ": BLZ=37040044 | Konto=0532013000", ""},
+      {R"({"BLZ": "37040045", "Konto": "532013001", "IBAN": "DE89370400440532013000"})",
+       origin + ": BLZ=37040045 | Konto=532013001",
+       origin + ":\n - IBAN DE89370400440532013000 holds bank code 37040044, but BLZ is "
+                "37040045\n - IBAN DE89370400440532013000 holds account 532013000, but Konto "
+                "is 532013001\n"},
+      {R"({"IBAN": "AT611904300234573201"})", origin + ":",
+       origin + ":\n - IBAN AT611904300234573201: it is not a German IBAN (country AT); a DTAUS "
+                "file holds German accounts only\n"},
+      {R"({"IBAN": "DE89370400440532013001"})", origin + ":",
+       origin + ":\n - IBAN DE89370400440532013001: the check digits 89 do not match (expected "
+                "62); a digit is wrong or two are swapped\n"},
+      // An empty cell counts as not given.
+      {R"({"IBAN": "", "BLZ": "1"})", origin + ": BLZ=1", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.payment);
+    OrderDocument orders = Orders(c.payment);
+    ObjectProblems problems(orders);
+    resolve_ibans(orders, problems);
+    EXPECT_EQ(describe(orders.payments[0]), c.resolved);
+    EXPECT_EQ(Printed(problems), c.problems);
+  }
+  // The header, too.
+  OrderDocument orders = Orders("", R"("Name": "M", "IBAN": "DE02120300000000202051")");
+  ObjectProblems problems(orders);
+  resolve_ibans(orders, problems);
+  EXPECT_EQ(describe(orders.header),
+            "MeineInfo (o.json: $.MeineInfo): Name=M | BLZ=12030000 | "
+            "Konto=202051");
+}
+
+TEST(ObjectProblemsTest, ListsEachObjectOnceInInputOrder) {
+  OrderDocument orders = Orders(R"({"Name": "A"}, {"Name": "B"})");
+  ObjectProblems problems(orders);
+  problems.Add(2, "second payment, ours");
+  problems.Add({{"payment 2 (o.json: $.GeldTransfer[1])", {"Wert <BLZ> fehlt."}},
+                {"MeineInfo (o.json: $.MeineInfo)", {"Wert <Konto> fehlt."}}});
+  EXPECT_EQ(problems.Count(), 2u);
+  EXPECT_EQ(Printed(problems),
+            "MeineInfo (o.json: $.MeineInfo):\n"
+            " - Wert <Konto> fehlt.\n"
+            "payment 2 (o.json: $.GeldTransfer[1]):\n"
+            " - second payment, ours\n"
+            " - Wert <BLZ> fehlt.\n");
+}
+
+TEST(DtausAlphabetOrdersTest, ConvertsTextsAndNamesEveryCharacterLeft) {
+  OrderDocument orders =
+      Orders(R"({"Name": "José; Zoë €", "BetragEuro": "1,50"})", R"("Name": "Café Noël")");
+  EXPECT_EQ(convert_orders_to_dtaus_alphabet(orders),
+            (std::vector<std::string>{"o.json: $.GeldTransfer[0].Name, character 5: ';' (U+003B)",
+                                      "o.json: $.GeldTransfer[0].Name, character 11: '€' "
+                                      "(U+20AC)"}));
+  EXPECT_EQ(describe(orders.header), "MeineInfo (o.json: $.MeineInfo): Name=CAFE NOEL");
+  // Amounts are no text.
+  EXPECT_EQ(describe(orders.payments[0]),
+            "payment 1 (o.json: $.GeldTransfer[0]): Name=JOSE ZOE  | BetragEuro=1,50");
+}
+
+}  // namespace
+}  // namespace dtaus::tool
