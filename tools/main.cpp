@@ -113,6 +113,9 @@ int run(int argc, char** argv) {
                          "Cut purposes to 140 and names to 70 characters instead of refusing");
   sepa_command->add_option("--iban-map", sepa.iban_map,
                            "CSV with BLZ, Konto, IBAN and optionally BIC: a bank's own IBANs");
+  sepa_command->add_option("--encoding", sepa.encoding,
+                           "The encoding of --mandates and --iban-map: utf-8 (the default), "
+                           "windows-1252 or latin-1");
   add_bank_options(*sepa_command, sepa.bank);
 
   try {

@@ -7,6 +7,7 @@
 #include "file/file_system.h"
 #include "file/file_writer.h"
 #include "tools/amount.h"
+#include "tools/input_encoding.h"
 #include "tools/input_file.h"
 #include "tools/sepa_tables.h"
 #include "tools/tool_error.h"
@@ -54,11 +55,14 @@ int run_sepa(const SepaCommandOptions& options, std::ostream& out, std::ostream&
   sepa.creditor_id = options.creditor_id;
   sepa.sequence = options.sequence;
   sepa.b2b = options.b2b;
+  const InputEncoding encoding = parse_encoding(options.encoding);
   if (!options.mandates.empty()) {
-    sepa.mandates = read_mandates(read_input(options.mandates), source_name(options.mandates));
+    sepa.mandates = read_mandates(decode_input(read_input(options.mandates), encoding),
+                                  source_name(options.mandates));
   }
   if (!options.iban_map.empty()) {
-    sepa.iban_map = read_iban_map(read_input(options.iban_map), source_name(options.iban_map));
+    sepa.iban_map = read_iban_map(decode_input(read_input(options.iban_map), encoding),
+                                  source_name(options.iban_map));
   }
   const BankDirectory directory = open_bank_directory(options.bank.bank_data);
   sepa.banks = bank_lookup(directory, !options.bank.no_account_check);

@@ -30,6 +30,8 @@ struct SepaCommandOptions {
   bool german_charset = false;
   bool cut_purpose = false;
   std::string iban_map;  // CSV file
+  // The encoding of the two CSV files: "utf-8", "windows-1252" or "latin-1".
+  std::string encoding = "utf-8";
   BankOptions bank;
 };
 

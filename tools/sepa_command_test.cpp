@@ -149,6 +149,20 @@ TEST_F(SepaCommandTest, RefusesWithEveryProblemAndWritesNothing) {
   EXPECT_EQ(Read("DTAUS0.TXT"), original);
   options_.output = Path("out.xml");
 
+  // A mandates file saved by a spreadsheet on Windows, read as Windows-1252.
+  WriteDtaus(TransferTyp::Lastschrift, "202051", "");
+  options_.bank.no_account_check = false;
+  options_.date.clear();
+  options_.creditor_id = "DE98ZZZ09999999999";
+  Write("mandate.csv", "IBAN;Mandatsreferenz;Datum\nDE02120300000000202051;M\xC4-1;2024-03-01\n");
+  options_.mandates = Path("mandate.csv");
+  options_.encoding = "windows-1252";
+  EXPECT_EQ(Run(), 1);
+  EXPECT_NE(
+      err_.str().find(" - " + Path("mandate.csv") + ": row 2: the mandate reference \"MÄ-1\""),
+      std::string::npos)
+      << err_.str();
+
   options_.mandates = Path("missing.csv");
   EXPECT_EQ(refusal([&] { Run(); }).substr(0, 7), "exit 2:");
   options_.mandates.clear();

@@ -6,6 +6,7 @@
 
 #include "fields/text_codec.h"
 #include "tools/csv_orders.h"
+#include "tools/input_encoding.h"
 #include "tools/tool_error.h"
 
 namespace dtaus::tool {
@@ -48,7 +49,7 @@ class Columns {
     const auto it = index_.find(std::string(name));
     if (it == index_.end() || !row.cells[it->second]) return "";
     std::string value = *row.cells[it->second];
-    if (!detail::IsValidUtf8(value)) fail(Where(row, name) + ": not UTF-8");
+    if (!detail::IsValidUtf8(value)) fail(Where(row, name) + ": " + std::string(kNotUtf8));
     value.erase(0, value.find_first_not_of(' '));
     value.erase(value.find_last_not_of(' ') + 1);
     return value;

@@ -10,6 +10,7 @@
 //     BLZ;Konto;IBAN;BIC
 //   BIC optional.
 //
+// Both are read as UTF-8 (the tool decodes a Windows-1252 file first, --encoding).
 // What cannot be read (an unknown or missing column, a row of the wrong width, an empty
 // required cell, a date in neither form) throws ToolError with exit code 2, naming the
 // row and column. Whether the values make sense for SEPA the converter decides.

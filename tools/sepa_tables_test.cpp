@@ -72,7 +72,8 @@ TEST(SepaTablesTest, RefusesWhatItCannotRead) {
       {"IBAN;Mandatsreferenz;Datum\nX;M;1.3.2024\n",
        "m.csv: row 2, column 3 (Datum): \"1.3.2024\" is not a date (yyyy-mm-dd or dd.mm.yyyy)"},
       {"IBAN;Mandatsreferenz;Datum\nX;M\xFF;2024-01-01\n",
-       "m.csv: row 2, column 2 (Mandatsreferenz): not UTF-8"},
+       "m.csv: row 2, column 2 (Mandatsreferenz): not UTF-8 (a file saved by Excel on Windows "
+       "is Windows-1252: give --encoding windows-1252)"},
   };
   for (const auto& c : kMandates) {
     SCOPED_TRACE(c[0]);
