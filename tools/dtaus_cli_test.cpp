@@ -32,7 +32,7 @@ struct Result {
 // execution date, so that the file does not depend on the day the test runs.
 const char kHeaderJson[] =
     R"({"MeineInfo": {"DateiMedia": "Diskette", "GeldTransferTyp": "Gutschrift",
-        "BLZ": "10020030", "Name": "MÜLLER GMBH", "AktuellesDatum": "01.02.26",
+        "BLZ": "37040044", "Name": "MÜLLER GMBH", "AktuellesDatum": "01.02.26",
         "AusfuehrungsDatum": "", "Konto": "532013000"}})";
 
 // The header object with `payments` as GeldTransfer.
@@ -42,9 +42,9 @@ std::string Orders(const std::string& payments) {
 }
 
 const char kPaymentsJson[] =
-    R"({"BLZ": "50010517", "Konto": "5431223", "Name": "JÖRG WEIß", "BetragEuroBrutto": "1234,56",
+    R"({"BLZ": "50010517", "Konto": "5431423", "Name": "JÖRG WEIß", "BetragEuroBrutto": "1234,56",
         "VerwendungsZweck": "RECHNUNG 0815", "VerwendungsZweck2": "KUNDE 4711"},
-       {"BLZ": "70150000", "Konto": "1002003004", "Name": "ANNA", "BetragEuro": "100",
+       {"BLZ": "70150000", "Konto": "1002003000", "Name": "ANNA", "BetragEuro": "100",
         "VerwendungsZweck": "HONORAR"})";
 
 // The same payments as CSV: comma-separated, with a byte-order mark and CR LF, as a
@@ -52,22 +52,22 @@ const char kPaymentsJson[] =
 const char kPaymentsCsv[] =
     "\xEF\xBB\xBF"
     "BLZ,Konto,Name,BetragEuroBrutto,BetragEuro,VerwendungsZweck,VerwendungsZweck2\r\n"
-    "50010517,5431223,JÖRG WEIß,\"1234,56\",,RECHNUNG 0815,KUNDE 4711\r\n"
-    "70150000,1002003004,ANNA,,100,HONORAR,\r\n";
+    "50010517,5431423,JÖRG WEIß,\"1234,56\",,RECHNUNG 0815,KUNDE 4711\r\n"
+    "70150000,1002003000,ANNA,,100,HONORAR,\r\n";
 
 // What the library must write for those orders, in Windows-1252: 1234.56 EUR gross and
 // 100 EUR net plus 19 %, the second purpose line as extension part 02.
 std::string ExpectedFile() {
   dtaus::detail::DtausFileBuilder file;
-  file.blz = "10020030";
+  file.blz = "37040044";
   file.name = "M\xDCLLER GMBH";
   file.creation_date = "010226";
   file.konto = "532013000";
   // Key and supplement, bank code, account, reference, cents, name, purpose, parts.
   file.Add(
-      {"51", "000", "50010517", "5431223", "", "123456", "J\xD6RG WEI\xDF", "RECHNUNG 0815", {}});
+      {"51", "000", "50010517", "5431423", "", "123456", "J\xD6RG WEI\xDF", "RECHNUNG 0815", {}});
   file.payments[0].parts = {{"02", "KUNDE 4711"}};
-  file.Add({"51", "000", "70150000", "1002003004", "", "11900", "ANNA", "HONORAR", {}});
+  file.Add({"51", "000", "70150000", "1002003000", "", "11900", "ANNA", "HONORAR", {}});
   return file.Bytes();
 }
 
@@ -142,18 +142,19 @@ TEST_F(DtausCliTest, ShowPrintsHeaderPaymentsAndTotals) {
             "Kind       GK, Sammel-Überweisung (credit transfers)\n"
             "Medium     Diskette\n"
             "Ordering   MÜLLER GMBH\n"
-            "Bank code  10020030\n"
+            "Bank code  37040044 (Commerzbank, Köln)\n"
             "Account    532013000\n"
             "Reference  -\n"
             "Created    01.02.26\n"
             "Execution  -\n"
             "\n"
-            "#  Name       Bank code  Account     Amount EUR  Purpose\n"
-            "1  JÖRG WEIß  50010517   5431223        1234.56  RECHNUNG 0815 KUNDE 4711\n"
-            "2  ANNA       70150000   1002003004      119.00  HONORAR\n"
+            "#  Name       Bank code  Bank                        Account     Amount EUR  Purpose\n"
+            "1  JÖRG WEIß  50010517   ING-DiBa Frankfurt am Main  5431423        1234.56  RECHNUNG "
+            "0815 KUNDE 4711\n"
+            "2  ANNA       70150000   Stadtsparkasse München      1002003000      119.00  HONORAR\n"
             "\n"
             "Payments   2, 1353.56 EUR\n"
-            "Control    accounts 1007434227, bank codes 120160517\n"
+            "Control    accounts 1007434423, bank codes 120160517\n"
             "\n"
             "No findings.\n");
 
@@ -162,18 +163,22 @@ TEST_F(DtausCliTest, ShowPrintsHeaderPaymentsAndTotals) {
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(Json::parse(r.out), Json::parse(R"({"file": "out.dtaus", "bytes": 768,
     "header": {"kind": "GK", "transfer_type": "Gutschrift", "medium": "Diskette",
-               "name": "MÜLLER GMBH", "bank_code": "10020030", "account": "532013000",
-               "reference": "0", "created": "01.02.26", "execution": ""},
+               "name": "MÜLLER GMBH", "bank_code": "37040044", "account": "532013000",
+               "reference": "0", "created": "01.02.26", "execution": "",
+               "bank": "Commerzbank, Köln", "iban_standard_rule": "DE89370400440532013000"},
     "payments": [
       {"number": 1, "offset": 128, "name": "JÖRG WEIß", "bank_code": "50010517",
-       "account": "5431223", "amount": "1234.56", "cents": 123456,
+       "account": "5431423", "amount": "1234.56", "cents": 123456,
        "purpose": "RECHNUNG 0815 KUNDE 4711", "reference": "0", "transaction_key": "51000",
-       "extension_parts": [{"type": "02", "text": "KUNDE 4711"}]},
+       "extension_parts": [{"type": "02", "text": "KUNDE 4711"}],
+       "bank": "ING-DiBa, Frankfurt am Main", "iban_standard_rule": "DE86500105170005431423"},
       {"number": 2, "offset": 384, "name": "ANNA", "bank_code": "70150000",
-       "account": "1002003004", "amount": "119.00", "cents": 11900, "purpose": "HONORAR",
-       "reference": "0", "transaction_key": "51000", "extension_parts": []}],
+       "account": "1002003000", "amount": "119.00", "cents": 11900, "purpose": "HONORAR",
+       "reference": "0", "transaction_key": "51000", "extension_parts": [],
+       "bank": "Stadtsparkasse München, München",
+       "iban_standard_rule": "DE48701500001002003000"}],
     "totals": {"payments": 2, "amount": "1353.56", "cents": 135356,
-               "account_sum": 1007434227, "bank_code_sum": 120160517},
+               "account_sum": 1007434423, "bank_code_sum": 120160517},
     "findings": [], "clean": true})"));
 }
 
@@ -217,14 +222,16 @@ TEST_F(DtausCliTest, SlipPrintsTheAccompanyingSlip) {
             "Belegloser Datenträgeraustausch (DTAUS)\n"
             "\n"
             "Auftraggeber                      MÜLLER GMBH\n"
-            "Bankleitzahl                      10020030\n"
+            "Bankleitzahl                      37040044\n"
+            "Kreditinstitut                    Commerzbank, Köln\n"
             "Kontonummer                       532013000\n"
+            "IBAN (nach Standardregel)         DE89 3704 0044 0532 0130 00\n"
             "Art der Datei                     Sammel-Überweisung (GK)\n"
             "Erstellungsdatum                  01.02.26\n"
             "Ausführungsdatum                  nicht angegeben\n"
             "Anzahl der Datensätze C           2\n"
             "Summe der Beträge in Euro         1.353,56\n"
-            "Kontrollsumme der Kontonummern    1007434227\n"
+            "Kontrollsumme der Kontonummern    1007434423\n"
             "Kontrollsumme der Bankleitzahlen  120160517\n"
             "Datenträger                       Diskette\n"
             "Dateiname                         out.dtaus\n"
@@ -248,14 +255,14 @@ TEST_F(DtausCliTest, SlipPrintsTheAccompanyingSlip) {
 // output, and no file written.
 TEST_F(DtausCliTest, CommandsFailWithAClearMessage) {
   const std::string payment =
-      R"({"BLZ": "50010517", "Konto": "1", "Name": "A", "BetragEuro": "1"})";
+      R"({"BLZ": "50010517", "Konto": "1900", "Name": "A", "BetragEuro": "1"})";
   Write("kopf.json", kHeaderJson);
   Write("one.json", Orders(payment));
   Write("invalid.json", R"({"MeineInfo": {"DateiMedia": "Diskette", "GeldTransferTyp": "Gutschrift",
-      "BLZ": "10020030", "Name": "M"},
+      "BLZ": "37040044", "Name": "M"},
     "GeldTransfer": [)" + payment +
                             R"(, {"Konto": "12A", "Name": "B", "BetragEuro": "1"}]})");
-  Write("invalid.csv", "BLZ;Konto;Name;BetragEuro\n50010517;1;A;1\n5001051;1;B;2\n");
+  Write("invalid.csv", "BLZ;Konto;Name;BetragEuro\n50010517;1900;A;1\n5001051;1;B;2\n");
   fs::create_directories(dir_ / "folder.json");
   Write("cut.dtaus", ExpectedFile().substr(0, 640));  // no record E
   // The command line; the exit code and standard error.
@@ -303,7 +310,12 @@ TEST_F(DtausCliTest, CommandsFailWithAClearMessage) {
 TEST_F(DtausCliTest, HelpOnEveryCommandAndVersion) {
   Result r = Dtaus({"--version"});
   EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(r.out, "dtaus " DTAUS_VERSION_TEXT "\n");
+  // The version, and the date of the bank directory the accounts are checked against.
+  EXPECT_EQ(r.out.rfind("dtaus " DTAUS_VERSION_TEXT "\nchecks accounts against the bank "
+                        "directory of ", 0),
+            0u)
+      << r.out;
+  EXPECT_NE(r.out.find("/blz_"), std::string::npos) << r.out;
   const std::pair<std::string, const char*> kHelp[] = {
       {"", "SUBCOMMAND"}, {"generate", "--dtaus-alphabet"}, {"show", "--json"}, {"slip", "--html"}};
   for (const auto& [command, option] : kHelp) {
@@ -337,20 +349,21 @@ TEST_F(DtausCliTest, GeneratedFilesShowAsSummarised) {
       {{"generate", ex + "/gutschrift.json", "-o", "out.dtaus"},
        "",
        "Gutschrift, 3 payments, 1443.46 EUR, 1024 bytes",
-       "\n2  ÄRZTEHAUS AM SEE PRAXIS DR. ÖZDEMIR  70150000   1002003004"},
+       "\n2  ÄRZTEHAUS AM SEE PRAXIS DR. ÖZDEMIR  70150000   Stadtsparkasse München      "
+       "1002003000"},
       {{"generate", ex + "/lastschrift.json", "-o", "out.dtaus"},
        "",
        "Lastschrift, 2 payments, 180.00 EUR, 896 bytes",
        "\nReference  2026\n"},
       // --dtaus-alphabet writes capitals and [ \ ] ~; show turns them back into umlauts.
       {converted, "", "Gutschrift, 3 payments, 1634.67 EUR, 1024 bytes",
-       "\n1  STADTWERKE NÜRNBERG      76010085   123456          345.67  ABSCHLAG DEZEMBER "
-       "ZÄHLER 0815\n"},
+       "\n1  STADTWERKE NÜRNBERG      76010085   Postbank Ndl DB PFK         123455          "
+       "345.67  ABSCHLAG DEZEMBER ZÄHLER 0815\n"},
       // Without it the texts go to the library as given, and the bank may refuse them.
       {csv, "", "Gutschrift, 3 payments, 1634.67 EUR, 1024 bytes (12 warnings, see dtaus show)",
        "\nFindings: 0 errors, 12 warnings\n"},
       {{"generate", "-", "-o", "out.dtaus"},
-       Orders(R"({"BLZ": "50010517", "Konto": "1", "Name": "A", "BetragEuro": "1"})"),
+       Orders(R"({"BLZ": "50010517", "Konto": "1900", "Name": "A", "BetragEuro": "1"})"),
        "Gutschrift, 1 payment, 1.19 EUR, 512 bytes",
        "\nNo findings.\n"},
   };
