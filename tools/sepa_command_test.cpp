@@ -14,6 +14,7 @@
 
 #include "dtaus/bank_directory.h"
 #include "dtaus/dtaus.h"
+#include "tools/commands.h"
 #include "tools/input_test_support.h"
 
 namespace dtaus::tool {
@@ -168,6 +169,22 @@ TEST_F(SepaCommandTest, RefusesWithEveryProblemAndWritesNothing) {
   options_.mandates.clear();
   options_.bank.bank_data = Path("blz_nothing.txt");
   EXPECT_EQ(refusal([&] { Run(); }).substr(0, 7), "exit 2:");
+}
+
+// The README's two examples: the example orders, their mandates, the messages.
+TEST_F(SepaCommandTest, TheExamplesConvert) {
+  for (const char* orders : {"gutschrift.json", "lastschrift.json"}) {
+    SCOPED_TRACE(orders);
+    GenerateOptions generate;
+    generate.input = std::string(DTAUS_EXAMPLES) + "/" + orders;
+    generate.output = options_.input;
+    std::ostringstream ignored;
+    ASSERT_EQ(run_generate(generate, ignored, ignored), 0);
+    options_.german_charset = true;  // the credit transfers hold a '%'
+    options_.creditor_id = "DE98ZZZ09999999999";
+    options_.mandates = std::string(DTAUS_EXAMPLES) + "/mandate.csv";
+    EXPECT_EQ(Run(), 0) << err_.str();
+  }
 }
 
 }  // namespace
