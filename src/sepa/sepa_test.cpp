@@ -378,6 +378,7 @@ TEST_F(SepaTest, OptionsShapeTheMessage) {
     std::string execution_date;  // A11b
     std::function<void(SepaOptions&)> set;
     std::vector<std::string> expected;
+    std::vector<std::string> cut = {};  // the payments the summary names as cut
   };
   Payment umlauts;
   umlauts.name = "JÖRG MÜLLER-SCHÄFER";
@@ -402,7 +403,8 @@ TEST_F(SepaTest, OptionsShapeTheMessage) {
        "",
        [](SepaOptions& o) { o.cut_purpose = true; },
        {"<Ustrd>" + cut_purpose + "</Ustrd>",
-        "<Nm>" + detail::Repeat("AE", 27) + " OEOEOEOEOEOEOEO</Nm>"}},
+        "<Nm>" + detail::Repeat("AE", 27) + " OEOEOEOEOEOEOEO</Nm>"},
+       {"payment 1 (" + long_purpose.name + " " + long_purpose.name2 + ")"}},
       {"execution date from the file",
        TransferTyp::Gutschrift,
        {Payment{}},
@@ -456,6 +458,7 @@ TEST_F(SepaTest, OptionsShapeTheMessage) {
     c.set(options_);
     const SepaMessage message = Convert(Write(c.typ, c.payments, c.execution_date));
     ASSERT_TRUE(message.problems.empty()) << message.problems.front();
+    EXPECT_EQ(message.cut, c.cut);
     for (const std::string& text : c.expected) {
       EXPECT_NE(message.xml.find(text), std::string::npos) << text << "\n" << message.xml;
     }
