@@ -196,7 +196,7 @@ bool Converter::CheckHeaderAndTrailer() {
   const std::string count = std::to_string(reader_.Payments().size());
   std::uint64_t cents = 0;
   for (const PaymentRecord& c : reader_.Payments()) cents += static_cast<std::uint64_t>(c.cents);
-  if (WithoutLeadingZeros(e.TotalDatensatzItems) != count ||
+  if (WithoutLeadingZeros(e.TotalDatensatzItems) != WithoutLeadingZeros(count) ||
       WithoutLeadingZeros(e.TotalEuro) != WithoutLeadingZeros(std::to_string(cents))) {
     Problem("the trailer record E does not match the payments (" + count + " payments, " +
             Amount(static_cast<std::int64_t>(cents)) + " EUR)");

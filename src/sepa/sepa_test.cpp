@@ -546,6 +546,7 @@ TEST_F(SepaTest, ProblemsAreNamedAndNothingIsWritten) {
        none,
        {"payment 1 (" + long_name.name + " " + long_name.name2 +
         "): the name has 109 characters, SEPA allows 70 (--cut-purpose cuts it)"}},
+      {"no payments", DtausFileBuilder{}.Bytes(), none, {"the DTAUS file holds no payments"}},
       {"amount of zero",
        zero.Bytes(),
        none,
