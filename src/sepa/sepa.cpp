@@ -266,8 +266,11 @@ void Converter::ReadIbanMap() {
       Problem(who + ": bank code " + entry.blz + " and account " + entry.konto +
               " appear a second time");
     } else {
-      map_.push_back(
-          {entry.blz, entry.konto, GermanIban(parts.blz, parts.account), entry.bic, who});
+      // Without a BIC of its own the IBAN's bank code (which may differ from the DTAUS
+      // one, after a merger) asks the directory.
+      std::string bic = entry.bic;
+      if (bic.empty() && options_.banks.bic) bic = options_.banks.bic(parts.blz);
+      map_.push_back({entry.blz, entry.konto, GermanIban(parts.blz, parts.account), bic, who});
     }
   }
 }

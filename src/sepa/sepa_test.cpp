@@ -428,12 +428,15 @@ TEST_F(SepaTest, OptionsShapeTheMessage) {
        },
        {"<DbtrAgt>\n        <FinInstnId>\n          <BICFI>COBADEFFXXX</BICFI>",
         "</Amt>\n        <Cdtr>"}},
-      {"IBAN and BIC from the map",
+      {"IBAN from the map, BIC for its bank code",
        TransferTyp::Gutschrift,
        {Payment{}},
        "",
        [](SepaOptions& o) {
-         o.iban_map = {{kPayeeBlz, "0000202051", "DE12500105170648489890", "INGDDEFFXXX", ""}};
+         o.iban_map = {{kPayeeBlz, "0000202051", "DE12500105170648489890", "", ""}};
+         o.banks.bic = [](std::string_view blz) {
+           return std::string(blz == "50010517" ? "INGDDEFFXXX" : "");
+         };
        },
        {"<CdtrAgt>\n          <FinInstnId>\n            <BICFI>INGDDEFFXXX</BICFI>",
         "<IBAN>DE12500105170648489890</IBAN>"}},
