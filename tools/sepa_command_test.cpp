@@ -117,8 +117,7 @@ TEST_F(SepaCommandTest, WritesTheMessageAndSaysWhatItHolds) {
   EXPECT_NE(out_.str().find("\nIBANs: 1 made by the standard rule"), std::string::npos);
   for (const char* text :
        {"<MndtId>M-1</MndtId>", "<DtOfSgntr>2024-03-01</DtOfSgntr>", "<SeqTp>FRST</SeqTp>",
-        "<CdtrAgt>\n        <FinInstnId>\n          "
-        "<Othr>"}) {
+        "<CdtrAgt>\n        <FinInstnId>\n          <BICFI>COBADEFFXXX</BICFI>"}) {
     EXPECT_NE(Read("out.xml").find(text), std::string::npos) << text;
   }
 }
