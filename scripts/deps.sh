@@ -28,3 +28,5 @@ need_packages() {
 # The packages every build of the library, its tests and the tool needs.
 CORE_PACKAGES=(cmake ninja-build g++ libgtest-dev libbenchmark-dev nlohmann-json3-dev
                libcli11-dev libcsv-dev libktoblzcheck1-dev)
+# The SEPA converter writes its messages with libxml2 and validates them in the tests.
+CORE_PACKAGES+=(libxml2-dev)

@@ -168,4 +168,13 @@ OrderDocument read_csv_orders(std::string_view text, const std::string& source,
   return document;
 }
 
+std::vector<CsvRow> read_csv_rows(std::string_view text, const std::string& source) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+    text.remove_prefix(kByteOrderMark.size());
+  std::vector<CsvRow> table;
+  for (Row& row : parse_rows(text, source)) table.push_back({row.line, std::move(row.cells)});
+  return table;
+}
+
 }  // namespace dtaus::tool

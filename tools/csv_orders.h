@@ -16,8 +16,10 @@
 #ifndef DTAUS_TOOLS_CSV_ORDERS_H_
 #define DTAUS_TOOLS_CSV_ORDERS_H_
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tools/order_document.h"
 
@@ -26,6 +28,14 @@ namespace dtaus::tool {
 // Reads the payments of `text` and puts them together with `header`, the MeineInfo
 // object read from the header file.
 OrderDocument read_csv_orders(std::string_view text, const std::string& source, InputObject header);
+
+// Any CSV table read by the same rules (separator, byte-order mark, quoting, line
+// numbers), for the tool's other tables. A cell is nullopt when it is empty and unquoted.
+struct CsvRow {
+  std::size_t line = 0;
+  std::vector<std::optional<std::string>> cells;
+};
+std::vector<CsvRow> read_csv_rows(std::string_view text, const std::string& source);
 
 }  // namespace dtaus::tool
 

@@ -6,6 +6,7 @@
 //   dtaus generate zahlungen.csv --header kopf.json -o DTAUS0.TXT --encoding windows-1252
 //   dtaus show DTAUS0.TXT [--json]
 //   dtaus slip DTAUS0.TXT [--html]
+//   dtaus sepa DTAUS0.TXT -o zahlungen.xml [--creditor-id ID --mandates FILE]
 //
 // Exit codes: 0 success; 1 invalid input or a DTAUS file with errors; 2 the command could
 // not run (usage, unreadable or malformed input, an output that cannot be written).
@@ -16,6 +17,7 @@
 
 #include "tools/commands.h"
 #include "tools/safe_echo.h"
+#include "tools/sepa_command.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -88,6 +90,38 @@ int run(int argc, char** argv) {
   dtaus::tool::BankOptions slip_bank;
   add_bank_options(*slip_command, slip_bank);
 
+  dtaus::tool::SepaCommandOptions sepa;
+  CLI::App* sepa_command = app.add_subcommand(
+      "sepa", "Convert a DTAUS file into the SEPA message banks take today: pain.001.001.09 "
+              "for credit transfers, pain.008.001.08 for direct debits.");
+  sepa_command->add_option("FILE", sepa.input, "The DTAUS file; - reads standard input")
+      ->required();
+  sepa_command->add_option("-o,--output", sepa.output, "The XML message to write")->required();
+  sepa_command->add_option("--date", sepa.date,
+                           "Execution or collection date (yyyy-mm-dd) for a file without one; "
+                           "default today");
+  sepa_command->add_option("--creditor-id", sepa.creditor_id,
+                           "Direct debits: the creditor identifier, e.g. DE98ZZZ09999999999");
+  sepa_command->add_option("--mandates", sepa.mandates,
+                           "Direct debits: CSV with BLZ and Konto or IBAN, Mandatsreferenz, "
+                           "Datum and optionally Sequenz");
+  sepa_command
+      ->add_option("--sequence", sepa.sequence,
+                   "Direct debits: sequence type where the mandate names none (FRST, RCUR, "
+                   "OOFF, FNAL)")
+      ->capture_default_str();
+  sepa_command->add_flag("--b2b", sepa.b2b, "Direct debits between businesses (B2B, not CORE)");
+  sepa_command->add_flag("--german-charset", sepa.german_charset,
+                         "Keep Ä Ö Ü ä ö ü ß and & * $ %, which German banks accept");
+  sepa_command->add_flag("--cut-purpose", sepa.cut_purpose,
+                         "Cut purposes to 140 and names to 70 characters instead of refusing");
+  sepa_command->add_option("--iban-map", sepa.iban_map,
+                           "CSV with BLZ, Konto, IBAN and optionally BIC: a bank's own IBANs");
+  sepa_command->add_option("--encoding", sepa.encoding,
+                           "The encoding of --mandates and --iban-map: utf-8 (the default), "
+                           "windows-1252 or latin-1");
+  add_bank_options(*sepa_command, sepa.bank);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -105,6 +139,7 @@ int run(int argc, char** argv) {
   if (slip_command->parsed()) {
     code = dtaus::tool::run_slip(slip_path, slip_html, std::cout, slip_bank);
   }
+  if (sepa_command->parsed()) code = dtaus::tool::run_sepa(sepa, std::cout, std::cerr);
   std::cout.flush();
   if (!std::cout) {
     std::cerr << "dtaus: cannot write to standard output\n";

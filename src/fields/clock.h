@@ -15,6 +15,17 @@ struct CivilDate {
   int day;    // 1-31
 };
 
+struct LocalDateTime {
+  CivilDate date;
+  int hour;    // 0-23
+  int minute;  // 0-59
+  int second;  // 0-60
+};
+
+// The local date and time of the system clock, never pinned: for time stamps such as
+// the creation time of a SEPA message.
+LocalDateTime Now();
+
 using TodayFunction = CivilDate (*)();
 
 // The local date of the system clock, or the pinned one.

@@ -1,0 +1,682 @@
+#include "dtaus/sepa.h"
+
+#include <gtest/gtest.h>
+#include <libxml/parser.h>
+#include <libxml/xmlschemas.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dtaus/dtaus.h"
+#include "file/scratch_dir_test.h"
+#include "reader/dtaus_file_builder.h"
+#include "records/test_support.h"
+
+namespace dtaus {
+namespace {
+
+using detail::DtausFileBuilder;
+using detail::PaymentInput;
+
+// Published IBAN examples: the account, bank code and IBAN of each.
+constexpr const char* kOwnBlz = "37040044";
+constexpr const char* kOwnKonto = "532013000";
+constexpr const char* kOwnIban = "DE89370400440532013000";
+constexpr const char* kPayeeBlz = "12030000";
+constexpr const char* kPayeeKonto = "202051";
+constexpr const char* kPayeeIban = "DE02120300000000202051";
+constexpr const char* kOtherBlz = "50010517";
+constexpr const char* kOtherKonto = "137075030";
+constexpr const char* kOtherIban = "DE02500105170137075030";
+// The Bundesbank's test creditor identifier.
+constexpr const char* kCreditorId = "DE98ZZZ09999999999";
+// The library's today while the test files are written, and the conversion's moment.
+constexpr const char* kNow = "2026-06-15T09:30:00";
+
+struct Payment {
+  std::string blz = kPayeeBlz;
+  std::string konto = kPayeeKonto;
+  std::string name = "ERIKA MUSTERMANN";
+  std::string brutto = "119.00";
+  std::vector<std::string> purposes = {"RECHNUNG 4711"};
+  std::string name2;      // extension part 01, when not empty
+  std::string ordering2;  // extension part 03, when not empty
+  std::string reference;  // C6
+};
+
+// Validates against the official schema; "" when valid, the first error otherwise.
+std::string SchemaErrors(const std::string& xml, const std::string& type) {
+  const std::string path = std::string(DTAUS_ISO20022_DIR) + "/" + type + ".xsd";
+  std::unique_ptr<xmlSchemaParserCtxt, void (*)(xmlSchemaParserCtxtPtr)> parser(
+      xmlSchemaNewParserCtxt(path.c_str()), xmlSchemaFreeParserCtxt);
+  std::unique_ptr<xmlSchema, void (*)(xmlSchemaPtr)> schema(xmlSchemaParse(parser.get()),
+                                                            xmlSchemaFree);
+  if (!schema) return "cannot read " + path;
+  std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)> doc(
+      xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "message.xml", nullptr, 0),
+      xmlFreeDoc);
+  if (!doc) return "not well-formed XML";
+  std::unique_ptr<xmlSchemaValidCtxt, void (*)(xmlSchemaValidCtxtPtr)> valid(
+      xmlSchemaNewValidCtxt(schema.get()), xmlSchemaFreeValidCtxt);
+  std::string errors;
+  xmlSchemaSetValidStructuredErrors(
+      valid.get(),
+      [](void* context, xmlErrorPtr error) {
+        static_cast<std::string*>(context)->append(error->message ? error->message : "?");
+      },
+      &errors);
+  if (xmlSchemaValidateDoc(valid.get(), doc.get()) != 0 && errors.empty()) errors = "invalid";
+  return errors;
+}
+
+class SepaTest : public detail::ScratchDirTest {
+ protected:
+  // A file the library writes: `typ` from 37040044 / 532013000, MUSTERMANN GMBH.
+  std::string Write(TransferTyp typ, const std::vector<Payment>& payments,
+                    const std::string& execution_date = "") {
+    DtausDatei datei;
+    datei.Pfad(path_);
+    auto header = datei.GetMeineInfo();
+    header->DateiMedia(MediaTyp::Diskette);
+    header->GeldTransferTyp(typ);
+    header->BLZ(kOwnBlz);
+    header->Name("MUSTERMANN GMBH");
+    header->Konto(kOwnKonto);
+    header->AusfuehrungsDatum(execution_date);
+    for (const Payment& p : payments) {
+      auto g = std::make_shared<GeldTransfer>();
+      g->BLZ(p.blz);
+      g->Konto(p.konto);
+      g->Name(p.name);
+      g->BetragEuroBrutto(p.brutto);
+      if (!p.reference.empty()) g->FreieReferenz(p.reference);
+      detail::Setter purpose = &GeldTransfer::VerwendungsZweck;
+      for (std::size_t i = 0; i < p.purposes.size(); ++i) {
+        (g.get()->*purpose)(p.purposes[i]);
+        purpose = detail::kContinuations[i + 1];
+      }
+      if (!p.name2.empty()) g->Name2(p.name2);
+      if (!p.ordering2.empty()) g->MeineInfoName2(p.ordering2);
+      EXPECT_TRUE(g->InputFieldsValid()) << g->InputFieldsErrors();
+      datei.AddGeldTransfer(g);
+    }
+    EXPECT_EQ(datei.Generate(), "");
+    return ReadFile(path_);
+  }
+
+  SepaMessage Convert(const std::string& bytes) const {
+    const DtausReader reader(bytes);
+    return ConvertToSepa(reader, options_);
+  }
+
+  // Checks the message against its schema; a visible skip where the schemas are missing.
+  void ExpectSchemaValid(const SepaMessage& message) {
+    ASSERT_TRUE(message.problems.empty()) << message.problems.front();
+    if (!std::filesystem::is_directory(DTAUS_ISO20022_DIR)) {
+      GTEST_SKIP() << "the ISO 20022 schemas are not at " << DTAUS_ISO20022_DIR
+                   << "; the messages were not validated";
+    }
+    EXPECT_EQ(SchemaErrors(message.xml, message.message_type), "") << message.xml;
+  }
+
+  detail::ScopedToday today_{2026, 6, 15};
+  SepaOptions options_ = [] {
+    SepaOptions o;
+    o.now = kNow;
+    o.creditor_id = kCreditorId;
+    return o;
+  }();
+};
+
+TEST_F(SepaTest, CreditTransfersBecomePain001) {
+  Payment plain;
+  Payment long_one;
+  long_one.blz = kOtherBlz;
+  long_one.konto = kOtherKonto;
+  long_one.name = "M]LLER & S\\HNE";
+  long_one.name2 = "GMBH + CO. KG";
+  long_one.brutto = "1234.56";
+  long_one.purposes = {"RECHNUNG 4712", "KUNDE 17", "", "STRA~E 5"};
+  long_one.ordering2 = "FILIALE NORD";
+  long_one.reference = "0000004711";
+  const SepaMessage message = Convert(Write(TransferTyp::Gutschrift, {plain, long_one}));
+
+  EXPECT_EQ(message.message_type, "pain.001.001.09");
+  EXPECT_EQ(message.payments, 2u);
+  EXPECT_EQ(message.cents, 11900u + 123456u);
+  EXPECT_EQ(message.standard_rule_ibans, 3u);
+  EXPECT_TRUE(message.cut.empty());
+  const std::string id = message.message_id;
+  EXPECT_EQ(id.substr(0, 20), "DTAUS20260615093000-");
+  EXPECT_EQ(id.size(), 32u);
+  // The message line by line, as it is written.
+  // clang-format off
+  EXPECT_EQ(message.xml,
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:pain.001.001.09\">\n"
+            "  <CstmrCdtTrfInitn>\n"
+            "    <GrpHdr>\n"
+            "      <MsgId>" + id + "</MsgId>\n"
+            "      <CreDtTm>2026-06-15T09:30:00</CreDtTm>\n"
+            "      <NbOfTxs>2</NbOfTxs>\n"
+            "      <CtrlSum>1353.56</CtrlSum>\n"
+            "      <InitgPty>\n"
+            "        <Nm>MUSTERMANN GMBH</Nm>\n"
+            "      </InitgPty>\n"
+            "    </GrpHdr>\n"
+            "    <PmtInf>\n"
+            "      <PmtInfId>" + id + "-1</PmtInfId>\n"
+            "      <PmtMtd>TRF</PmtMtd>\n"
+            "      <NbOfTxs>2</NbOfTxs>\n"
+            "      <CtrlSum>1353.56</CtrlSum>\n"
+            "      <PmtTpInf>\n"
+            "        <SvcLvl>\n"
+            "          <Cd>SEPA</Cd>\n"
+            "        </SvcLvl>\n"
+            "      </PmtTpInf>\n"
+            "      <ReqdExctnDt>\n"
+            "        <Dt>2026-06-15</Dt>\n"
+            "      </ReqdExctnDt>\n"
+            "      <Dbtr>\n"
+            "        <Nm>MUSTERMANN GMBH</Nm>\n"
+            "      </Dbtr>\n"
+            "      <DbtrAcct>\n"
+            "        <Id>\n"
+            "          <IBAN>" + std::string(kOwnIban) + "</IBAN>\n"
+            "        </Id>\n"
+            "      </DbtrAcct>\n"
+            "      <DbtrAgt>\n"
+            "        <FinInstnId>\n"
+            "          <Othr>\n"
+            "            <Id>NOTPROVIDED</Id>\n"
+            "          </Othr>\n"
+            "        </FinInstnId>\n"
+            "      </DbtrAgt>\n"
+            "      <ChrgBr>SLEV</ChrgBr>\n"
+            "      <CdtTrfTxInf>\n"
+            "        <PmtId>\n"
+            "          <EndToEndId>NOTPROVIDED</EndToEndId>\n"
+            "        </PmtId>\n"
+            "        <Amt>\n"
+            "          <InstdAmt Ccy=\"EUR\">119.00</InstdAmt>\n"
+            "        </Amt>\n"
+            "        <Cdtr>\n"
+            "          <Nm>ERIKA MUSTERMANN</Nm>\n"
+            "        </Cdtr>\n"
+            "        <CdtrAcct>\n"
+            "          <Id>\n"
+            "            <IBAN>" + std::string(kPayeeIban) + "</IBAN>\n"
+            "          </Id>\n"
+            "        </CdtrAcct>\n"
+            "        <RmtInf>\n"
+            "          <Ustrd>RECHNUNG 4711</Ustrd>\n"
+            "        </RmtInf>\n"
+            "      </CdtTrfTxInf>\n"
+            "      <CdtTrfTxInf>\n"
+            "        <PmtId>\n"
+            "          <EndToEndId>4711</EndToEndId>\n"
+            "        </PmtId>\n"
+            "        <Amt>\n"
+            "          <InstdAmt Ccy=\"EUR\">1234.56</InstdAmt>\n"
+            "        </Amt>\n"
+            "        <UltmtDbtr>\n"
+            "          <Nm>MUSTERMANN GMBH FILIALE NORD</Nm>\n"
+            "        </UltmtDbtr>\n"
+            "        <Cdtr>\n"
+            "          <Nm>MUELLER + SOEHNE GMBH + CO. KG</Nm>\n"
+            "        </Cdtr>\n"
+            "        <CdtrAcct>\n"
+            "          <Id>\n"
+            "            <IBAN>" + std::string(kOtherIban) + "</IBAN>\n"
+            "          </Id>\n"
+            "        </CdtrAcct>\n"
+            "        <RmtInf>\n"
+            "          <Ustrd>RECHNUNG 4712 KUNDE 17 STRASSE 5</Ustrd>\n"
+            "        </RmtInf>\n"
+            "      </CdtTrfTxInf>\n"
+            "    </PmtInf>\n"
+            "  </CstmrCdtTrfInitn>\n"
+            "</Document>\n");
+  // clang-format on
+  ExpectSchemaValid(message);
+}
+
+TEST_F(SepaTest, DirectDebitsBecomePain008OneBatchPerSequence) {
+  Payment first;  // mandate named by IBAN, first debit
+  Payment second;
+  second.blz = kOtherBlz;
+  second.konto = kOtherKonto;
+  second.name = "MAX MUSTERMANN";
+  second.brutto = "25.50";
+  second.purposes = {"BEITRAG JUNI"};
+  second.reference = "17";
+  options_.mandates = {
+      {kOtherBlz, "0137075030", "", "M-0815", "2024-03-01", "", "mandates.csv: row 2"},
+      {"", "", "DE02 1203 0000 0000 2020 51", "M-4711/A", "2026-06-15", "FRST", "row 3"},
+  };
+  const SepaMessage message = Convert(Write(TransferTyp::Lastschrift, {second, first}));
+
+  EXPECT_EQ(message.message_type, "pain.008.001.08");
+  EXPECT_EQ(message.cents, 2550u + 11900u);
+  const std::string id = message.message_id;
+  // The message line by line, as it is written.
+  // clang-format off
+  auto batch = [&](int index, const char* sequence, const char* count, const char* sum) {
+    return "    <PmtInf>\n"
+           "      <PmtInfId>" + id + "-" + std::to_string(index) + "</PmtInfId>\n"
+           "      <PmtMtd>DD</PmtMtd>\n"
+           "      <NbOfTxs>" + count + "</NbOfTxs>\n"
+           "      <CtrlSum>" + sum + "</CtrlSum>\n"
+           "      <PmtTpInf>\n"
+           "        <SvcLvl>\n"
+           "          <Cd>SEPA</Cd>\n"
+           "        </SvcLvl>\n"
+           "        <LclInstrm>\n"
+           "          <Cd>CORE</Cd>\n"
+           "        </LclInstrm>\n"
+           "        <SeqTp>" + sequence + "</SeqTp>\n"
+           "      </PmtTpInf>\n"
+           "      <ReqdColltnDt>2026-06-15</ReqdColltnDt>\n"
+           "      <Cdtr>\n"
+           "        <Nm>MUSTERMANN GMBH</Nm>\n"
+           "      </Cdtr>\n"
+           "      <CdtrAcct>\n"
+           "        <Id>\n"
+           "          <IBAN>" + kOwnIban + "</IBAN>\n"
+           "        </Id>\n"
+           "      </CdtrAcct>\n"
+           "      <CdtrAgt>\n"
+           "        <FinInstnId>\n"
+           "          <Othr>\n"
+           "            <Id>NOTPROVIDED</Id>\n"
+           "          </Othr>\n"
+           "        </FinInstnId>\n"
+           "      </CdtrAgt>\n"
+           "      <ChrgBr>SLEV</ChrgBr>\n"
+           "      <CdtrSchmeId>\n"
+           "        <Id>\n"
+           "          <PrvtId>\n"
+           "            <Othr>\n"
+           "              <Id>DE98ZZZ09999999999</Id>\n"
+           "              <SchmeNm>\n"
+           "                <Prtry>SEPA</Prtry>\n"
+           "              </SchmeNm>\n"
+           "            </Othr>\n"
+           "          </PrvtId>\n"
+           "        </Id>\n"
+           "      </CdtrSchmeId>\n";
+  };
+  auto debit = [](const char* end_to_end, const char* amount, const char* mandate,
+                  const char* signed_on, const char* name, const char* iban, const char* purpose) {
+    return std::string("      <DrctDbtTxInf>\n") +
+           "        <PmtId>\n"
+           "          <EndToEndId>" + end_to_end + "</EndToEndId>\n"
+           "        </PmtId>\n"
+           "        <InstdAmt Ccy=\"EUR\">" + amount + "</InstdAmt>\n"
+           "        <DrctDbtTx>\n"
+           "          <MndtRltdInf>\n"
+           "            <MndtId>" + mandate + "</MndtId>\n"
+           "            <DtOfSgntr>" + signed_on + "</DtOfSgntr>\n"
+           "          </MndtRltdInf>\n"
+           "        </DrctDbtTx>\n"
+           "        <DbtrAgt>\n"
+           "          <FinInstnId>\n"
+           "            <Othr>\n"
+           "              <Id>NOTPROVIDED</Id>\n"
+           "            </Othr>\n"
+           "          </FinInstnId>\n"
+           "        </DbtrAgt>\n"
+           "        <Dbtr>\n"
+           "          <Nm>" + name + "</Nm>\n"
+           "        </Dbtr>\n"
+           "        <DbtrAcct>\n"
+           "          <Id>\n"
+           "            <IBAN>" + iban + "</IBAN>\n"
+           "          </Id>\n"
+           "        </DbtrAcct>\n"
+           "        <RmtInf>\n"
+           "          <Ustrd>" + purpose + "</Ustrd>\n"
+           "        </RmtInf>\n"
+           "      </DrctDbtTxInf>\n";
+  };
+  EXPECT_EQ(message.xml,
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:pain.008.001.08\">\n"
+            "  <CstmrDrctDbtInitn>\n"
+            "    <GrpHdr>\n"
+            "      <MsgId>" + id + "</MsgId>\n"
+            "      <CreDtTm>2026-06-15T09:30:00</CreDtTm>\n"
+            "      <NbOfTxs>2</NbOfTxs>\n"
+            "      <CtrlSum>144.50</CtrlSum>\n"
+            "      <InitgPty>\n"
+            "        <Nm>MUSTERMANN GMBH</Nm>\n"
+            "      </InitgPty>\n"
+            "    </GrpHdr>\n" +
+            batch(1, "FRST", "1", "119.00") +
+            debit("NOTPROVIDED", "119.00", "M-4711/A", "2026-06-15", "ERIKA MUSTERMANN",
+                  kPayeeIban, "RECHNUNG 4711") +
+            "    </PmtInf>\n" + batch(2, "RCUR", "1", "25.50") +
+            debit("17", "25.50", "M-0815", "2024-03-01", "MAX MUSTERMANN", kOtherIban,
+                  "BEITRAG JUNI") +
+            "    </PmtInf>\n"
+            "  </CstmrDrctDbtInitn>\n"
+            "</Document>\n");
+  // clang-format on
+  ExpectSchemaValid(message);
+}
+
+// Options and file contents that change parts of a valid message: each case lists texts
+// the message must hold, and every message is schema-valid.
+TEST_F(SepaTest, OptionsShapeTheMessage) {
+  struct Case {
+    const char* name;
+    TransferTyp typ;
+    std::vector<Payment> payments;
+    std::string execution_date;  // A11b
+    std::function<void(SepaOptions&)> set;
+    std::vector<std::string> expected;
+    std::vector<std::string> cut = {};  // the payments the summary names as cut
+  };
+  Payment umlauts;
+  umlauts.name = "JÖRG MÜLLER-SCHÄFER";
+  umlauts.purposes = {"MIETE FÜR JULI", "50% VON 2*X$"};
+  Payment long_purpose;
+  long_purpose.purposes.assign(14, "ABCDEFGHIJ ABCDEFGHIJ ABCD");
+  long_purpose.name = "ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ";
+  long_purpose.name2 = "ÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖ";
+  const std::string cut_purpose =
+      "ABCDEFGHIJ ABCDEFGHIJ ABCD ABCDEFGHIJ ABCDEFGHIJ ABCD ABCDEFGHIJ ABCDEFGHIJ ABCD "
+      "ABCDEFGHIJ ABCDEFGHIJ ABCD ABCDEFGHIJ ABCDEFGHIJ ABCD ABCDE";
+  const std::vector<Case> cases = {
+      {"german charset keeps umlauts, & * $ %",
+       TransferTyp::Gutschrift,
+       {umlauts},
+       "",
+       [](SepaOptions& o) { o.german_charset = true; },
+       {"<Nm>JÖRG MÜLLER-SCHÄFER</Nm>", "<Ustrd>MIETE FÜR JULI 50% VON 2*X$</Ustrd>"}},
+      {"cut purpose and name",
+       TransferTyp::Gutschrift,
+       {long_purpose},
+       "",
+       [](SepaOptions& o) { o.cut_purpose = true; },
+       {"<Ustrd>" + cut_purpose + "</Ustrd>",
+        "<Nm>" + detail::Repeat("AE", 27) + " OEOEOEOEOEOEOEO</Nm>"},
+       {"payment 1 (" + long_purpose.name + " " + long_purpose.name2 + ")"}},
+      {"execution date from the file",
+       TransferTyp::Gutschrift,
+       {Payment{}},
+       "20062026",
+       [](SepaOptions& o) { o.date = "2026-07-01"; },
+       {"<Dt>2026-06-20</Dt>"}},
+      {"execution date from the options",
+       TransferTyp::Gutschrift,
+       {Payment{}},
+       "",
+       [](SepaOptions& o) { o.date = "2026-07-01"; },
+       {"<Dt>2026-07-01</Dt>"}},
+      {"BIC from the directory",
+       TransferTyp::Gutschrift,
+       {Payment{}},
+       "",
+       [](SepaOptions& o) {
+         o.banks.bic = [](std::string_view blz) {
+           return std::string(blz == kOwnBlz ? "COBADEFFXXX" : "");
+         };
+       },
+       {"<DbtrAgt>\n        <FinInstnId>\n          <BICFI>COBADEFFXXX</BICFI>",
+        "</Amt>\n        <Cdtr>"}},
+      {"IBAN from the map, BIC for its bank code",
+       TransferTyp::Gutschrift,
+       {Payment{}},
+       "",
+       [](SepaOptions& o) {
+         o.iban_map = {{kPayeeBlz, "0000202051", "DE12500105170648489890", "", ""}};
+         o.banks.bic = [](std::string_view blz) {
+           return std::string(blz == "50010517" ? "INGDDEFFXXX" : "");
+         };
+       },
+       {"<CdtrAgt>\n          <FinInstnId>\n            <BICFI>INGDDEFFXXX</BICFI>",
+        "<IBAN>DE12500105170648489890</IBAN>"}},
+      {"B2B, sequence and collection date",
+       TransferTyp::Lastschrift,
+       {Payment{}},
+       "",
+       [](SepaOptions& o) {
+         o.b2b = true;
+         o.sequence = "OOFF";
+         o.date = "2026-06-17";
+         o.mandates = {{kPayeeBlz, kPayeeKonto, "", "B2B-1", "2026-01-02", "", ""}};
+       },
+       {"<Cd>B2B</Cd>", "<SeqTp>OOFF</SeqTp>", "<ReqdColltnDt>2026-06-17</ReqdColltnDt>",
+        "<MndtId>B2B-1</MndtId>"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    options_ = SepaOptions{};
+    options_.now = kNow;
+    options_.creditor_id = kCreditorId;
+    c.set(options_);
+    const SepaMessage message = Convert(Write(c.typ, c.payments, c.execution_date));
+    ASSERT_TRUE(message.problems.empty()) << message.problems.front();
+    EXPECT_EQ(message.cut, c.cut);
+    for (const std::string& text : c.expected) {
+      EXPECT_NE(message.xml.find(text), std::string::npos) << text << "\n" << message.xml;
+    }
+    ExpectSchemaValid(message);
+  }
+}
+
+// Salaries (key 53) go into a batch of their own that carries their category; files with
+// such keys come from other programs, so this one is built byte by byte.
+TEST_F(SepaTest, SalariesGetTheirOwnBatch) {
+  DtausFileBuilder file;
+  file.creation_date = "150626";
+  file.Add(PaymentInput{});
+  PaymentInput salary;
+  salary.key = "53";
+  salary.cents = "250000";
+  salary.name = "MAX MUSTERMANN";
+  salary.purpose = "LOHN JUNI";
+  file.Add(salary);
+  const SepaMessage message = Convert(file.Bytes());
+  ASSERT_TRUE(message.problems.empty()) << message.problems.front();
+  const std::size_t second = message.xml.find("<PmtInf>", message.xml.find("<PmtInf>") + 1);
+  ASSERT_NE(second, std::string::npos);
+  EXPECT_EQ(message.xml.find("LOHN JUNI"), message.xml.find("LOHN JUNI", second));
+  EXPECT_NE(message.xml.find("<CtgyPurp>\n          <Cd>SALA</Cd>", second), std::string::npos);
+  EXPECT_EQ(message.xml.find("SALA"), message.xml.find("SALA", second));
+  ExpectSchemaValid(message);
+}
+
+// Every refusal, with its message, in the order the converter finds them.
+TEST_F(SepaTest, ProblemsAreNamedAndNothingIsWritten) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::function<void(SepaOptions&)> set;
+    std::vector<std::string> expected;
+  };
+  const auto none = [](SepaOptions&) {};
+  const std::string gk = Write(TransferTyp::Gutschrift, {Payment{}});
+  const std::string lk = Write(TransferTyp::Lastschrift, {Payment{}});
+  const std::string erika = "payment 1 (ERIKA MUSTERMANN): ";
+  Payment percent;
+  percent.purposes = {"5% SKONTO"};
+  Payment long_purpose;
+  long_purpose.purposes.assign(14, "ABCDEFGHIJ ABCDEFGHIJ ABCD");
+  Payment long_name;
+  long_name.name = "ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ";
+  long_name.name2 = "ÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖ";
+  DtausFileBuilder b2b;
+  b2b.kind = "LK";
+  b2b.Add(PaymentInput{});
+  b2b.payments[0].key = "04";
+  DtausFileBuilder zero;
+  zero.Add(PaymentInput{});
+  zero.payments[0].cents = "0";
+  const SepaMandate mandate = {kPayeeBlz, kPayeeKonto, "", "M-1", "2026-01-01", "", "m.csv: row 2"};
+  const std::vector<Case> cases = {
+      {"execution date of the file in the past",
+       Write(TransferTyp::Gutschrift, {Payment{}}, "16.06.2026"),
+       [](SepaOptions& o) { o.now = "2026-06-17T08:00:00"; },
+       {"the execution date 2026-06-16 lies in the past"}},
+      {"date option in the past",
+       gk,
+       [](SepaOptions& o) { o.date = "2026-06-14"; },
+       {"the execution date 2026-06-14 lies in the past"}},
+      {"date option not a date",
+       gk,
+       [](SepaOptions& o) { o.date = "2026-02-30"; },
+       {"the execution date 2026-02-30 is not a date (yyyy-mm-dd)"}},
+      {"moment of conversion not a time",
+       gk,
+       [](SepaOptions& o) { o.now = "heute"; },
+       {"the time of the conversion \"heute\" is not yyyy-mm-ddThh:mm:ss"}},
+      {"character outside the set",
+       Write(TransferTyp::Gutschrift, {percent}),
+       none,
+       {erika + "the purpose holds '%' (U+0025), which the SEPA character set lacks "
+                "(--german-charset keeps it)"}},
+      {"purpose too long",
+       Write(TransferTyp::Gutschrift, {long_purpose}),
+       none,
+       {erika + "the purpose has 377 characters, SEPA allows 140 (--cut-purpose cuts it)"}},
+      {"name too long",
+       Write(TransferTyp::Gutschrift, {long_name}),
+       none,
+       {"payment 1 (" + long_name.name + " " + long_name.name2 +
+        "): the name has 109 characters, SEPA allows 70 (--cut-purpose cuts it)"}},
+      {"no payments", DtausFileBuilder{}.Bytes(), none, {"the DTAUS file holds no payments"}},
+      {"amount of zero",
+       zero.Bytes(),
+       none,
+       {erika + "the amount is 0.00 EUR; SEPA payments start at 0.01 EUR"}},
+      {"account failing its bank's check",
+       gk,
+       [](SepaOptions& o) {
+         o.banks.account_problem = [](std::string_view blz, std::string_view konto) {
+           return blz == kPayeeBlz ? "account " + std::string(konto) + " fails" : "";
+         };
+       },
+       {erika + "account 0000202051 fails"}},
+      {"IBAN map with a wrong IBAN and BIC",
+       gk,
+       [](SepaOptions& o) {
+         o.iban_map = {{kPayeeBlz, kPayeeKonto, "DE03120300000000202051", "", "map.csv: row 2"},
+                       {kPayeeBlz, kPayeeKonto, kPayeeIban, "COBADEFF", "map.csv: row 3"},
+                       {kPayeeBlz, kPayeeKonto, kPayeeIban, "INGD-DEFF", "map.csv: row 4"},
+                       {kPayeeBlz, "0000202051", kPayeeIban, "", "map.csv: row 5"}};
+       },
+       {"map.csv: row 2: the IBAN DE03120300000000202051 is not sound: "
+        "the check digits 03 do not match (expected 02); a digit is wrong or two are swapped",
+        "map.csv: row 4: the BIC INGD-DEFF is not 8 or 11 capital letters and digits",
+        "map.csv: row 5: bank code 12030000 and account 0000202051 appear a second time"}},
+      {"direct debits without creditor identifier and mandate",
+       lk,
+       [](SepaOptions& o) { o.creditor_id.clear(); },
+       {"a direct-debit file needs the creditor identifier (--creditor-id)",
+        erika + "no mandate for bank code 12030000, account 202051 (" + kPayeeIban + ")"}},
+      {"creditor identifier of the wrong shape",
+       lk,
+       [&](SepaOptions& o) {
+         o.creditor_id = "DE98ZZZ0999999999";
+         o.mandates = {mandate};
+       },
+       {"the creditor identifier DE98ZZZ0999999999 is not DE, 2 check digits, a 3-character "
+        "business code and 11 digits"}},
+      {"creditor identifier with wrong check digits",
+       lk,
+       [&](SepaOptions& o) {
+         o.creditor_id = "DE97ABC09999999999";
+         o.mandates = {mandate};
+       },
+       {"the creditor identifier DE97ABC09999999999 has wrong check digits (expected 98)"}},
+      {"unsound mandates and sequence type",
+       lk,
+       [&](SepaOptions& o) {
+         o.sequence = "NEXT";
+         o.mandates = {mandate, mandate, mandate, mandate, mandate, mandate};
+         o.mandates[1].reference = "M 1";
+         o.mandates[2].signed_on = "2026-02-30";
+         o.mandates[3].signed_on = "2026-06-16";
+         o.mandates[4].sequence = "LAST";
+         o.mandates[5].iban = "DE02120300000000202050";
+         for (std::size_t i = 1; i < o.mandates.size(); ++i) {
+           o.mandates[i].origin = "m.csv: row " + std::to_string(i + 2);
+         }
+       },
+       {"the sequence type \"NEXT\" is not FRST, RCUR, OOFF or FNAL",
+        "m.csv: row 3: the mandate reference \"M 1\" is not 1 to 35 letters, digits and "
+        "/ - ? : ( ) . , ' +",
+        "m.csv: row 4: the date of signature \"2026-02-30\" is not a date",
+        "m.csv: row 5: the date of signature 2026-06-16 lies in the future",
+        "m.csv: row 6: the sequence type \"LAST\" is not FRST, RCUR, OOFF or FNAL",
+        "m.csv: row 7: the IBAN DE02120300000000202050 is not sound: the check digits 02 do "
+        "not match (expected 29); a digit is wrong or two are swapped"}},
+      {"second mandate for one account",
+       lk,
+       [&](SepaOptions& o) {
+         o.mandates = {mandate, mandate};
+         o.mandates[1].iban = kPayeeIban;
+         o.mandates[1].origin = "m.csv: row 3";
+       },
+       {"m.csv: row 3: a second mandate for " + std::string(kPayeeIban) +
+        " (the first: m.csv: row 2)"}},
+      {"debit order between businesses without B2B",
+       b2b.Bytes(),
+       [&](SepaOptions& o) {
+         o.mandates = {{"87654321", "1234567", "", "M-2", "2026-01-01", "", ""}};
+       },
+       {erika + "transaction key 04 is a debit between businesses; convert with --b2b"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    options_ = SepaOptions{};
+    options_.now = kNow;
+    options_.creditor_id = kCreditorId;
+    c.set(options_);
+    const SepaMessage message = Convert(c.bytes);
+    EXPECT_EQ(message.problems, c.expected);
+    EXPECT_EQ(message.xml, "");
+  }
+}
+
+// A file the reader finds errors in is refused with those errors.
+TEST_F(SepaTest, FilesWithErrorsAreRefused) {
+  DtausFileBuilder file;
+  file.Add(PaymentInput{});
+  std::string bytes = file.Bytes();
+  bytes[bytes.size() - 128 + 16] = '5';  // the trailer's count, E4, now says 5 payments
+  const DtausReader reader(bytes);
+  std::vector<std::string> expected;
+  for (const Finding& f : reader.Findings()) {
+    if (f.severity != Severity::kError) continue;
+    expected.push_back("the DTAUS file has an error at byte " + std::to_string(f.offset) +
+                       " (record " + f.record + ", " + f.field + "): " + f.message);
+  }
+  ASSERT_FALSE(expected.empty());
+  const SepaMessage message = ConvertToSepa(reader, options_);
+  EXPECT_EQ(message.problems, expected);
+  EXPECT_EQ(message.xml, "");
+}
+
+// The validation itself must catch a message out of the schema's order.
+TEST_F(SepaTest, SchemaCheckCatchesAMisplacedElement) {
+  if (!std::filesystem::is_directory(DTAUS_ISO20022_DIR)) {
+    GTEST_SKIP() << "the ISO 20022 schemas are not at " << DTAUS_ISO20022_DIR;
+  }
+  SepaMessage message = Convert(Write(TransferTyp::Gutschrift, {Payment{}}));
+  ASSERT_EQ(SchemaErrors(message.xml, message.message_type), "");
+  const std::string charges = "      <ChrgBr>SLEV</ChrgBr>\n";
+  const std::size_t at = message.xml.find(charges);
+  ASSERT_NE(at, std::string::npos);
+  message.xml.erase(at, charges.size());
+  message.xml.insert(message.xml.find("      <Dbtr>"), charges);
+  EXPECT_NE(SchemaErrors(message.xml, message.message_type), "");
+}
+
+}  // namespace
+}  // namespace dtaus

@@ -1,0 +1,107 @@
+#include "tools/sepa_command.h"
+
+#include <filesystem>
+
+#include "dtaus/dtaus_reader.h"
+#include "dtaus/sepa.h"
+#include "file/file_system.h"
+#include "file/file_writer.h"
+#include "tools/amount.h"
+#include "tools/input_encoding.h"
+#include "tools/input_file.h"
+#include "tools/safe_echo.h"
+#include "tools/sepa_tables.h"
+#include "tools/tool_error.h"
+
+namespace dtaus::tool {
+namespace {
+
+// The bank directory's answers in the form the converter asks for them.
+SepaBankLookup bank_lookup(const BankDirectory& directory, bool check_accounts) {
+  SepaBankLookup lookup;
+  lookup.bic = [&directory](std::string_view blz) {
+    const Bank* bank = directory.Find(blz);
+    return bank != nullptr ? bank->bic : std::string();
+  };
+  if (check_accounts) {
+    lookup.account_problem = [&directory](std::string_view blz, std::string_view konto) {
+      return account_problem(directory, std::string(blz), std::string(konto));
+    };
+  }
+  return lookup;
+}
+
+// The message must not take the place of a file it is made from: a DTAUS file that
+// exists nowhere else would be gone.
+void check_output_is_no_input(const SepaCommandOptions& options) {
+  for (const std::string* input : {&options.input, &options.mandates, &options.iban_map}) {
+    std::error_code ec;
+    if (!input->empty() && *input != "-" &&
+        std::filesystem::equivalent(*input, options.output, ec)) {
+      throw ToolError(kExitUsage, options.output + ": is also an input (" + *input +
+                                      "); the message would replace it");
+    }
+  }
+}
+
+}  // namespace
+
+int run_sepa(const SepaCommandOptions& options, std::ostream& out, std::ostream& err) {
+  check_output_is_no_input(options);
+  const DtausReader reader(read_dtaus_input(options.input));
+  SepaOptions sepa;
+  sepa.date = options.date;
+  sepa.german_charset = options.german_charset;
+  sepa.cut_purpose = options.cut_purpose;
+  sepa.creditor_id = options.creditor_id;
+  sepa.sequence = options.sequence;
+  sepa.b2b = options.b2b;
+  const InputEncoding encoding = parse_encoding(options.encoding);
+  if (!options.mandates.empty()) {
+    sepa.mandates = read_mandates(decode_input(read_input(options.mandates), encoding),
+                                  source_name(options.mandates));
+  }
+  if (!options.iban_map.empty()) {
+    sepa.iban_map = read_iban_map(decode_input(read_input(options.iban_map), encoding),
+                                  source_name(options.iban_map));
+  }
+  const BankDirectory directory = open_bank_directory(options.bank.bank_data);
+  sepa.banks = bank_lookup(directory, !options.bank.no_account_check);
+
+  const SepaMessage message = ConvertToSepa(reader, sepa);
+  const std::string source = source_name(options.input);
+  if (!message.problems.empty()) {
+    err << SafeEcho(source) << ":\n";
+    for (const std::string& problem : message.problems) err << " - " << SafeEcho(problem) << "\n";
+    const std::size_t count = message.problems.size();
+    err << "dtaus: " << count << (count == 1 ? " problem" : " problems")
+        << ", no SEPA message written\n";
+    return kExitInvalid;
+  }
+
+  detail::FileWriter writer(detail::PlatformFileSystem());
+  if (const std::string failure = writer.Replace(options.output, message.xml); !failure.empty()) {
+    throw ToolError(kExitUsage, options.output + ": cannot write: " + failure);
+  }
+  out << SafeEcho(options.output) << ": " << message.message_type << ", " << message.payments
+      << (message.payments == 1 ? " payment, " : " payments, ") << format_euro(message.cents)
+      << " EUR, message id " << message.message_id << ", " << message.xml.size() << " bytes\n";
+  if (message.date_from_file && !options.date.empty() && options.date != message.date) {
+    out << "date: " << message.date << ", the file's own; --date " << SafeEcho(options.date)
+        << " applies to files without one\n";
+  }
+  if (message.standard_rule_ibans > 0) {
+    out << "IBANs: " << message.standard_rule_ibans
+        << " made by the standard rule from bank code and account; a few banks convert "
+           "some accounts by rules of their own (--iban-map FILE gives those IBANs)\n";
+  }
+  if (!message.cut.empty()) {
+    out << "cut to the SEPA limits (140 characters of purpose, 70 of name):";
+    for (std::size_t i = 0; i < message.cut.size(); ++i)
+      out << (i == 0 ? " " : ", ") << SafeEcho(message.cut[i]);
+    out << "\n";
+  }
+  return kExitOk;
+}
+
+}  // namespace dtaus::tool
