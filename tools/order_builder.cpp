@@ -129,7 +129,16 @@ std::shared_ptr<DtausDatei> OrderBuilder::Build(const OrderDocument& orders) {
   net_ = NetTotals{};
   auto datei = std::make_shared<DtausDatei>();
   std::shared_ptr<MeineInfo> header = datei->GetMeineInfo();
-  for (const InputValue& value : orders.header.values) AssignHeader(*header, value);
+  // The library measures the execution date's 15-day window against the creation date it
+  // holds when the execution date is assigned, and does not look again when the creation
+  // date changes. Whatever order the input names them in, the execution date goes last,
+  // so the window is measured against the creation date the file will carry.
+  for (const InputValue& value : orders.header.values) {
+    if (value.property != "AusfuehrungsDatum") AssignHeader(*header, value);
+  }
+  for (const InputValue& value : orders.header.values) {
+    if (value.property == "AusfuehrungsDatum") AssignHeader(*header, value);
+  }
   if (!header->MeineInfoIsValid()) {
     invalid_.push_back({orders.header.origin, split_error_report(header->MeineInfoErrors())});
   }

@@ -83,6 +83,35 @@ TEST(OrderBuilderTest, TotalsThePaymentsGivenNet) {
   EXPECT_EQ(builder.Net().gross_cents, 11900u + 60u + 120u);
 }
 
+// The execution date's window is measured against the creation date the file carries,
+// whichever of the two the input names first: a file the bank would reject is not
+// written, and a good one is not refused because of today's date.
+TEST(OrderBuilderTest, MeasuresTheExecutionDateAgainstTheFinalCreationDate) {
+  const std::pair<const char*, std::vector<std::string>> kCases[] = {
+      {R"("AusfuehrungsDatum": "10.02.2026", "AktuellesDatum": "01.02.26")", {}},
+      {R"("AktuellesDatum": "01.02.26", "AusfuehrungsDatum": "10.02.2026")", {}},
+      {R"("AusfuehrungsDatum": "17.02.2026", "AktuellesDatum": "01.02.26")",
+       {"Datum der Ausführung liegt zu weit vom Tagesdatum entfernt."}},
+      {R"("AusfuehrungsDatum": "31.01.2026", "AktuellesDatum": "01.02.26")",
+       {"Datum der Ausführung liegt zu weit vom Tagesdatum entfernt."}},
+  };
+  for (const auto& [dates, messages] : kCases) {
+    SCOPED_TRACE(dates);
+    const OrderDocument orders = read_json_orders(
+        std::string(R"({"MeineInfo": {"DateiMedia": "Diskette", "GeldTransferTyp": "Gutschrift",
+                    "BLZ": "50010517", "Name": "M", "Konto": "1", )") +
+            dates + R"(}, "GeldTransfer": []})",
+        "o.json");
+    OrderBuilder builder(false);
+    builder.Build(orders);
+    std::vector<std::string> found;
+    for (const InvalidObject& object : builder.Invalid()) {
+      found.insert(found.end(), object.messages.begin(), object.messages.end());
+    }
+    EXPECT_EQ(found, messages);
+  }
+}
+
 TEST(OrderBuilderTest, RefusesValuesTheLibraryCannotBeGiven) {
   struct Case {
     const char* orders;
