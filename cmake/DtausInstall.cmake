@@ -8,9 +8,11 @@ install(TARGETS orveldtaus EXPORT orveldtausTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-# The bank directory is a component of the tool's, not installed with the library.
+# The bank directory and the SEPA converter are components of the tool's, with
+# dependencies of their own: not installed with the dependency-free library.
 install(DIRECTORY include/dtaus DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
-        PATTERN "bank_directory.h" EXCLUDE)
+        PATTERN "bank_directory.h" EXCLUDE
+        PATTERN "sepa.h" EXCLUDE)
 install(EXPORT orveldtausTargets NAMESPACE orveldtaus::
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/orveldtaus)
 configure_package_config_file(cmake/orveldtausConfig.cmake.in
