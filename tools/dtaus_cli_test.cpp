@@ -290,6 +290,18 @@ TEST_F(DtausCliTest, ShowListsTheFirstThousandFindings) {
   EXPECT_EQ(std::to_string(r.code) + " " + r.err,
             "1 dtaus: many.dtaus has errors (1 error, 1100 warnings); a slip would not match it, "
             "see dtaus show\n");
+
+  // With the bank directory, each account 1 fails its bank's method and the header names
+  // no known bank: 1,101 more errors,
+  // still at most 1,000 listed and all of them counted.
+  r = Dtaus({"show", "--json", "many.dtaus"});
+  const Json checked = Json::parse(r.out);
+  EXPECT_EQ(checked["findings"].size(), 1000u);
+  EXPECT_EQ(checked["omitted_findings"], 1202);
+  r = Dtaus({"slip", "many.dtaus"});
+  EXPECT_EQ(std::to_string(r.code) + " " + r.err,
+            "1 dtaus: many.dtaus has errors (1102 errors, 1100 warnings); a slip would not match "
+            "it, see dtaus show\n");
 }
 
 // No input is larger than the largest DTAUS file: a regular file is refused by its size
