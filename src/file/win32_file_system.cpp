@@ -33,8 +33,8 @@ std::string Utf8FromWide(std::wstring_view text) {
                                          nullptr, 0, nullptr, nullptr);
   if (size <= 0) return {};
   std::string result(static_cast<std::size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(),
-                        size, nullptr, nullptr);
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
+                        nullptr, nullptr);
   return result;
 }
 
@@ -97,8 +97,7 @@ class Win32FileSystem final : public FileSystem {
 
   // The temporary file lives next to the target, so that Rename stays on one volume and
   // MoveFileExW can replace the target in one step.
-  std::string CreateTemp(const std::string& path, Handle* handle,
-                         std::string* temp_path) override {
+  std::string CreateTemp(const std::string& path, Handle* handle, std::string* temp_path) override {
     static std::atomic<unsigned> counter{0};
     DWORD last_error = ERROR_FILE_EXISTS;
     for (int attempt = 0; attempt < 100; ++attempt) {

@@ -1,0 +1,1 @@
+#include "file/posix_file_system.h"
