@@ -38,9 +38,9 @@
 #include "dtaus/dtaus_reader.h"
 #include "fields/clock.h"
 #include "file/fault_file_system.h"
+#include "records/test_support.h"
 #include "file/file_system.h"
 #include "harness.h"
-#include "records/test_support.h"
 #include "reference.h"
 
 namespace dtaus::fuzz {
@@ -71,101 +71,30 @@ class Input {
 
 // Values a host might send, the boundaries of every rule, and what no host should send.
 constexpr std::string_view kDictionary[] = {
-    ""sv,
-    "0"sv,
-    "00000000"sv,
-    "12345678"sv,
-    "87654321"sv,
-    "1234567"sv,
-    "123456789"sv,
-    "1234567890"sv,
-    "12345678901"sv,
-    "1234567890123"sv,
-    "12345678901234"sv,
-    "-5"sv,
-    "+5"sv,
-    " 42 "sv,
-    "1.5"sv,
-    "1,5"sv,
-    "0,00"sv,
-    "0.0"sv,
-    "12a"sv,
-    "1234567X"sv,
+    ""sv, "0"sv, "00000000"sv, "12345678"sv, "87654321"sv, "1234567"sv, "123456789"sv,
+    "1234567890"sv, "12345678901"sv, "1234567890123"sv, "12345678901234"sv, "-5"sv, "+5"sv,
+    " 42 "sv, "1.5"sv, "1,5"sv, "0,00"sv, "0.0"sv, "12a"sv, "1234567X"sv,
     "\uFF11\uFF12\uFF13\uFF14\uFF15\uFF16\uFF17\uFF18"sv,  // fullwidth digits: not ASCII
-    "100"sv,
-    "1"sv,
-    "0.01"sv,
-    "12.34"sv,
-    "12,34"sv,
-    "1.234,56"sv,
-    "1,234.56"sv,
-    "999999999.99"sv,
-    "840336134.44"sv,
-    "840336134.45"sv,
-    "-1"sv,
-    "-0.001"sv,
-    "0.004"sv,
-    "0.005"sv,
-    "1e5"sv,
-    "inf"sv,
-    "nan"sv,
-    "0x10"sv,
-    "$5"sv,
-    "10"sv,
-    "119"sv,
-    "\t7\t"sv,
-    "0.0000000000000000000000000001"sv,
-    "1.19"sv,
-    "99999999999"sv,
-    "8403361344.5378"sv,
-    "MUSTERMANN GMBH"sv,
-    "ERIKA MUSTERMANN"sv,
-    "M\u00DCLLER & S\u00D6HNE"sv,
-    "J\u00DCRGEN GRO\u00DF"sv,
-    "BEITRAG 10 \u20AC"sv,
-    "\u0141\u00D3D\u0179"sv,
-    "\u03A9"sv,
-    "\u0081 STEUERZEICHEN"sv,
-    "STRA\u1E9EE"sv,
-    "\U0001F600"sv,
-    "AB\0CD"sv,
-    "A\r\nB"sv,
-    "XXXXXXXXXXXXXXXXXXXXXXXXXXX"sv,
-    "XXXXXXXXXXXXXXXXXXXXXXXXXXXX"sv,
-    "NAME   "sv,
-    "   "sv,
-    "\u0178\u0152\u0160\u017D\u0192\u02C6\u02DC\u2122"sv,
-    "\u00FF\u0100"sv,
-    "05.12.26"sv,
-    "051226"sv,
-    "31.11.26"sv,
-    "310226"sv,
-    "001226"sv,
-    "321226"sv,
-    "051326"sv,
-    "0512xx"sv,
-    "5.12.26"sv,
-    "010130"sv,
-    "311299"sv,
-    "+11226"sv,
-    "05122026"sv,
-    "\xC3\x28"sv,
-    "\xFF"sv,
-    "\xED\xA0\x80"sv,
-    "\xC0\xAF"sv,
-    "\xF4\x90\x80\x80"sv,
-    "1\xC3("sv,
-    "12\xFF"
-    "45678"sv,
-    "\xE2\x82"sv,
+    "100"sv, "1"sv, "0.01"sv, "12.34"sv, "12,34"sv, "1.234,56"sv, "1,234.56"sv,
+    "999999999.99"sv, "840336134.44"sv, "840336134.45"sv, "-1"sv, "-0.001"sv, "0.004"sv,
+    "0.005"sv, "1e5"sv, "inf"sv, "nan"sv, "0x10"sv, "$5"sv, "10"sv, "119"sv, "\t7\t"sv,
+    "0.0000000000000000000000000001"sv, "1.19"sv, "99999999999"sv, "8403361344.5378"sv,
+    "MUSTERMANN GMBH"sv, "ERIKA MUSTERMANN"sv, "M\u00DCLLER & S\u00D6HNE"sv,
+    "J\u00DCRGEN GRO\u00DF"sv, "BEITRAG 10 \u20AC"sv, "\u0141\u00D3D\u0179"sv, "\u03A9"sv,
+    "\u0081 STEUERZEICHEN"sv, "STRA\u1E9EE"sv, "\U0001F600"sv, "AB\0CD"sv, "A\r\nB"sv,
+    "XXXXXXXXXXXXXXXXXXXXXXXXXXX"sv, "XXXXXXXXXXXXXXXXXXXXXXXXXXXX"sv, "NAME   "sv, "   "sv,
+    "\u0178\u0152\u0160\u017D\u0192\u02C6\u02DC\u2122"sv, "\u00FF\u0100"sv,
+    "05.12.26"sv, "051226"sv, "31.11.26"sv, "310226"sv, "001226"sv, "321226"sv, "051326"sv,
+    "0512xx"sv, "5.12.26"sv, "010130"sv, "311299"sv, "+11226"sv, "05122026"sv,
+    "\xC3\x28"sv, "\xFF"sv, "\xED\xA0\x80"sv, "\xC0\xAF"sv, "\xF4\x90\x80\x80"sv, "1\xC3("sv,
+    "12\xFF" "45678"sv, "\xE2\x82"sv,
 };
 
 // Repeated units for the long texts; lengths count characters.
-constexpr std::string_view kUnits[] = {"A"sv,    "9"sv, "\u00C4"sv, "\u20AC"sv,    "\u0141"sv,
-                                       "\xFF"sv, " "sv, "\0"sv,     "\U0001F600"sv};
+constexpr std::string_view kUnits[] = {"A"sv, "9"sv, "\u00C4"sv, "\u20AC"sv, "\u0141"sv,
+                                       "\xFF"sv, " "sv, "\0"sv, "\U0001F600"sv};
 // Mostly the boundary of the text fields; now and then beyond the 16-bit length of a field.
-constexpr std::size_t kLengths[] = {26, 27, 28, 26, 27, 28,    26,    27,
-                                    28, 26, 27, 28, 0,  32767, 32768, 40000};
+constexpr std::size_t kLengths[] = {26, 27, 28, 26, 27, 28, 26, 27, 28, 26, 27, 28, 0, 32767, 32768, 40000};
 
 std::string Repeat(std::string_view unit, std::size_t n) {
   std::string out;
@@ -463,9 +392,8 @@ void CheckHeader(const File& f) {
   const std::string errors = Host("MeineInfoErrors", [&] { return f.header->MeineInfoErrors(); });
   DTAUS_FUZZ_CHECK(valid == f.model.rules.empty(), errors);
   DTAUS_FUZZ_CHECK(ReportedRules(errors) == static_cast<int>(f.model.rules.size()), errors);
-  DTAUS_FUZZ_CHECK(
-      Host("AktuellesDatum", [&] { return f.header->AktuellesDatum(); }) == f.model.datum,
-      f.model.datum);
+  DTAUS_FUZZ_CHECK(Host("AktuellesDatum", [&] { return f.header->AktuellesDatum(); }) == f.model.datum,
+                   f.model.datum);
 }
 
 void CheckPayment(const Payment& p) {
@@ -487,24 +415,12 @@ void HeaderText(File& f, int property, const std::string& v) {
   HeaderModel& m = f.model;
   Host("MeineInfo setter", [&] {
     switch (property) {
-      case 0:
-        h.BLZ(v), m.Blz(v);
-        break;
-      case 1:
-        h.Name(v), m.Name(v);
-        break;
-      case 2:
-        h.AktuellesDatum(v), m.Datum(v);
-        break;
-      case 3:
-        h.Konto(v), m.Konto(v);
-        break;
-      case 4:
-        h.FreieReferenz(v), m.Referenz(v);
-        break;
-      default:
-        h.AusfuehrungsDatum(v), m.Ausfuehrung(v);
-        break;
+      case 0: h.BLZ(v), m.Blz(v); break;
+      case 1: h.Name(v), m.Name(v); break;
+      case 2: h.AktuellesDatum(v), m.Datum(v); break;
+      case 3: h.Konto(v), m.Konto(v); break;
+      case 4: h.FreieReferenz(v), m.Referenz(v); break;
+      default: h.AusfuehrungsDatum(v), m.Ausfuehrung(v); break;
     }
   });
 }
@@ -518,30 +434,14 @@ void PaymentText(Payment& p, int property, const std::string& v) {
   PaymentModel& m = p.model;
   Host("GeldTransfer setter", [&] {
     switch (property) {
-      case 0:
-        g.BLZ(v), m.Blz(v);
-        break;
-      case 1:
-        g.Name(v), m.Name(v);
-        break;
-      case 2:
-        g.Konto(v), m.Konto(v);
-        break;
-      case 3:
-        g.FreieReferenz(v), m.Referenz(v);
-        break;
-      case 4:
-        g.BetragEuro(v), m.Netto(v);
-        break;
-      case 5:
-        g.BetragEuroNetto(v), m.Netto(v);
-        break;
-      case 6:
-        g.BetragEuroBrutto(v), m.Brutto(v);
-        break;
-      case 7:
-        g.VerwendungsZweck(v), m.Zweck(v);
-        break;
+      case 0: g.BLZ(v), m.Blz(v); break;
+      case 1: g.Name(v), m.Name(v); break;
+      case 2: g.Konto(v), m.Konto(v); break;
+      case 3: g.FreieReferenz(v), m.Referenz(v); break;
+      case 4: g.BetragEuro(v), m.Netto(v); break;
+      case 5: g.BetragEuroNetto(v), m.Netto(v); break;
+      case 6: g.BetragEuroBrutto(v), m.Brutto(v); break;
+      case 7: g.VerwendungsZweck(v), m.Zweck(v); break;
       default: {
         const int slot = property - 8;
         (g.*kContinuations[slot])(v);
@@ -582,22 +482,14 @@ const std::string kLongName = std::string(251, 'D') + ".TXT";
 std::string PathFor(PathMode mode) {
   const std::string& dir = WorkDir();
   switch (mode) {
-    case PathMode::kNone:
-      return "";
-    case PathMode::kNormal:
-      return dir + "/" + kNormalName;
-    case PathMode::kUmlaut:
-      return dir + "/" + kUmlautName;
-    case PathMode::kMissingDir:
-      return dir + "/fehlt/" + kNormalName;
-    case PathMode::kDirectory:
-      return dir;
-    case PathMode::kInvalidUtf8:
-      return dir + "/a\xFF.txt";
-    case PathMode::kNul:
-      return dir + "/" + kNormalName + std::string(1, '\0') + "x";
-    case PathMode::kLongName:
-      return dir + "/" + kLongName;
+    case PathMode::kNone: return "";
+    case PathMode::kNormal: return dir + "/" + kNormalName;
+    case PathMode::kUmlaut: return dir + "/" + kUmlautName;
+    case PathMode::kMissingDir: return dir + "/fehlt/" + kNormalName;
+    case PathMode::kDirectory: return dir;
+    case PathMode::kInvalidUtf8: return dir + "/a\xFF.txt";
+    case PathMode::kNul: return dir + "/" + kNormalName + std::string(1, '\0') + "x";
+    case PathMode::kLongName: return dir + "/" + kLongName;
   }
   return "";
 }
@@ -673,24 +565,20 @@ std::vector<const PaymentModel*> ListedPayments(const File& f, const std::vector
 
 Prediction Predict(const File& f, const std::vector<Payment>& all, Fault fault) {
   switch (f.path) {
-    case PathMode::kNone:
-      return {"Bitte vorher den Pfad festlegen.", Outcome::kUntouched};
+    case PathMode::kNone: return {"Bitte vorher den Pfad festlegen.", Outcome::kUntouched};
     case PathMode::kInvalidUtf8:
     case PathMode::kNul:
       return {"Sonstiger Fehler:Der Pfad ist kein g\u00FCltiger Dateiname.", Outcome::kUntouched};
-    default:
-      break;
+    default: break;
   }
   // Call 1 looks at what the path names, call 2 creates (or empties) the file; 3 to 8
   // write the new one: create a temporary file, write, sync, name it (an unnamed one),
   // close, rename; 9 syncs the directory.
-  if (fault.fail_at == 1)
-    return {"Sonstiger Fehler:Injected failure at call 1", Outcome::kUntouched};
+  if (fault.fail_at == 1) return {"Sonstiger Fehler:Injected failure at call 1", Outcome::kUntouched};
   if (f.path == PathMode::kDirectory) {
     return {"Sonstiger Fehler:Das Ziel ist ein Verzeichnis, keine Datei.", Outcome::kUntouched};
   }
-  if (fault.fail_at == 2)
-    return {"Sonstiger Fehler:Injected failure at call 2", Outcome::kUntouched};
+  if (fault.fail_at == 2) return {"Sonstiger Fehler:Injected failure at call 2", Outcome::kUntouched};
   if (f.path == PathMode::kMissingDir) {
     return {"Sonstiger Fehler:No such file or directory", Outcome::kUntouched};
   }
@@ -705,8 +593,7 @@ Prediction Predict(const File& f, const std::vector<Payment>& all, Fault fault) 
       return {"Sonstiger Fehler:Objektvariable nicht festgelegt (kein GeldTransfer-Objekt).",
               Outcome::kEmptied};
     }
-    if (!p->rules.empty())
-      return {"Das Geldtransfer-Objekt enth\u00E4lt Fehler.", Outcome::kEmptied};
+    if (!p->rules.empty()) return {"Das Geldtransfer-Objekt enth\u00E4lt Fehler.", Outcome::kEmptied};
     // Record C in field order: name, the ordering party's name (checked with record A),
     // purpose, then the extension parts.
     std::vector<std::string_view> texts = {p->name, p->zweck};
@@ -744,8 +631,7 @@ void CheckWrittenFile(const std::string& bytes, const File& f, const std::vector
   const DtausReader reader(bytes);
   std::string findings;
   for (const Finding& x : reader.Findings()) {
-    if (x.severity == Severity::kError)
-      findings += x.record + " " + x.field + ": " + x.message + "\n";
+    if (x.severity == Severity::kError) findings += x.record + " " + x.field + ": " + x.message + "\n";
   }
   DTAUS_FUZZ_CHECK(!reader.HasErrors(), findings);
 
@@ -783,8 +669,7 @@ void CheckWrittenFile(const std::string& bytes, const File& f, const std::vector
     expected_size += size;
     const std::string where = "record C " + std::to_string(i + 1) + ": ";
     DTAUS_FUZZ_CHECK(c.size == size, where + std::to_string(c.size));
-    DTAUS_FUZZ_CHECK(c.record_length == "0" + std::to_string(187 + 29 * n),
-                     where + c.record_length);
+    DTAUS_FUZZ_CHECK(c.record_length == "0" + std::to_string(187 + 29 * n), where + c.record_length);
     DTAUS_FUZZ_CHECK(c.first_blz == h.blz, where + c.first_blz);
     DTAUS_FUZZ_CHECK(c.BLZ == p.blz, where + c.BLZ);
     DTAUS_FUZZ_CHECK(c.Konto == Pad(p.konto, 10), where + c.Konto);
@@ -826,8 +711,8 @@ void CheckWrittenFile(const std::string& bytes, const File& f, const std::vector
 
 void GenerateAndCheck(File& f, const std::vector<Payment>& all, Fault fault) {
   // The file at the path (or, for the paths that name no file, DTAUS0.TXT beside them).
-  const bool named =
-      f.path == PathMode::kNormal || f.path == PathMode::kUmlaut || f.path == PathMode::kLongName;
+  const bool named = f.path == PathMode::kNormal || f.path == PathMode::kUmlaut ||
+                     f.path == PathMode::kLongName;
   const std::string target = PathFor(named ? f.path : PathMode::kNormal);
   const auto before = Snapshot(target);
   const Prediction expected = Predict(f, all, fault);
@@ -922,9 +807,7 @@ void Run(Input& in) {
   payments.push_back({std::make_shared<GeldTransfer>(), {}});
   int generates = 0;
 
-  auto payment_index = [&](std::uint8_t b) {
-    return static_cast<std::size_t>(b) % payments.size();
-  };
+  auto payment_index = [&](std::uint8_t b) { return static_cast<std::size_t>(b) % payments.size(); };
 
   while (!in.empty()) {
     const int op = in.Byte() % kOpCount;
@@ -982,8 +865,7 @@ void Run(Input& in) {
         break;
       }
       case kNewPayment:
-        if (payments.size() < kMaxPayments)
-          payments.push_back({std::make_shared<GeldTransfer>(), {}});
+        if (payments.size() < kMaxPayments) payments.push_back({std::make_shared<GeldTransfer>(), {}});
         break;
       case kNewFile:
         file = File();

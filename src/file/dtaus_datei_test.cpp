@@ -53,11 +53,11 @@ std::string RecordE(std::int64_t count, std::int64_t konto, std::int64_t blz, st
 // The worked example, written twice (Generate may run again), to a path beyond ASCII; and
 // files without payments on both media.
 TEST_F(DtausDateiTest, WorkedExampleAndEmptyFilesByteForByte) {
-  const std::string record_c = std::string("0187C") + "12345678" + "87654321" + "0001234567" +
-                               Zeros(13) + "51000" + " " + Zeros(11) + "12345678" + "1234567890" +
-                               "00000011900" + Blanks(3) + "ERIKA MUSTERMANN" + Blanks(19) +
-                               "MUSTERMANN GMBH" + Blanks(12) + Blanks(27) + "1" + Blanks(2) +
-                               "00" + Blanks(69);
+  const std::string record_c =
+      std::string("0187C") + "12345678" + "87654321" + "0001234567" + Zeros(13) + "51000" + " " +
+      Zeros(11) + "12345678" + "1234567890" + "00000011900" + Blanks(3) + "ERIKA MUSTERMANN" +
+      Blanks(19) + "MUSTERMANN GMBH" + Blanks(12) + Blanks(27) + "1" + Blanks(2) + "00" +
+      Blanks(69);
   const fs::path path = dir_ / "Überweisung.txt";
   datei_.Pfad(path.string());
   datei_.AddGeldTransfer(ValidPayment());
@@ -160,19 +160,13 @@ TEST_F(DtausDateiTest, FailuresInTheOrderGenerateChecks) {
       {"", false, {nullptr}, "Bitte vorher den Pfad festlegen."},
       {(dir_ / "a\xFF.txt").string(), false, {nullptr}, no_name},
       {path_ + std::string(1, '\0') + "x", false, {nullptr}, no_name},
-      {(dir_ / "fehlt" / "DTAUS0.TXT").string(),
-       false,
-       {nullptr},
+      {(dir_ / "fehlt" / "DTAUS0.TXT").string(), false, {nullptr},
        "Sonstiger Fehler:No such file or directory"},
-      {dir_.string(),
-       false,
-       {nullptr},
+      {dir_.string(), false, {nullptr},
        "Sonstiger Fehler:Das Ziel ist ein Verzeichnis, keine Datei."},
       {path_, false, {nullptr}, "Das MeineInfo-Objekt enthält Fehler."},
       {path_, true, {valid, invalid, nullptr, later}, "Das Geldtransfer-Objekt enthält Fehler."},
-      {path_,
-       true,
-       {valid, nullptr, invalid},
+      {path_, true, {valid, nullptr, invalid},
        "Sonstiger Fehler:Objektvariable nicht festgelegt (kein GeldTransfer-Objekt)."},
       // Beyond the limits of record E (see LimitsOfRecordE).
       {path_, true, std::vector(32768, valid),

@@ -141,7 +141,8 @@ class FileOutput::Background {
 
 #endif
 
-FileOutput::FileOutput(FileWriter& writer, std::string path, std::size_t expected, bool background)
+FileOutput::FileOutput(FileWriter& writer, std::string path, std::size_t expected,
+                       bool background)
     : writer_(writer),
       path_(std::move(path)),
       background_wanted_(background && kBackgroundWrites),

@@ -47,8 +47,8 @@ std::string WriteInPieces(FileOutput& output, const std::string& content, std::s
 TEST_F(FileOutputTest, WritesTheFileAtFinishAndNothingWithoutIt) {
   constexpr std::size_t kChunk = FileOutput::kChunk;
   const struct {
-    std::size_t expected;                                     // the size announced
-    std::size_t size;                                         // the content, written once per pass
+    std::size_t expected;  // the size announced
+    std::size_t size;      // the content, written once per pass
     std::vector<std::pair<std::size_t, std::size_t>> passes;  // {piece, room}
   } cases[] = {
       {2000, 1500, {{256, 300}}},

@@ -2,8 +2,9 @@
 #ifndef DTAUS_FILE_SCRATCH_DIR_TEST_H_
 #define DTAUS_FILE_SCRATCH_DIR_TEST_H_
 
-#include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -38,7 +39,8 @@ class ScratchDirTest : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
   std::size_t FilesInDir() const {
-    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir_), {}));
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator(dir_), {}));
   }
   // The file of an earlier run at the path, writable by anyone (also after dropping root).
   void Stale() const {
