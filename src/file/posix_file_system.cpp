@@ -58,19 +58,37 @@ bool ReadLink(const std::string& path, std::string* target) {
 }
 
 // Opens `path` for writing, never following a link and never waiting for a reader (a
-// FIFO put there after Inspect), and makes sure it is a regular file.
-std::string OpenRegular(const std::string& path, int flags, int* fd) {
+// FIFO put there after Inspect), and makes sure it is a regular file; stores what fstat
+// says of it.
+std::string OpenRegular(const std::string& path, int flags, int* fd, struct stat* st) {
   do {
     *fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | flags, kFileMode);
   } while (*fd < 0 && errno == EINTR);
   if (*fd < 0) return LastError();
-  struct stat st {};
-  if (::fstat(*fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    const TargetKind kind = KindOf(st.st_mode);
+  if (::fstat(*fd, st) != 0 || !S_ISREG(st->st_mode)) {
+    const TargetKind kind = KindOf(st->st_mode);
     ::close(*fd);
     return RefusedTarget(kind);
   }
   return {};
+}
+
+// Puts a new empty file in place of the one at `path`, leaving the old one to its other
+// names. False where the directory takes no new file.
+bool ReplaceWithEmpty(const std::string& path) {
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    const std::string temp = NextTempPath(path);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kFileMode);
+    if (fd < 0) {
+      if (errno == EEXIST || errno == EINTR) continue;
+      return false;
+    }
+    ::close(fd);
+    if (std::rename(temp.c_str(), path.c_str()) == 0) return true;
+    ::unlink(temp.c_str());
+    return false;
+  }
+  return false;
 }
 
 }  // namespace
@@ -101,7 +119,18 @@ std::string PosixFileSystem::Inspect(const std::string& path, std::string* resol
 
 std::string PosixFileSystem::CreateEmpty(const std::string& path) {
   int fd = -1;
-  if (std::string error = OpenRegular(path, O_CREAT | O_TRUNC, &fd); !error.empty()) return error;
+  struct stat st {};
+  if (std::string error = OpenRegular(path, O_CREAT, &fd, &st); !error.empty()) return error;
+  // A file with other names (hard links) is not emptied through this one: the other
+  // names keep the old content, as they do once the new file replaces this name. Only
+  // where the directory takes no new file is it emptied in place after all, because a
+  // stale file must never stay at the path.
+  if (st.st_nlink > 1 && ReplaceWithEmpty(path)) return Close(fd);
+  if (::ftruncate(fd, 0) != 0) {
+    const std::string error = LastError();
+    ::close(fd);
+    return error;
+  }
   return Close(fd);
 }
 
@@ -221,7 +250,8 @@ void PosixFileSystem::Remove(const std::string& path) {
 
 void PosixFileSystem::Empty(const std::string& path) {
   int fd = -1;
-  if (!OpenRegular(path, O_TRUNC, &fd).empty()) return;
+  struct stat st {};
+  if (!OpenRegular(path, O_TRUNC, &fd, &st).empty()) return;
   ::fsync(fd);
   ::close(fd);
 }
