@@ -1,7 +1,5 @@
 #include "file/posix_file_system.h"
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
