@@ -89,7 +89,7 @@ void CheckOperations(FileSystem& fs, const std::string& work) {
     std::string path;
     TargetKind kind;
   } targets[] = {{target, TargetKind::kRegular},
-                 {dir + "\neu.txt", TargetKind::kMissing},
+                 {dir + "\\neu.txt", TargetKind::kMissing},
                  {dir, TargetKind::kDirectory},
                  {"NUL", TargetKind::kDevice}};
   for (const auto& t : targets) {
