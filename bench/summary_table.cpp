@@ -111,10 +111,9 @@ void AddFileRows(const ResultCollector& results, std::vector<Row>& rows) {
       };
       const std::string shape = " (" + Shape(count, parts) + ")";
       if (plain) {
-        rows.push_back({"Baseline: one write() of " + Grouped(static_cast<long long>(bytes)) +
-                            " B" + shape,
-                        plain->error.empty() ? Duration(plain->median_ns) : "failed",
-                        "1.00× plain", "", ""});
+        rows.push_back(
+            {"Baseline: one write() of " + Grouped(static_cast<long long>(bytes)) + " B" + shape,
+             plain->error.empty() ? Duration(plain->median_ns) : "failed", "1.00× plain", "", ""});
       }
       if (base) {
         rows.push_back({"Baseline made durable: + fsync of file and folder" + shape,
@@ -144,8 +143,8 @@ void AddFileRows(const ResultCollector& results, std::vector<Row>& rows) {
       add("Generate alone", generate, 3.0, 1e300, "≤ 3× durable baseline");
       if (no_sync) {
         Row row{"Generate without fsync, " + Shape(count, parts), "", "", "", ""};
-        row.median = no_sync->error.empty() ? Duration(no_sync->median_ns)
-                                            : "failed: " + no_sync->error;
+        row.median =
+            no_sync->error.empty() ? Duration(no_sync->median_ns) : "failed: " + no_sync->error;
         if (usable(no_sync) && usable(plain)) {
           row.relative = Times(no_sync->median_ns / plain->median_ns) + " plain";
         }

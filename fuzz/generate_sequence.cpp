@@ -578,7 +578,9 @@ Prediction Predict(const File& f, const std::vector<Payment>& all, Fault fault) 
   if (f.path == PathMode::kDirectory) {
     return {"Sonstiger Fehler:Das Ziel ist ein Verzeichnis, keine Datei.", Outcome::kUntouched};
   }
-  if (fault.fail_at == 2) return {"Sonstiger Fehler:Injected failure at call 2", Outcome::kUntouched};
+  if (fault.fail_at == 2) {
+    return {"Sonstiger Fehler:Injected failure at call 2", Outcome::kUntouched};
+  }
   if (f.path == PathMode::kMissingDir) {
     return {"Sonstiger Fehler:No such file or directory", Outcome::kUntouched};
   }

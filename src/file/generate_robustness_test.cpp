@@ -252,7 +252,9 @@ TEST_F(GenerateRobustnessTest, OddTargetsAreRefusedAndLinksFollowed) {
   const fs::path sub = dir_ / "sub";
   const fs::path real = sub / "real.txt";
   auto stale_at = [](const fs::path& p) { std::ofstream(p, std::ios::binary) << kStale; };
-  auto written = [&](const fs::path& p) { return fs::file_size(p) == 512 && ReadFile(p) != kStale; };
+  auto written = [&](const fs::path& p) {
+    return fs::file_size(p) == 512 && ReadFile(p) != kStale;
+  };
   const std::string refused = "Sonstiger Fehler:Das Ziel ist ";
   const struct {
     const char* name;
@@ -260,7 +262,8 @@ TEST_F(GenerateRobustnessTest, OddTargetsAreRefusedAndLinksFollowed) {
     std::string expected;
     std::function<bool()> after;
   } cases[] = {
-      {"a directory", [&] { fs::create_directory(path_); }, refused + "ein Verzeichnis, keine Datei.",
+      {"a directory", [&] { fs::create_directory(path_); },
+       refused + "ein Verzeichnis, keine Datei.",
        [&] { return fs::is_directory(path_) && fs::is_empty(path_); }},
       // Opening a FIFO for writing would wait for a reader for ever.
       {"a FIFO", [&] { ASSERT_EQ(::mkfifo(path_.c_str(), 0666), 0); },
@@ -270,7 +273,12 @@ TEST_F(GenerateRobustnessTest, OddTargetsAreRefusedAndLinksFollowed) {
       {"a link to a directory", [&] { fs::create_directory_symlink("sub", path_); },
        refused + "ein Verzeichnis, keine Datei.",
        [&] { return fs::is_symlink(path_) && fs::is_empty(sub); }},
-      {"a link to a file", [&] { stale_at(real), fs::create_symlink("sub/real.txt", path_); }, "",
+      {"a link to a file",
+       [&] {
+         stale_at(real);
+         fs::create_symlink("sub/real.txt", path_);
+       },
+       "",
        [&] { return fs::read_symlink(path_) == "sub/real.txt" && written(real); }},
       // DTAUS0.TXT -> /abs/hop (absolute) -> sub/link (relative) -> ../sub/real.txt, which
       // counts from sub/, where the second link is.
