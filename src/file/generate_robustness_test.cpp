@@ -219,6 +219,33 @@ TEST_F(GenerateRobustnessTest, LongestFileNameTheFileSystemAllows) {
   EXPECT_EQ(datei_.Generate(), "Sonstiger Fehler:File name too long");
 }
 
+// A drop box: a directory one may write into but not list (mode 0333). Its entry cannot be
+// opened to be synced, and that must not fail Generate: the file is written, and its name
+// is as durable as the file system makes it by itself. Root, whom no permission binds,
+// tries it as another user.
+TEST_F(GenerateRobustnessTest, WriteOnlyDirectoryTakesTheFile) {
+  AddPayments(1);
+  const fs::path report = dir_.string() + ".report";
+  if (const pid_t pid = ::fork(); pid == 0) {
+    std::ofstream out(report, std::ios::binary);
+    std::string e;
+    if (::geteuid() == 0) {
+      e = TakeOn(Handicap::kNoRoot, false, fs::perms{0333});
+    } else {
+      fs::permissions(dir_, fs::perms{0333});
+    }
+    std::error_code ec;
+    if (e.empty()) out << datei_.Generate() << " | " << fs::file_size(path_, ec);
+    out << e;
+    out.close();
+    ::_exit(0);
+  } else {
+    ::waitpid(pid, nullptr, 0);
+  }
+  EXPECT_EQ(ReadFile(report), " | 512");
+  fs::remove(report);
+}
+
 // ---- Odd targets ----
 
 // A bound Unix socket at `path`; false where the path is too long for one.
