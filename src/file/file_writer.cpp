@@ -1,5 +1,7 @@
 #include "file/file_writer.h"
 
+#include <utility>
+
 namespace dtaus::detail {
 namespace {
 
