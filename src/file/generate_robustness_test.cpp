@@ -10,7 +10,9 @@
 //
 // Every failure must come back as "Sonstiger Fehler:" with the platform's description,
 // and leave an empty file at the path (or the file as it was, when it could not even be
-// opened), never a partial file and never a temporary file.
+// opened), never a partial file and never a temporary file. Targets that are no file
+// (a directory, FIFO, socket, device) are made for real and must come through untouched;
+// links are followed to the file they name.
 #include <grp.h>
 #include <sched.h>
 #include <signal.h>
