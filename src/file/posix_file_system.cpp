@@ -13,8 +13,8 @@
 namespace dtaus::detail {
 namespace {
 
-std::string LastError() { return std::generic_category().message(errno); }
 std::string ErrorText(int error) { return std::generic_category().message(error); }
+std::string LastError() { return ErrorText(errno); }
 
 // Files are created with mode 0666 less the umask, as any program's output files are.
 constexpr mode_t kFileMode = 0666;
