@@ -571,13 +571,19 @@ Prediction Predict(const File& f, const std::vector<Payment>& all, Fault fault) 
       return {"Sonstiger Fehler:Der Pfad ist kein g\u00FCltiger Dateiname.", Outcome::kUntouched};
     default: break;
   }
-  // Call 1 creates (or empties) the file; 2 to 5 write the new one: create a temporary
-  // file, write, close, rename.
+  // Call 1 looks at what the path names, call 2 creates (or empties) the file; 3 to 8
+  // write the new one: create a temporary file, write, sync, name it (an unnamed one),
+  // close, rename; 9 syncs the directory.
   if (fault.fail_at == 1) return {"Sonstiger Fehler:Injected failure at call 1", Outcome::kUntouched};
+  if (f.path == PathMode::kDirectory) {
+    return {"Sonstiger Fehler:Das Ziel ist ein Verzeichnis, keine Datei.", Outcome::kUntouched};
+  }
+  if (fault.fail_at == 2) {
+    return {"Sonstiger Fehler:Injected failure at call 2", Outcome::kUntouched};
+  }
   if (f.path == PathMode::kMissingDir) {
     return {"Sonstiger Fehler:No such file or directory", Outcome::kUntouched};
   }
-  if (f.path == PathMode::kDirectory) return {"Sonstiger Fehler:Is a directory", Outcome::kUntouched};
 
   const HeaderModel& h = f.model;
   if (!h.rules.empty()) return {"Das MeineInfo-Objekt enth\u00E4lt Fehler.", Outcome::kEmptied};
@@ -606,7 +612,7 @@ Prediction Predict(const File& f, const std::vector<Payment>& all, Fault fault) 
     euro += std::stoull(p->cents);
   }
   if (euro >= 10'000'000'000'000ull) return {"Sonstiger Fehler.", Outcome::kEmptied};
-  if (fault.fail_at >= 2 && fault.fail_at <= 5) {
+  if (fault.fail_at >= 3) {
     return {"Sonstiger Fehler:Injected failure at call " + std::to_string(fault.fail_at),
             Outcome::kEmptied};
   }

@@ -3,9 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <utility>
@@ -73,19 +70,6 @@ void RefuseOutputOverInput(const GenerateOptions& options) {
   }
 }
 
-// Makes sure the output can be written before the library is asked to, so that a
-// wrong path is told apart from a rejected input; leaves no file behind.
-void check_writable(const std::string& path) {
-  std::error_code ec;
-  const bool existed = std::filesystem::exists(path, ec);
-  std::FILE* file = std::fopen(path.c_str(), "ab");
-  if (file == nullptr) {
-    throw ToolError(kExitUsage, path + ": cannot write: " + std::strerror(errno));
-  }
-  std::fclose(file);
-  if (!existed) std::filesystem::remove(path, ec);
-}
-
 // With --dtaus-alphabet: converts every text, or lists every character that stays
 // outside the DTAUS character set and fails.
 void convert_to_dtaus_alphabet_or_fail(OrderDocument& orders, std::ostream& err) {
@@ -109,9 +93,13 @@ std::optional<BankDirectory> directory_for_show(const BankOptions& bank) {
   return open_bank_directory(bank.bank_data);
 }
 
+// After a failed Generate the output is empty (no stale file survives); a file that was
+// not there before is not left behind empty either. A link, and whatever is not a file,
+// stays as it is.
 void remove_if_empty(const std::string& path) {
   std::error_code ec;
-  if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 0) {
+  if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec)) &&
+      std::filesystem::file_size(path, ec) == 0) {
     std::filesystem::remove(path, ec);
   }
 }
@@ -155,11 +143,12 @@ int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream
     return kExitInvalid;
   }
 
-  check_writable(options.output);
+  // Every failure to write the output (a missing folder, a full disk, a target that is
+  // no file, a character the file cannot hold) ends with the same exit code.
   datei->Pfad(options.output);
   if (const std::string failure = datei->Generate(); !failure.empty()) {
     remove_if_empty(options.output);
-    throw ToolError(kExitInvalid, options.output + ": not written: " + failure);
+    throw ToolError(kExitUsage, options.output + ": cannot write: " + failure);
   }
 
   // Read the file back: the summary reports what is on disk, and the reader's checks

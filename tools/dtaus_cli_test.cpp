@@ -424,6 +424,7 @@ TEST_F(DtausCliTest, CommandsFailWithAClearMessage) {
                             R"(, {"Konto": "12A", "Name": "B", "BetragEuro": "1"}]})");
   Write("invalid.csv", "BLZ;Konto;Name;BetragEuro\n50010517;1900;A;1\n5001051;1;B;2\n");
   fs::create_directories(dir_ / "folder.json");
+  ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0666), 0);
   Write("cut.dtaus", ExpectedFile().substr(0, 640));  // no record E
   // The command line; the exit code and standard error.
   const char* const kCases[][2] = {
@@ -445,8 +446,17 @@ TEST_F(DtausCliTest, CommandsFailWithAClearMessage) {
       {"generate nowhere.json -o out.dtaus",
        "2 dtaus: nowhere.json: cannot open: No such file or directory\n"},
       {"generate folder.json -o out.dtaus", "2 dtaus: folder.json: is a directory, not a file\n"},
+      // Every failure to write the output: one exit code, the path named, and a target
+      // that is no file left as it is (a FIFO is not even opened, which would wait).
       {"generate one.json -o no/such/dir/out.dtaus",
-       "2 dtaus: no/such/dir/out.dtaus: cannot write: No such file or directory\n"},
+       "2 dtaus: no/such/dir/out.dtaus: cannot write: Sonstiger Fehler:No such file or "
+       "directory\n"},
+      {"generate one.json -o folder.json",
+       "2 dtaus: folder.json: cannot write: Sonstiger Fehler:Das Ziel ist ein Verzeichnis, keine "
+       "Datei.\n"},
+      {"generate one.json -o fifo",
+       "2 dtaus: fifo: cannot write: Sonstiger Fehler:Das Ziel ist eine benannte Pipe (FIFO), "
+       "keine Datei.\n"},
       {"generate one.json", "2 dtaus: --output is required (see dtaus --help)\n"},
       {"generate one.json -o out.dtaus --ascii",
        "2 dtaus: The following argument was not expected: --ascii (see dtaus --help)\n"},
@@ -465,6 +475,8 @@ TEST_F(DtausCliTest, CommandsFailWithAClearMessage) {
     EXPECT_EQ(r.out, "");
     EXPECT_FALSE(fs::exists(dir_ / "out.dtaus"));
   }
+  EXPECT_TRUE(fs::is_fifo(dir_ / "fifo"));
+  EXPECT_TRUE(fs::is_directory(dir_ / "folder.json"));
 }
 
 // Inputs that could make the file pay something else than the user wrote, or nothing at

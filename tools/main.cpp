@@ -16,6 +16,7 @@
 #include <new>
 
 #include "tools/commands.h"
+#include "tools/interrupt_cleanup.h"
 #include "tools/safe_echo.h"
 #include "tools/sepa_command.h"
 #include "tools/tool_error.h"
@@ -36,6 +37,7 @@ int run(int argc, char** argv) {
   // The library parses amounts with the global locale's decimal point; the tool hands
   // them over in the classic form, whatever LANG or LC_NUMERIC say.
   std::locale::global(std::locale::classic());
+  dtaus::tool::InstallInterruptCleanup();
 
   CLI::App app{"Writes DTAUS files, shows and checks them, prints the accompanying slip.", "dtaus"};
   app.set_version_flag("--version", [] { return dtaus::tool::version_text(DTAUS_VERSION); });

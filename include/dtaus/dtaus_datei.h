@@ -14,7 +14,10 @@
 // Generate returns the empty text on success and a German message otherwise; it never
 // throws. The file is written in Windows-1252, one byte per character, and appears
 // complete or not at all: after a failure the file at the path is empty (or was never
-// created, when the path is missing or cannot be opened).
+// created, when the path is missing or cannot be opened). A success is on stable storage
+// when it is reported, so it survives a power cut. Only a file is written: a directory,
+// device, FIFO or socket at the path is refused untouched; a symbolic link is followed,
+// and the file it names is replaced while the link stays.
 #ifndef DTAUS_DTAUS_DATEI_H_
 #define DTAUS_DTAUS_DATEI_H_
 

@@ -99,7 +99,8 @@ struct DtausDatei::State {
     }
   }
 
-  std::string Generate(const std::string& path, detail::FileWriter& writer);
+  // `named`: the path as the host set it.
+  std::string Generate(const std::string& named, detail::FileWriter& writer);
 };
 
 DtausDatei::DtausDatei() : s_(std::make_unique<State>()) {}
@@ -130,13 +131,17 @@ std::string DtausDatei::Generate() {
   }
 }
 
-std::string DtausDatei::State::Generate(const std::string& target, detail::FileWriter& writer) {
-  if (target.empty()) return "Bitte vorher den Pfad festlegen.";
-  if (!detail::IsValidUtf8(target) || target.find('\0') != std::string::npos) {
+std::string DtausDatei::State::Generate(const std::string& named, detail::FileWriter& writer) {
+  if (named.empty()) return "Bitte vorher den Pfad festlegen.";
+  if (!detail::IsValidUtf8(named) || named.find('\0') != std::string::npos) {
     throw GenerateFailure{"Der Pfad ist kein gültiger Dateiname."};
   }
-  // From here on the file exists and is empty; every later failure leaves it so.
-  if (std::string error = writer.Truncate(target); !error.empty()) throw GenerateFailure{error};
+  // From here on the file exists and is empty; every later failure leaves it so. A link
+  // is followed: its file is the one written.
+  std::string target;
+  if (std::string error = writer.Truncate(named, &target); !error.empty()) {
+    throw GenerateFailure{error};
+  }
 
   const MeineInfo& kopf = *header;
   if (!kopf.MeineInfoIsValid()) return "Das MeineInfo-Objekt enthält Fehler.";

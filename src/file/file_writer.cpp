@@ -1,5 +1,7 @@
 #include "file/file_writer.h"
 
+#include <utility>
+
 namespace dtaus::detail {
 namespace {
 
@@ -7,7 +9,12 @@ constexpr const char* kNotOpen = "Die temporäre Datei ist nicht geöffnet.";
 
 }  // namespace
 
-std::string FileWriter::Truncate(const std::string& path) { return fs_.CreateEmpty(path); }
+std::string FileWriter::Truncate(const std::string& path, std::string* target) {
+  TargetKind kind = TargetKind::kMissing;
+  if (std::string error = fs_.Inspect(path, target, &kind); !error.empty()) return error;
+  if (std::string refused = RefusedTarget(kind); !refused.empty()) return refused;
+  return fs_.CreateEmpty(*target);
+}
 
 std::string FileWriter::Replace(const std::string& path, std::string_view bytes) {
   std::string error = Begin(path);
@@ -43,9 +50,21 @@ std::string FileWriter::Append(std::string_view bytes) {
 std::string FileWriter::Commit(const std::string& path) {
   if (!open_) return kNotOpen;
   open_ = false;
-  std::string error = fs_.Close(handle_);
+  std::string error = fs_.Sync(handle_);
+  if (error.empty() && temp_path_.empty()) error = fs_.NameTemp(handle_, path, &temp_path_);
+  std::string closed = fs_.Close(handle_);
+  if (error.empty()) error = std::move(closed);
   if (error.empty()) error = fs_.Rename(temp_path_, path);
-  if (!error.empty()) fs_.Remove(temp_path_);
+  if (!error.empty()) {
+    if (!temp_path_.empty()) fs_.Remove(temp_path_);
+    return error;
+  }
+  temp_path_.clear();
+  // The new file is in place but its name may not survive a power cut. A failure is
+  // reported as one, so the file must not stay behind either: it is emptied, as any
+  // other failure leaves it.
+  error = fs_.SyncDirectory(path);
+  if (!error.empty()) fs_.Empty(path);
   return error;
 }
 
@@ -53,7 +72,8 @@ void FileWriter::Abandon() {
   if (!open_) return;
   open_ = false;
   fs_.Close(handle_);
-  fs_.Remove(temp_path_);
+  // An unnamed temporary file goes with its handle.
+  if (!temp_path_.empty()) fs_.Remove(temp_path_);
 }
 
 }  // namespace dtaus::detail

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "file/fault_file_system.h"
+#include "file/posix_file_system.h"
 #include "file/scratch_dir_test.h"
 
 namespace dtaus::detail {
@@ -14,50 +15,105 @@ namespace {
 namespace fs = std::filesystem;
 using FileWriterTest = ScratchDirTest;
 
+// The two kinds of temporary file: unnamed (O_TMPFILE) where the file system offers them,
+// and named, as where it refuses them.
+struct TempKind {
+  const char* name;
+  bool unnamed;
+};
+constexpr TempKind kTempKinds[] = {{"unnamed temporary file", true},
+                                   {"named temporary file", false}};
+
 // Every call failing in turn, once or from then on, while a stale file is emptied and
 // replaced, each write taking at most 7 bytes so that the loop must go on: the stale file
-// is kept only when emptying it failed, and no temporary file is ever left.
+// is kept only when looking at it or emptying it failed, and no temporary file is ever
+// left. A failed sync of the directory comes last: the new file is already in place, and
+// it is emptied, so that a reported failure never leaves a file that could be sent.
 TEST_F(FileWriterTest, EveryFailingCallLeavesNoPartialFile) {
   const std::string content = "0123456789ABCDEFGHIJ";
-  for (const bool persistent : {false, true}) {
-    for (int n = 1;; ++n) {
-      SCOPED_TRACE((persistent ? "persistent, call " : "transient, call ") + std::to_string(n));
-      Stale();
-      FaultFileSystem faults(PlatformFileSystem(), n, persistent);
-      faults.set_short_writes(7);
-      FileWriter writer(faults);
-      std::string error = writer.Truncate(path_);
-      if (error.empty()) error = writer.Replace(path_, content);
-      if (!faults.fired()) {
-        EXPECT_EQ(error, "");
-        EXPECT_EQ(ReadFile(path_), content);
-        break;
+  for (const TempKind& kind : kTempKinds) {
+    PosixFileSystem real(kind.unnamed);
+    for (const bool persistent : {false, true}) {
+      for (int n = 1;; ++n) {
+        SCOPED_TRACE(std::string(kind.name) + (persistent ? ", persistent, call " : ", call ") +
+                     std::to_string(n));
+        Stale();
+        FaultFileSystem faults(real, n, persistent);
+        faults.set_short_writes(7);
+        FileWriter writer(faults);
+        std::string target;
+        std::string error = writer.Truncate(path_, &target);
+        if (error.empty()) error = writer.Replace(target, content);
+        if (!faults.fired()) {
+          EXPECT_EQ(error, "");
+          EXPECT_EQ(ReadFile(path_), content);
+          break;
+        }
+        EXPECT_EQ(error, faults.message());
+        EXPECT_EQ(ReadFile(path_), n <= 2 ? kStale : "");
+        EXPECT_EQ(FilesInDir(), 1u) << "a temporary file was left behind";
+        EXPECT_EQ(NamedTempInProgress(), nullptr);
       }
-      EXPECT_EQ(error, faults.message());
-      EXPECT_EQ(ReadFile(path_), n == 1 ? kStale : "");
-      EXPECT_EQ(FilesInDir(), 1u) << "a temporary file was left behind";
     }
   }
 }
 
-// Append and Commit need a begun temporary file; one that is not committed is removed.
-TEST_F(FileWriterTest, InPiecesAndAbandonedWhenNotCommitted) {
-  {
-    FileWriter writer(PlatformFileSystem());
-    EXPECT_EQ(writer.Append("too early"), "Die temporäre Datei ist nicht geöffnet.");
-    EXPECT_EQ(writer.Commit(path_), "Die temporäre Datei ist nicht geöffnet.");
-    ASSERT_EQ(writer.Begin(path_), "");
-    EXPECT_EQ(writer.Append("first "), "");
-    EXPECT_EQ(writer.Append("second"), "");
-    EXPECT_EQ(FilesInDir(), 1u);  // the temporary file
-    EXPECT_FALSE(fs::exists(path_));
-    ASSERT_EQ(writer.Commit(path_), "");
-    EXPECT_FALSE(writer.begun());
-    ASSERT_EQ(writer.Begin(path_), "");
-    EXPECT_EQ(writer.Append("never committed"), "");
+// A success is durable: the data is synced before the file takes the target's name, and
+// the directory entry after.
+TEST_F(FileWriterTest, DurableCallsInOrder) {
+  const struct {
+    TempKind kind;
+    const char* journal;
+  } cases[] = {
+      {kTempKinds[0],
+       "Inspect CreateEmpty CreateTemp Write Write Write Sync NameTemp Close Rename SyncDirectory"},
+      {kTempKinds[1],
+       "Inspect CreateEmpty CreateTemp Write Write Write Sync Close Rename "
+       "SyncDirectory"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.kind.name);
+    PosixFileSystem real(c.kind.unnamed);
+    FaultFileSystem journal(real, 0, false);
+    journal.set_short_writes(7);
+    FileWriter writer(journal);
+    std::string target;
+    ASSERT_EQ(writer.Truncate(path_, &target), "");
+    ASSERT_EQ(writer.Replace(target, "0123456789ABCDEFGHIJ"), "");
+    EXPECT_EQ(journal.journal(), c.journal);
+    EXPECT_EQ(ReadFile(path_), "0123456789ABCDEFGHIJ");
   }
-  EXPECT_EQ(ReadFile(path_), "first second");
-  EXPECT_EQ(FilesInDir(), 1u) << "the abandoned temporary file is left";
+}
+
+// Append and Commit need a begun temporary file; one that is not committed is removed (an
+// unnamed one never appears in the directory at all), and a named one is tracked for the
+// tool's signal handler while it exists.
+TEST_F(FileWriterTest, InPiecesAndAbandonedWhenNotCommitted) {
+  for (const TempKind& kind : kTempKinds) {
+    SCOPED_TRACE(kind.name);
+    PosixFileSystem real(kind.unnamed);
+    {
+      FileWriter writer(real);
+      EXPECT_EQ(writer.Append("too early"), "Die temporäre Datei ist nicht geöffnet.");
+      EXPECT_EQ(writer.Commit(path_), "Die temporäre Datei ist nicht geöffnet.");
+      ASSERT_EQ(writer.Begin(path_), "");
+      EXPECT_EQ(writer.Append("first "), "");
+      EXPECT_EQ(writer.Append("second"), "");
+      EXPECT_EQ(FilesInDir(), kind.unnamed ? 0u : 1u);
+      const char* tracked = NamedTempInProgress();
+      EXPECT_EQ(tracked != nullptr && fs::exists(tracked), !kind.unnamed);
+      EXPECT_FALSE(fs::exists(path_));
+      ASSERT_EQ(writer.Commit(path_), "");
+      EXPECT_EQ(NamedTempInProgress(), nullptr);
+      EXPECT_FALSE(writer.begun());
+      ASSERT_EQ(writer.Begin(path_), "");
+      EXPECT_EQ(writer.Append("never committed"), "");
+    }
+    EXPECT_EQ(ReadFile(path_), "first second");
+    EXPECT_EQ(FilesInDir(), 1u) << "the abandoned temporary file is left";
+    EXPECT_EQ(NamedTempInProgress(), nullptr);
+    fs::remove(path_);
+  }
 }
 
 }  // namespace

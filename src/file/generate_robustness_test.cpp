@@ -10,12 +10,18 @@
 //
 // Every failure must come back as "Sonstiger Fehler:" with the platform's description,
 // and leave an empty file at the path (or the file as it was, when it could not even be
-// opened), never a partial file and never a temporary file.
+// opened), never a partial file and never a temporary file. Targets that are no file
+// (a directory, FIFO, socket, device) are made for real and must come through untouched;
+// links are followed to the file they name.
 #include <grp.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,6 +31,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -169,7 +176,8 @@ TEST_F(GenerateRobustnessTest, RealFileSystemFailures) {
 }
 
 // Every call to the file system failing in turn, once or from then on, while the file goes
-// out in many short writes: the path keeps its stale file only when emptying it failed.
+// out in many short writes: the path keeps its stale file only when looking at it or
+// emptying it failed.
 TEST_F(GenerateRobustnessTest, EveryInjectedFaultTransientOrPersistentOverManyPayments) {
   AddPayments(40);
   for (const bool persistent : {false, true}) {
@@ -187,7 +195,7 @@ TEST_F(GenerateRobustnessTest, EveryInjectedFaultTransientOrPersistentOverManyPa
         break;
       }
       EXPECT_EQ(result, "Sonstiger Fehler:" + faults.message());
-      EXPECT_EQ(ReadFile(path_), n == 1 ? kStale : "");
+      EXPECT_EQ(ReadFile(path_), n <= 2 ? kStale : "");
       EXPECT_EQ(FilesInDir(), 1u) << "a temporary file was left behind";
     }
   }
@@ -211,6 +219,154 @@ TEST_F(GenerateRobustnessTest, LongestFileNameTheFileSystemAllows) {
   // One byte more and the platform refuses the file itself.
   datei_.Pfad((dir_ / (std::string(252, 'D') + ".TXT")).string());
   EXPECT_EQ(datei_.Generate(), "Sonstiger Fehler:File name too long");
+}
+
+// A drop box: a directory one may write into but not list (mode 0333). Its entry cannot be
+// opened to be synced, and that must not fail Generate: the file is written, and its name
+// is as durable as the file system makes it by itself. Root, whom no permission binds,
+// tries it as another user.
+TEST_F(GenerateRobustnessTest, WriteOnlyDirectoryTakesTheFile) {
+  AddPayments(1);
+  const fs::path report = dir_.string() + ".report";
+  if (const pid_t pid = ::fork(); pid == 0) {
+    std::ofstream out(report, std::ios::binary);
+    std::string e;
+    if (::geteuid() == 0) {
+      e = TakeOn(Handicap::kNoRoot, false, fs::perms{0333});
+    } else {
+      fs::permissions(dir_, fs::perms{0333});
+    }
+    std::error_code ec;
+    if (e.empty()) out << datei_.Generate() << " | " << fs::file_size(path_, ec);
+    out << e;
+    out.close();
+    ::_exit(0);
+  } else {
+    ::waitpid(pid, nullptr, 0);
+  }
+  EXPECT_EQ(ReadFile(report), " | 512");
+  fs::remove(report);
+}
+
+// ---- Odd targets ----
+
+// A bound Unix socket at `path`; false where the path is too long for one.
+bool MakeSocket(const fs::path& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (path.string().size() >= sizeof address.sun_path) return false;
+  std::strcpy(address.sun_path, path.c_str());
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  const bool bound =
+      fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  if (fd >= 0) ::close(fd);  // the socket file stays
+  return bound;
+}
+
+// No temporary file anywhere below the directory.
+std::vector<std::string> TempFilesBelow(const fs::path& dir) {
+  std::vector<std::string> found;
+  for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+    if (entry.path().filename().string().starts_with(".dtaus-")) found.push_back(entry.path());
+  }
+  return found;
+}
+
+// What is not a regular file is refused before anything is touched; a symbolic link is
+// followed, in chains and with relative targets, to the file that is then replaced in its
+// own directory, while the link stays a link. Other hard links to the file keep the old
+// content: the new file is a new file.
+TEST_F(GenerateRobustnessTest, OddTargetsAreRefusedAndLinksFollowed) {
+  AddPayments(1);
+  const fs::path sub = dir_ / "sub";
+  const fs::path real = sub / "real.txt";
+  auto stale_at = [](const fs::path& p) { std::ofstream(p, std::ios::binary) << kStale; };
+  auto written = [&](const fs::path& p) {
+    return fs::file_size(p) == 512 && ReadFile(p) != kStale;
+  };
+  const std::string refused = "Sonstiger Fehler:Das Ziel ist ";
+  const struct {
+    const char* name;
+    std::function<void()> make;  // builds the target at path_ and whatever it points to
+    std::string expected;
+    std::function<bool()> after;
+  } cases[] = {
+      {"a directory", [&] { fs::create_directory(path_); },
+       refused + "ein Verzeichnis, keine Datei.",
+       [&] { return fs::is_directory(path_) && fs::is_empty(path_); }},
+      // Opening a FIFO for writing would wait for a reader for ever.
+      {"a FIFO", [&] { ASSERT_EQ(::mkfifo(path_.c_str(), 0666), 0); },
+       refused + "eine benannte Pipe (FIFO), keine Datei.", [&] { return fs::is_fifo(path_); }},
+      {"a socket", [&] { ASSERT_TRUE(MakeSocket(path_)); }, refused + "ein Socket, keine Datei.",
+       [&] { return fs::is_socket(path_); }},
+      {"a link to a directory", [&] { fs::create_directory_symlink("sub", path_); },
+       refused + "ein Verzeichnis, keine Datei.",
+       [&] { return fs::is_symlink(path_) && fs::is_empty(sub); }},
+      {"a link to a file",
+       [&] {
+         stale_at(real);
+         fs::create_symlink("sub/real.txt", path_);
+       },
+       "",
+       [&] { return fs::read_symlink(path_) == "sub/real.txt" && written(real); }},
+      // DTAUS0.TXT -> /abs/hop (absolute) -> sub/link (relative) -> ../sub/real.txt, which
+      // counts from sub/, where the second link is.
+      {"a chain of links, relative and absolute",
+       [&] {
+         stale_at(real);
+         fs::create_symlink("../sub/real.txt", sub / "link");
+         fs::create_symlink("sub/link", dir_ / "hop");
+         fs::create_symlink(dir_ / "hop", path_);
+       },
+       "",
+       [&] {
+         return fs::is_symlink(path_) && fs::is_symlink(dir_ / "hop") &&
+                fs::is_symlink(sub / "link") && written(real);
+       }},
+      // As a shell's "> link" does: the file the link names is created.
+      {"a dangling link", [&] { fs::create_symlink("sub/real.txt", path_); }, "",
+       [&] { return fs::is_symlink(path_) && written(real); }},
+      {"a loop of links",
+       [&] {
+         fs::create_symlink("DTAUS0.TXT", dir_ / "loop");
+         fs::create_symlink("loop", path_);
+       },
+       "Sonstiger Fehler:Too many levels of symbolic links",
+       [&] { return fs::is_symlink(path_) && fs::is_empty(sub); }},
+      {"a file with a second hard link",
+       [&] {
+         stale_at(path_);
+         fs::create_hard_link(path_, real);
+       },
+       "", [&] { return written(path_) && ReadFile(real) == kStale; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(dir_);
+    fs::create_directories(sub);
+    c.make();
+    EXPECT_EQ(datei_.Generate(), c.expected);
+    EXPECT_TRUE(c.after());
+    EXPECT_EQ(TempFilesBelow(dir_), std::vector<std::string>{});
+  }
+}
+
+// A device is refused as the other odd targets are. /dev/null itself is tried only
+// without root (who could not replace it even if the refusal failed); root tries a null
+// device of its own in the scratch directory.
+TEST_F(GenerateRobustnessTest, DeviceIsRefusedAndStaysADevice) {
+  AddPayments(1);
+  std::string device = "/dev/null";
+  if (::geteuid() == 0) {
+    device = path_;
+    if (::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) != 0) {
+      GTEST_SKIP() << "cannot make a device node to try (" << std::strerror(errno)
+                   << "), and /dev/null is not tried as root";
+    }
+  }
+  datei_.Pfad(device);
+  EXPECT_EQ(datei_.Generate(), "Sonstiger Fehler:Das Ziel ist ein Gerät, keine Datei.");
+  EXPECT_TRUE(fs::is_character_file(device));
 }
 
 // ---- Hostile host input ----

@@ -83,8 +83,62 @@ bool WidePath(const std::string& path, std::wstring* wide, std::string* error) {
 
 HANDLE ToHandle(FileSystem::Handle handle) { return reinterpret_cast<HANDLE>(handle); }
 
+TargetKind KindOf(HANDLE file) {
+  switch (::GetFileType(file)) {
+    case FILE_TYPE_CHAR:
+      return TargetKind::kDevice;  // NUL, CON, COM1 ...
+    case FILE_TYPE_PIPE:
+      return TargetKind::kFifo;
+    case FILE_TYPE_DISK: {
+      BY_HANDLE_FILE_INFORMATION info;
+      if (::GetFileInformationByHandle(file, &info) &&
+          (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return TargetKind::kDirectory;
+      }
+      return TargetKind::kRegular;
+    }
+    default:
+      return TargetKind::kOther;
+  }
+}
+
 class Win32FileSystem final : public FileSystem {
  public:
+  std::string Inspect(const std::string& path, std::string* resolved, TargetKind* kind) override {
+    std::wstring wide;
+    std::string error;
+    if (!WidePath(path, &wide, &error)) return error;
+    *resolved = path;
+    // No access rights asked for: this follows links to what they name and touches
+    // nothing. FILE_FLAG_BACKUP_SEMANTICS lets it open a directory as well.
+    const HANDLE file =
+        ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      const DWORD last_error = ::GetLastError();
+      if (last_error != ERROR_FILE_NOT_FOUND && last_error != ERROR_PATH_NOT_FOUND) {
+        return Describe(last_error);
+      }
+      *kind = TargetKind::kMissing;  // a missing folder is reported by CreateEmpty
+      return {};
+    }
+    *kind = KindOf(file);
+    // A symbolic link: the file it names is replaced, so that the link stays a link.
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (*kind == TargetKind::kRegular && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+      std::wstring final_path(32768, L'\0');
+      const DWORD n = ::GetFinalPathNameByHandleW(file, final_path.data(),
+                                                  static_cast<DWORD>(final_path.size()),
+                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+      if (n > 0 && n < final_path.size()) {
+        *resolved = Utf8FromWide(std::wstring_view(final_path.data(), n));
+      }
+    }
+    ::CloseHandle(file);
+    return {};
+  }
+
   std::string CreateEmpty(const std::string& path) override {
     std::wstring wide;
     std::string error;
@@ -111,6 +165,7 @@ class Win32FileSystem final : public FileSystem {
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
       if (file != INVALID_HANDLE_VALUE) {
         *handle = reinterpret_cast<Handle>(file);
+        TrackNamedTemp(*temp_path);
         return {};
       }
       last_error = ::GetLastError();
@@ -131,6 +186,16 @@ class Win32FileSystem final : public FileSystem {
     return {};
   }
 
+  std::string Sync(Handle handle) override {
+    if (!::FlushFileBuffers(ToHandle(handle))) return DescribeLastError();
+    return {};
+  }
+
+  // CreateTemp always names its file here.
+  std::string NameTemp(Handle, const std::string&, std::string*) override {
+    return Describe(ERROR_NOT_SUPPORTED);
+  }
+
   std::string Close(Handle handle) override {
     if (!::CloseHandle(ToHandle(handle))) return DescribeLastError();
     return {};
@@ -141,16 +206,34 @@ class Win32FileSystem final : public FileSystem {
     std::wstring wide_to;
     std::string error;
     if (!WidePath(from, &wide_from, &error) || !WidePath(to, &wide_to, &error)) return error;
-    if (!::MoveFileExW(wide_from.c_str(), wide_to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    // MOVEFILE_WRITE_THROUGH: returns only once the new directory entry is on the disk.
+    if (!::MoveFileExW(wide_from.c_str(), wide_to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       return DescribeLastError();
     }
+    UntrackNamedTemp(from);
     return {};
   }
+
+  // Rename wrote the directory entry through already.
+  std::string SyncDirectory(const std::string&) override { return {}; }
 
   void Remove(const std::string& path) override {
     std::wstring wide;
     std::string error;
     if (WidePath(path, &wide, &error)) ::DeleteFileW(wide.c_str());
+    UntrackNamedTemp(path);
+  }
+
+  void Empty(const std::string& path) override {
+    std::wstring wide;
+    std::string error;
+    if (!WidePath(path, &wide, &error)) return;
+    const HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    ::FlushFileBuffers(file);
+    ::CloseHandle(file);
   }
 };
 

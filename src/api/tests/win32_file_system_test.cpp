@@ -69,8 +69,10 @@ void CheckOperations(FileSystem& fs, const std::string& work) {
     rest.remove_prefix(written);
   }
   CHECK_EQ(Content(target), "", "target untouched while the temporary file is written");
+  CHECK_EQ(fs.Sync(first), "", "Sync (FlushFileBuffers)");
   CHECK_EQ(fs.Close(first), "", "Close");
   CHECK_EQ(fs.Rename(first_temp, target), "", "Rename over an existing file");
+  CHECK_EQ(fs.SyncDirectory(target), "", "SyncDirectory (the move was written through)");
   CHECK_EQ(Content(target), text, "target replaced, byte for byte");
   CHECK_EQ(fs.Close(second), "", "Close the second");
   fs.Remove(second_temp);
@@ -79,6 +81,23 @@ void CheckOperations(FileSystem& fs, const std::string& work) {
         "temporary files gone: the one renamed, the other removed");
   CHECK_EQ(fs.CreateEmpty(target), "", "CreateEmpty: existing file");
   CHECK_EQ(Content(target), "", "CreateEmpty: existing file truncated");
+
+  // What a path names: only a file, or nothing yet, may be written; a device and a
+  // folder are told apart without touching them.
+  using dtaus::detail::TargetKind;
+  const struct {
+    std::string path;
+    TargetKind kind;
+  } targets[] = {{target, TargetKind::kRegular},
+                 {dir + "\\neu.txt", TargetKind::kMissing},
+                 {dir, TargetKind::kDirectory},
+                 {"NUL", TargetKind::kDevice}};
+  for (const auto& t : targets) {
+    std::string resolved;
+    TargetKind kind = TargetKind::kOther;
+    CHECK_EQ(fs.Inspect(t.path, &resolved, &kind), "", "Inspect " + t.path);
+    CHECK(kind == t.kind && resolved == t.path, "Inspect tells what " + t.path + " is");
+  }
 }
 
 void CheckFailures(FileSystem& fs, const std::string& dir) {
