@@ -1,8 +1,5 @@
 #include "tools/commands.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <optional>
 #include <utility>
@@ -50,26 +47,6 @@ OrderDocument read_orders(const GenerateOptions& options) {
                          source_name(options.input), std::move(header));
 }
 
-// Writing the DTAUS file over one of its own inputs would destroy the orders it is made
-// from. Paths are compared as files, not as text: "./x", "x", a symbolic or a hard link
-// all name the same file; "-" is whatever standard input reads. Only an existing regular
-// file can be overwritten, so a new output or a device is never an input.
-void RefuseOutputOverInput(const GenerateOptions& options) {
-  struct stat target;
-  if (::stat(options.output.c_str(), &target) != 0 || !S_ISREG(target.st_mode)) return;
-  const std::pair<const std::string*, const char*> inputs[] = {{&options.input, "input"},
-                                                               {&options.header, "header"}};
-  for (const auto& [path, role] : inputs) {
-    if (path->empty()) continue;
-    struct stat input;
-    const int status = *path == "-" ? ::fstat(STDIN_FILENO, &input) : ::stat(path->c_str(), &input);
-    if (status == 0 && input.st_dev == target.st_dev && input.st_ino == target.st_ino) {
-      throw ToolError(kExitUsage, options.output + ": is the same file as the " + role + " " +
-                                      source_name(*path) + "; the DTAUS file would overwrite it");
-    }
-  }
-}
-
 // With --dtaus-alphabet: converts every text, or lists every character that stays
 // outside the DTAUS character set and fails.
 void convert_to_dtaus_alphabet_or_fail(OrderDocument& orders, std::ostream& err) {
@@ -107,7 +84,8 @@ void remove_if_empty(const std::string& path) {
 }  // namespace
 
 int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream& err) {
-  RefuseOutputOverInput(options);
+  RefuseOutputOverInputs(options.output, {{options.input, "input"}, {options.header, "header"}},
+                         "the DTAUS file");
   std::optional<BankDirectory> directory;
   if (!options.bank.no_account_check) directory = open_bank_directory(options.bank.bank_data);
   OrderDocument orders = read_orders(options);

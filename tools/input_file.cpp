@@ -1,5 +1,8 @@
 #include "tools/input_file.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -82,6 +85,23 @@ std::string read_dtaus_input(const std::string& path) {
 }
 
 std::string source_name(const std::string& path) { return path == "-" ? "<stdin>" : path; }
+
+void RefuseOutputOverInputs(const std::string& output, std::initializer_list<NamedInput> inputs,
+                            const char* product) {
+  struct stat target;
+  if (::stat(output.c_str(), &target) != 0 || !S_ISREG(target.st_mode)) return;
+  for (const NamedInput& input : inputs) {
+    if (input.path.empty()) continue;
+    struct stat file;
+    const int status =
+        input.path == "-" ? ::fstat(STDIN_FILENO, &file) : ::stat(input.path.c_str(), &file);
+    if (status == 0 && file.st_dev == target.st_dev && file.st_ino == target.st_ino) {
+      throw ToolError(kExitUsage, output + ": is the same file as the " + input.role + " " +
+                                      source_name(input.path) + "; " + product +
+                                      " would overwrite it");
+    }
+  }
+}
 
 std::string base_name(const std::string& path) {
   if (path == "-") return "<stdin>";

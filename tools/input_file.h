@@ -5,6 +5,7 @@
 #ifndef DTAUS_TOOLS_INPUT_FILE_H_
 #define DTAUS_TOOLS_INPUT_FILE_H_
 
+#include <initializer_list>
 #include <string>
 
 namespace dtaus::tool {
@@ -20,6 +21,19 @@ std::string read_dtaus_input(const std::string& path);
 
 // How messages name an input: the path as given, "<stdin>" for "-".
 std::string source_name(const std::string& path);
+
+// Refuses (ToolError, exit code 2) an output that is the same file as one of the inputs,
+// before anything is read or written: writing over its own input would destroy what the
+// output is made from. Paths are compared as files, not as text: "./x", "x", a symbolic
+// or a hard link all name the same file; "-" is whatever standard input reads. Only an
+// existing regular file can be overwritten, so a new output or a device is never an
+// input. `product` says what would overwrite it ("the DTAUS file").
+struct NamedInput {
+  const std::string& path;  // "" for an input not given
+  const char* role;         // "input", "header", ...
+};
+void RefuseOutputOverInputs(const std::string& output, std::initializer_list<NamedInput> inputs,
+                            const char* product);
 
 // The file name without its directories, as the slip shows it.
 std::string base_name(const std::string& path);

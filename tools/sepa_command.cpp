@@ -31,23 +31,14 @@ SepaBankLookup bank_lookup(const BankDirectory& directory, bool check_accounts) 
   return lookup;
 }
 
-// The message must not take the place of a file it is made from: a DTAUS file that
-// exists nowhere else would be gone.
-void check_output_is_no_input(const SepaCommandOptions& options) {
-  for (const std::string* input : {&options.input, &options.mandates, &options.iban_map}) {
-    std::error_code ec;
-    if (!input->empty() && *input != "-" &&
-        std::filesystem::equivalent(*input, options.output, ec)) {
-      throw ToolError(kExitUsage, options.output + ": is also an input (" + *input +
-                                      "); the message would replace it");
-    }
-  }
-}
-
 }  // namespace
 
 int run_sepa(const SepaCommandOptions& options, std::ostream& out, std::ostream& err) {
-  check_output_is_no_input(options);
+  RefuseOutputOverInputs(options.output,
+                         {{options.input, "input"},
+                          {options.mandates, "mandates file"},
+                          {options.iban_map, "IBAN map"}},
+                         "the SEPA message");
   const DtausReader reader(read_dtaus_input(options.input));
   SepaOptions sepa;
   sepa.date = options.date;
@@ -79,8 +70,13 @@ int run_sepa(const SepaCommandOptions& options, std::ostream& out, std::ostream&
     return kExitInvalid;
   }
 
+  // As Generate writes: the output emptied first, a link followed, a device or a FIFO
+  // refused, then the whole message in one durable step.
   detail::FileWriter writer(detail::PlatformFileSystem());
-  if (const std::string failure = writer.Replace(options.output, message.xml); !failure.empty()) {
+  std::string target;
+  std::string failure = writer.Truncate(options.output, &target);
+  if (failure.empty()) failure = writer.Replace(target, message.xml);
+  if (!failure.empty()) {
     throw ToolError(kExitUsage, options.output + ": cannot write: " + failure);
   }
   out << SafeEcho(options.output) << ": " << message.message_type << ", " << message.payments

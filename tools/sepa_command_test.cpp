@@ -3,6 +3,7 @@
 #include "tools/sepa_command.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -144,9 +145,18 @@ TEST_F(SepaCommandTest, RefusesWithEveryProblemAndWritesNothing) {
   // The output must not replace an input, whatever the path looks like.
   const std::string original = Read("DTAUS0.TXT");
   options_.output = (dir_ / "." / "DTAUS0.TXT").string();
-  EXPECT_EQ(refusal([&] { Run(); }), "exit 2: " + options_.output + ": is also an input (" +
-                                         options_.input + "); the message would replace it");
+  EXPECT_EQ(refusal([&] { Run(); }), "exit 2: " + options_.output +
+                                         ": is the same file as the input " + options_.input +
+                                         "; the SEPA message would overwrite it");
   EXPECT_EQ(Read("DTAUS0.TXT"), original);
+  // Nor a device or a FIFO: refused, and left what they are.
+  options_.date.clear();
+  options_.output = Path("fifo");
+  ASSERT_EQ(::mkfifo(options_.output.c_str(), 0600), 0);
+  EXPECT_EQ(refusal([&] { Run(); }), "exit 2: " + options_.output +
+                                         ": cannot write: Das Ziel ist eine benannte Pipe (FIFO), "
+                                         "keine Datei.");
+  EXPECT_TRUE(fs::is_fifo(options_.output));
   options_.output = Path("out.xml");
 
   // A mandates file saved by a spreadsheet on Windows, read as Windows-1252.
