@@ -94,13 +94,15 @@ Prediction Predict(const File& f, const std::vector<Payment>& all, Fault fault) 
   }
   // Call 1 creates (or empties) the file; 2 to 5 write the new one: create a temporary
   // file, write, close, rename.
-  if (fault.fail_at == 1)
+  if (fault.fail_at == 1) {
     return {"Sonstiger Fehler:Injected failure at call 1", Outcome::kUntouched};
+  }
   if (f.path == PathMode::kMissingDir) {
     return {"Sonstiger Fehler:No such file or directory", Outcome::kUntouched};
   }
-  if (f.path == PathMode::kDirectory)
+  if (f.path == PathMode::kDirectory) {
     return {"Sonstiger Fehler:Is a directory", Outcome::kUntouched};
+  }
 
   const HeaderModel& h = f.model;
   if (!h.rules.empty()) return {"Das MeineInfo-Objekt enth\u00E4lt Fehler.", Outcome::kEmptied};
@@ -112,8 +114,9 @@ Prediction Predict(const File& f, const std::vector<Payment>& all, Fault fault) 
       return {"Sonstiger Fehler:Objektvariable nicht festgelegt (kein GeldTransfer-Objekt).",
               Outcome::kEmptied};
     }
-    if (!p->rules.empty())
+    if (!p->rules.empty()) {
       return {"Das Geldtransfer-Objekt enth\u00E4lt Fehler.", Outcome::kEmptied};
+    }
     // Record C in field order: name, the ordering party's name (checked with record A),
     // purpose, then the extension parts.
     std::vector<std::string_view> texts = {p->name, p->zweck};
@@ -151,8 +154,9 @@ void CheckWrittenFile(const std::string& bytes, const File& f, const std::vector
   const DtausReader reader(bytes);
   std::string findings;
   for (const Finding& x : reader.Findings()) {
-    if (x.severity == Severity::kError)
+    if (x.severity == Severity::kError) {
       findings += x.record + " " + x.field + ": " + x.message + "\n";
+    }
   }
   const HeaderModel& h = f.model;
   // The library checks the execution date when it is assigned; a creation date assigned
