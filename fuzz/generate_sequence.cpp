@@ -14,40 +14,34 @@
 // every field, count and control sum equals the objects' values; on any other result a
 // file that is empty or was never touched; never a temporary file left behind; never an
 // exception towards the host.
-#include <dirent.h>
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <array>
-#include <cmath>
+//
+// This file is the program: the input read as calls, and the run. The parts it drives:
+//   sequence_model.h  the models of a header and a payment
+//   sequence_files.h  the paths, the working folder and the injected file-system faults
+//   sequence_check.h  the objects beside their models, the prediction and the checks
+#include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <locale>
 #include <memory>
-#include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "dtaus/dtaus.h"
-#include "dtaus/dtaus_reader.h"
 #include "fields/clock.h"
-#include "file/fault_file_system.h"
-#include "records/test_support.h"
-#include "file/file_system.h"
 #include "harness.h"
+#include "records/test_support.h"
 #include "reference.h"
+#include "sequence_check.h"
+#include "sequence_files.h"
+#include "sequence_model.h"
 
-namespace dtaus::fuzz {
+namespace dtaus::fuzz::sequence {
 namespace {
 
 using namespace std::string_view_literals;
-namespace fs = std::filesystem;
 
 // ---- Input ----
 
@@ -94,7 +88,10 @@ constexpr std::string_view kDictionary[] = {
 constexpr std::string_view kUnits[] = {"A"sv, "9"sv, "\u00C4"sv, "\u20AC"sv, "\u0141"sv,
                                        "\xFF"sv, " "sv, "\0"sv, "\U0001F600"sv};
 // Mostly the boundary of the text fields; now and then beyond the 16-bit length of a field.
-constexpr std::size_t kLengths[] = {26, 27, 28, 26, 27, 28, 26, 27, 28, 26, 27, 28, 0, 32767, 32768, 40000};
+constexpr std::size_t kLengths[] = {
+    26, 27, 28, 26, 27, 28, 26, 27, 28, 26, 27, 28,  // the fields of 27 characters
+    0,  32767, 32768, 40000,
+};
 
 std::string Repeat(std::string_view unit, std::size_t n) {
   std::string out;
@@ -103,7 +100,6 @@ std::string Repeat(std::string_view unit, std::size_t n) {
   return out;
 }
 
-ref::Today g_today{2026, 3, 10};
 detail::CivilDate PinnedToday() { return {g_today.year, g_today.month, g_today.day}; }
 
 std::string Text(Input& in) {
@@ -132,280 +128,6 @@ std::string Text(Input& in) {
       return base;
     }
   }
-}
-
-// ---- The model ----
-
-struct Separators {
-  char decimal_point = '.';
-  char thousands_sep = ',';
-};
-Separators g_separators;
-
-std::optional<std::size_t> Length(std::string_view text) {
-  const auto chars = ref::DecodeUtf8(text);
-  if (!chars) return std::nullopt;
-  return chars->size();
-}
-
-bool Digits(std::string_view text) { return ref::IsDigitNumber(text); }
-
-// What the header and payment models share: the set of broken rules, and the checks
-// of a numeric DTAUS field (failure, length and invalid-value rules).
-struct ModelRules {
-  std::set<int> rules;
-
-  void Break(int r) { rules.insert(r); }
-  void Clear(int r) { rules.erase(r); }
-  void Number(std::string_view v, std::size_t width, int failure, int length, int invalid,
-              std::string& target) {
-    Clear(failure);
-    const auto n = Length(v);
-    if (!n) return Break(failure);
-    if (*n > width) return Break(length);
-    Clear(length);
-    if (!Digits(v)) return Break(invalid);
-    target = v;
-    Clear(invalid);
-  }
-};
-
-struct HeaderModel : ModelRules {
-  HeaderModel() { rules = {1010, 1020, 1030, 1040, 1060}; }
-  std::string satz, kenn, blz, name, konto, referenz;
-  std::string datum = ref::DateText(g_today, 0, false, "");
-  std::string ausfuehrung = ref::DateText(g_today, 0, true, "");
-
-  void Media(std::int32_t m) {
-    Clear(1010);
-    if (m == 0 || m == 1) {
-      satz = m == 0 ? "0128" : "0256";
-      Clear(1011);
-    } else {
-      Break(1011);
-    }
-  }
-  void Typ(std::int32_t t) {
-    Clear(1020);
-    if (t == 0 || t == 1) {
-      kenn = t == 0 ? "LK" : "GK";
-      Clear(1021);
-    } else {
-      Break(1021);
-    }
-  }
-  void Blz(std::string_view v) {
-    Clear(1033), Clear(1030);
-    const auto n = Length(v);
-    if (!n) return Break(1033);
-    if (*n != 8) return Break(1031);
-    Clear(1031);
-    if (!Digits(v)) return Break(1032);
-    Clear(1032);
-    blz = v;
-  }
-  void Name(std::string_view v) {
-    Clear(1042), Clear(1040);
-    const auto n = Length(v);
-    if (!n) return Break(1042);
-    if (*n > 27) {
-      Break(1041);
-    } else {
-      Clear(1041);
-    }
-    name = v;
-  }
-
-  void Konto(std::string_view v) {
-    Clear(1060);
-    Number(v, 10, 1063, 1061, 1062, konto);
-  }
-  void Referenz(std::string_view v) { Number(v, 10, 1072, 1070, 1071, referenz); }
-  void Datum(std::string_view v) {
-    Clear(1052);
-    if (!Length(v)) return Break(1052);
-    const ref::DateResult r = ref::FormatDate(v, false, g_today);
-    if (!r.error.empty()) {
-      datum.clear();
-      return Break(1051);
-    }
-    datum = r.compact;
-    Clear(1051);
-  }
-  void Ausfuehrung(std::string_view v) {
-    Clear(1083);
-    if (!Length(v)) return Break(1083);
-    if (v.empty()) {
-      ausfuehrung.clear();
-      return;
-    }
-    if (datum.empty()) return Break(1080);
-    Clear(1080);
-    const ref::DateResult r = ref::FormatDate(v, true, g_today);
-    if (!r.error.empty()) return Break(1081);
-    ausfuehrung = r.compact;
-    Clear(1081);
-    const std::int64_t days = ref::DaysBetween(datum, ausfuehrung);
-    // The day count is a 16-bit number: beyond it the assignment fails unexpectedly.
-    if (days < -32768 || days > 32767) return Break(1083);
-    if (days < 0 || days > 15) {
-      Break(1082);
-    } else {
-      Clear(1082);
-    }
-  }
-};
-
-constexpr int kParts = 15;
-
-struct PaymentModel : ModelRules {
-  PaymentModel() { rules = {2060, 2070, 2080, 2090}; }
-  std::string blz, konto, referenz, cents, name, zweck;
-  std::array<std::optional<std::string>, kParts> parts;  // 01, 02 x 13, 03
-
-  void Blz(std::string_view v) {
-    Clear(2060), Clear(2063);
-    const auto n = Length(v);
-    if (!n) return Break(2063);
-    if (*n != 8) return Break(2062);
-    Clear(2062);
-    if (!Digits(v)) return Break(2061);
-    blz = v;
-    Clear(2061);
-  }
-  void Text27(std::string_view v, int failure, int length, std::string& target) {
-    Clear(failure);
-    const auto n = Length(v);
-    if (!n) return Break(failure);
-    if (*n > 27) return Break(length);
-    target = v;
-    Clear(length);
-  }
-  void Name(std::string_view v) {
-    Clear(2070);
-    Text27(v, 2072, 2071, name);
-  }
-  void Zweck(std::string_view v) { Text27(v, 2111, 2110, zweck); }
-
-  void Konto(std::string_view v) {
-    Clear(2080);
-    Number(v, 10, 2083, 2082, 2081, konto);
-  }
-  void Referenz(std::string_view v) { Number(v, 13, 2123, 2124, 2122, referenz); }
-
-  void SetNet(const ref::Decimal& net) {
-    const double n = ref::ToDouble(net);
-    const double gross = n * 1.19;
-    if (!std::isfinite(n) || !std::isfinite(gross) || !std::isfinite(gross * 100.0)) {
-      return Break(2093);
-    }
-    const std::string c = ref::GrossCents(net);
-    if (c[0] == '-') return Break(2091);  // no negative amounts in a DTAUS record
-    if (c.size() > 11) return Break(2092);
-    cents = c;
-    Clear(2091), Clear(2092);
-  }
-  void Netto(std::string_view v) {
-    Clear(2090), Clear(2093);
-    if (!Length(v)) return Break(2093);
-    const auto net = ref::ParseNumber(v, g_separators.decimal_point, g_separators.thousands_sep);
-    if (!net) return Break(2091);
-    SetNet(*net);
-  }
-  void Brutto(std::string_view v) {
-    if (!Length(v)) return Break(2093);
-    const auto gross = ref::ParseNumber(v, g_separators.decimal_point, g_separators.thousands_sep);
-    if (!gross) return Break(2091);
-    if (std::isinf(ref::ToDouble(*gross))) return Break(2093);
-    const ref::Decimal net = ref::NetFromGross(*gross);
-    Clear(2090), Clear(2093);
-    SetNet(net);
-  }
-  void Part(int slot, std::string_view v) {
-    // Name2 2150/2151, VerwendungsZweck2-4 2120-2140, 5-14 3150-3240, MeineInfoName2 2160.
-    int length;
-    if (slot == 0) {
-      length = 2150;
-    } else if (slot <= 3) {
-      length = 2110 + 10 * slot;
-    } else if (slot <= 13) {
-      length = 3110 + 10 * slot;
-    } else {
-      length = 2160;
-    }
-    // Nothing is cleared first: a continuation's failure rule, once broken, stays.
-    const auto n = Length(v);
-    if (!n) return Break(length + 1);
-    if (*n > 27) return Break(length);
-    parts[static_cast<std::size_t>(slot)] = std::string(v);
-    Clear(length);
-  }
-};
-
-// ---- The objects under test, each with its model ----
-
-struct Payment {
-  std::shared_ptr<GeldTransfer> object;
-  PaymentModel model;
-};
-
-enum class PathMode {
-  kNone,
-  kNormal,
-  kUmlaut,
-  kMissingDir,
-  kDirectory,
-  kInvalidUtf8,
-  kNul,
-  kLongName,  // a file name of 255 bytes, the most the file system allows
-};
-constexpr int kPathModes = 8;
-
-struct File {
-  std::unique_ptr<DtausDatei> object = std::make_unique<DtausDatei>();
-  std::shared_ptr<MeineInfo> header = object->GetMeineInfo();
-  HeaderModel model;
-  std::vector<int> payments;  // indices into the payment objects; -1 for a null payment
-  PathMode path = PathMode::kNone;
-};
-
-// Every call into the library goes through here: nothing may throw towards the host.
-template <typename F>
-auto Host(const char* what, F&& f) {
-  try {
-    return f();
-  } catch (const std::exception& e) {
-    Fail(__FILE__, __LINE__, what, std::string("exception reached the host: ") + e.what());
-  } catch (...) {
-    Fail(__FILE__, __LINE__, what, "a non-standard exception reached the host");
-  }
-}
-
-int ReportedRules(const std::string& report) {
-  int carriage_returns = 0;
-  for (char c : report) carriage_returns += c == '\r';
-  return carriage_returns - 2;
-}
-
-void CheckHeader(const File& f) {
-  const bool valid = Host("MeineInfoIsValid", [&] { return f.header->MeineInfoIsValid(); });
-  const std::string errors = Host("MeineInfoErrors", [&] { return f.header->MeineInfoErrors(); });
-  DTAUS_FUZZ_CHECK(valid == f.model.rules.empty(), errors);
-  DTAUS_FUZZ_CHECK(ReportedRules(errors) == static_cast<int>(f.model.rules.size()), errors);
-  DTAUS_FUZZ_CHECK(Host("AktuellesDatum", [&] { return f.header->AktuellesDatum(); }) == f.model.datum,
-                   f.model.datum);
-}
-
-void CheckPayment(const Payment& p) {
-  const GeldTransfer& g = *p.object;
-  const bool valid = Host("InputFieldsValid", [&] { return g.InputFieldsValid(); });
-  const std::string errors = Host("InputFieldsErrors", [&] { return g.InputFieldsErrors(); });
-  DTAUS_FUZZ_CHECK(valid == p.model.rules.empty(), errors);
-  DTAUS_FUZZ_CHECK(ReportedRules(errors) == static_cast<int>(p.model.rules.size()), errors);
-  DTAUS_FUZZ_CHECK(Host("BLZ", [&] { return g.BLZ(); }) == p.model.blz, p.model.blz);
-  DTAUS_FUZZ_CHECK(Host("Konto", [&] { return g.Konto(); }) == p.model.konto, p.model.konto);
-  DTAUS_FUZZ_CHECK(Host("BetragEuroBrutto", [&] { return g.BetragEuroBrutto(); }) == p.model.cents,
-                   p.model.cents);
 }
 
 // ---- Header and payment calls ----
@@ -449,317 +171,6 @@ void PaymentText(Payment& p, int property, const std::string& v) {
       }
     }
   });
-}
-
-// ---- Files on disk ----
-
-const std::string& WorkDir() {
-  static const std::string dir = [] {
-    // Memory-backed /dev/shm where there is one: the fuzzer creates, renames and removes
-    // files thousands of times a second, and a disk file system would write them back.
-    const char* base = std::getenv("TMPDIR");
-    std::string root = base && *base ? base : "/tmp";
-    if (::access("/dev/shm", W_OK | X_OK) == 0) root = "/dev/shm";
-    std::string templ = root + "/dtaus_fuzz_XXXXXX";
-    if (::mkdtemp(templ.data()) == nullptr) {
-      Fail(__FILE__, __LINE__, "mkdtemp", std::strerror(errno));
-    }
-    return templ;
-  }();
-  static const struct Cleanup {
-    ~Cleanup() {
-      std::error_code ignored;
-      fs::remove_all(dir, ignored);
-    }
-  } cleanup;
-  return dir;
-}
-
-const std::string kNormalName = "DTAUS0.TXT";
-const std::string kUmlautName = "\u00DCberweisung.txt";
-const std::string kLongName = std::string(251, 'D') + ".TXT";
-
-std::string PathFor(PathMode mode) {
-  const std::string& dir = WorkDir();
-  switch (mode) {
-    case PathMode::kNone: return "";
-    case PathMode::kNormal: return dir + "/" + kNormalName;
-    case PathMode::kUmlaut: return dir + "/" + kUmlautName;
-    case PathMode::kMissingDir: return dir + "/fehlt/" + kNormalName;
-    case PathMode::kDirectory: return dir;
-    case PathMode::kInvalidUtf8: return dir + "/a\xFF.txt";
-    case PathMode::kNul: return dir + "/" + kNormalName + std::string(1, '\0') + "x";
-    case PathMode::kLongName: return dir + "/" + kLongName;
-  }
-  return "";
-}
-
-// The content of a file, or nothing when there is none.
-std::optional<std::string> Snapshot(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  std::string content;
-  char buffer[65536];
-  for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
-    content.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  return content;
-}
-
-std::vector<std::string> DirEntries() {
-  std::vector<std::string> names;
-  DIR* d = ::opendir(WorkDir().c_str());
-  DTAUS_FUZZ_CHECK(d != nullptr, WorkDir());
-  while (const dirent* e = ::readdir(d)) {
-    const std::string name = e->d_name;
-    if (name != "." && name != "..") names.push_back(name);
-  }
-  ::closedir(d);
-  return names;
-}
-
-void CleanDir() {
-  for (const std::string& name : DirEntries()) ::unlink((WorkDir() + "/" + name).c_str());
-}
-
-// ---- Generate: prediction and check ----
-
-std::string CodePoint(char32_t c) {
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(c));
-  return buffer;
-}
-
-// The first character of `text` that Windows-1252 cannot write.
-std::optional<char32_t> Unmappable(std::string_view text) {
-  const std::u32string chars = ref::DecodeUtf8(text).value();
-  for (char32_t c : chars) {
-    if (!ref::Windows1252Byte(c)) return c;
-  }
-  return std::nullopt;
-}
-
-std::string UnmappableMessage(char32_t c) {
-  return "Sonstiger Fehler:Das Zeichen " + CodePoint(c) +
-         " kann in Windows-1252 nicht geschrieben werden.";
-}
-
-struct Fault {
-  int fail_at = 0;  // 0: no fault
-  bool persistent = false;
-};
-
-enum class Outcome { kUntouched, kEmptied, kWritten };
-
-struct Prediction {
-  std::string result;
-  Outcome outcome;
-};
-
-std::vector<const PaymentModel*> ListedPayments(const File& f, const std::vector<Payment>& all) {
-  std::vector<const PaymentModel*> out;
-  for (int i : f.payments) out.push_back(i < 0 ? nullptr : &all[static_cast<std::size_t>(i)].model);
-  return out;
-}
-
-Prediction Predict(const File& f, const std::vector<Payment>& all, Fault fault) {
-  switch (f.path) {
-    case PathMode::kNone: return {"Bitte vorher den Pfad festlegen.", Outcome::kUntouched};
-    case PathMode::kInvalidUtf8:
-    case PathMode::kNul:
-      return {"Sonstiger Fehler:Der Pfad ist kein g\u00FCltiger Dateiname.", Outcome::kUntouched};
-    default: break;
-  }
-  // Call 1 looks at what the path names, call 2 creates (or empties) the file; 3 to 8
-  // write the new one: create a temporary file, write, sync, name it (an unnamed one),
-  // close, rename; 9 syncs the directory.
-  if (fault.fail_at == 1) return {"Sonstiger Fehler:Injected failure at call 1", Outcome::kUntouched};
-  if (f.path == PathMode::kDirectory) {
-    return {"Sonstiger Fehler:Das Ziel ist ein Verzeichnis, keine Datei.", Outcome::kUntouched};
-  }
-  if (fault.fail_at == 2) {
-    return {"Sonstiger Fehler:Injected failure at call 2", Outcome::kUntouched};
-  }
-  if (f.path == PathMode::kMissingDir) {
-    return {"Sonstiger Fehler:No such file or directory", Outcome::kUntouched};
-  }
-
-  const HeaderModel& h = f.model;
-  if (!h.rules.empty()) return {"Das MeineInfo-Objekt enth\u00E4lt Fehler.", Outcome::kEmptied};
-  if (auto c = Unmappable(h.name)) return {UnmappableMessage(*c), Outcome::kEmptied};
-  std::uint64_t euro = 0;
-  std::size_t count = 0;
-  for (const PaymentModel* p : ListedPayments(f, all)) {
-    if (p == nullptr) {
-      return {"Sonstiger Fehler:Objektvariable nicht festgelegt (kein GeldTransfer-Objekt).",
-              Outcome::kEmptied};
-    }
-    if (!p->rules.empty()) return {"Das Geldtransfer-Objekt enth\u00E4lt Fehler.", Outcome::kEmptied};
-    // Record C in field order: name, the ordering party's name (checked with record A),
-    // purpose, then the extension parts.
-    std::vector<std::string_view> texts = {p->name, p->zweck};
-    for (const auto& part : p->parts) {
-      if (part) texts.push_back(*part);
-    }
-    for (std::string_view t : texts) {
-      if (auto c = Unmappable(t)) return {UnmappableMessage(*c), Outcome::kEmptied};
-    }
-    if (++count > 32767) {
-      return {"Sonstiger Fehler:\u00DCberlauf: eine Datei fasst h\u00F6chstens 32767 Zahlungen.",
-              Outcome::kEmptied};
-    }
-    euro += std::stoull(p->cents);
-  }
-  if (euro >= 10'000'000'000'000ull) return {"Sonstiger Fehler.", Outcome::kEmptied};
-  if (fault.fail_at >= 3) {
-    return {"Sonstiger Fehler:Injected failure at call " + std::to_string(fault.fail_at),
-            Outcome::kEmptied};
-  }
-  return {"", Outcome::kWritten};
-}
-
-std::string Pad(const std::string& digits, std::size_t width) {
-  return std::string(width - std::min(width, digits.size()), '0') + digits;
-}
-
-std::string DropTrailingBlanks(std::string_view text) {
-  const std::size_t end = text.find_last_not_of(' ');
-  return std::string(end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1));
-}
-
-// The written file, read back, must carry exactly the objects' values.
-void CheckWrittenFile(const std::string& bytes, const File& f, const std::vector<Payment>& all) {
-  const DtausReader reader(bytes);
-  std::string findings;
-  for (const Finding& x : reader.Findings()) {
-    if (x.severity == Severity::kError) findings += x.record + " " + x.field + ": " + x.message + "\n";
-  }
-  const HeaderModel& h = f.model;
-  // The library checks the execution date when it is assigned; a creation date assigned
-  // after it can leave it outside the 15 days, which the reader then reports.
-  const std::int64_t days = h.ausfuehrung.empty() ? 0 : ref::DaysBetween(h.datum, h.ausfuehrung);
-  const bool outside = days < 0 || days > 15;
-  DTAUS_FUZZ_CHECK(reader.ErrorCount() == (outside ? 1u : 0u), findings);
-  if (outside) DTAUS_FUZZ_CHECK(findings.rfind("A A11b execution date: ", 0) == 0, findings);
-
-  const bool kassette = h.satz == "0256";
-  DTAUS_FUZZ_CHECK(reader.Header().has_value(), "no record A");
-  const HeaderRecord& a = *reader.Header();
-  DTAUS_FUZZ_CHECK(a.size == (kassette ? 256u : 128u), std::to_string(a.size));
-  DTAUS_FUZZ_CHECK(a.record_length == h.satz, a.record_length);
-  DTAUS_FUZZ_CHECK(a.kind == h.kenn, a.kind);
-  DTAUS_FUZZ_CHECK(a.BLZ == h.blz, a.BLZ);
-  DTAUS_FUZZ_CHECK(a.sender_blz == "00000000", a.sender_blz);
-  DTAUS_FUZZ_CHECK(a.Name == DropTrailingBlanks(h.name), a.Name);
-  DTAUS_FUZZ_CHECK(a.AktuellesDatum == h.datum, a.AktuellesDatum);
-  DTAUS_FUZZ_CHECK(a.Konto == Pad(h.konto, 10), a.Konto);
-  DTAUS_FUZZ_CHECK(a.FreieReferenz == Pad(h.referenz, 10), a.FreieReferenz);
-  DTAUS_FUZZ_CHECK(a.AusfuehrungsDatum == h.ausfuehrung, a.AusfuehrungsDatum);
-  DTAUS_FUZZ_CHECK(a.currency == "1", a.currency);
-
-  const std::vector<const PaymentModel*> listed = ListedPayments(f, all);
-  DTAUS_FUZZ_CHECK(reader.Payments().size() == listed.size(),
-                   std::to_string(reader.Payments().size()));
-  std::uint64_t konto_sum = 0, blz_sum = 0, euro_sum = 0;
-  std::size_t expected_size = 2 * a.size;
-  for (std::size_t i = 0; i < listed.size(); ++i) {
-    const PaymentModel& p = *listed[i];
-    const PaymentRecord& c = reader.Payments()[i];
-    std::vector<std::pair<std::string, std::string>> parts;
-    for (int slot = 0; slot < kParts; ++slot) {
-      const auto& text = p.parts[static_cast<std::size_t>(slot)];
-      if (text) parts.emplace_back(slot == 0 ? "01" : slot == 14 ? "03" : "02", *text);
-    }
-    const std::size_t n = parts.size();
-    const std::size_t size = 256 + 128 * ((n > 2 ? n - 2 + 3 : 0) / 4);
-    expected_size += size;
-    const std::string where = "record C " + std::to_string(i + 1) + ": ";
-    DTAUS_FUZZ_CHECK(c.size == size, where + std::to_string(c.size));
-    DTAUS_FUZZ_CHECK(c.record_length == "0" + std::to_string(187 + 29 * n), where + c.record_length);
-    DTAUS_FUZZ_CHECK(c.first_blz == h.blz, where + c.first_blz);
-    DTAUS_FUZZ_CHECK(c.BLZ == p.blz, where + c.BLZ);
-    DTAUS_FUZZ_CHECK(c.Konto == Pad(p.konto, 10), where + c.Konto);
-    DTAUS_FUZZ_CHECK(c.FreieReferenz == Pad(p.referenz, 13), where + c.FreieReferenz);
-    DTAUS_FUZZ_CHECK(c.TextSchluessel == (h.kenn == "GK" ? "51" : "05"), where + c.TextSchluessel);
-    DTAUS_FUZZ_CHECK(c.TextSchluesselErgaenzung == "000", where + c.TextSchluesselErgaenzung);
-    DTAUS_FUZZ_CHECK(c.betrag_dm == std::string(11, '0'), where + c.betrag_dm);
-    DTAUS_FUZZ_CHECK(c.MeineInfoBLZ == h.blz, where + c.MeineInfoBLZ);
-    DTAUS_FUZZ_CHECK(c.MeineInfoKonto == Pad(h.konto, 10), where + c.MeineInfoKonto);
-    DTAUS_FUZZ_CHECK(c.BetragEuro == Pad(p.cents, 11), where + c.BetragEuro);
-    DTAUS_FUZZ_CHECK(c.Name == DropTrailingBlanks(p.name), where + c.Name);
-    DTAUS_FUZZ_CHECK(c.MeineInfoName == DropTrailingBlanks(h.name), where + c.MeineInfoName);
-    DTAUS_FUZZ_CHECK(c.VerwendungsZweck == DropTrailingBlanks(p.zweck), where + c.VerwendungsZweck);
-    DTAUS_FUZZ_CHECK(c.currency == "1", where + c.currency);
-    DTAUS_FUZZ_CHECK(c.part_count == (n < 10 ? "0" : "") + std::to_string(n), where + c.part_count);
-    DTAUS_FUZZ_CHECK(c.parts.size() == n, where + std::to_string(c.parts.size()));
-    for (std::size_t k = 0; k < n; ++k) {
-      DTAUS_FUZZ_CHECK(c.parts[k].type == parts[k].first, where + c.parts[k].type);
-      DTAUS_FUZZ_CHECK(c.parts[k].text == DropTrailingBlanks(parts[k].second),
-                       where + c.parts[k].text);
-    }
-    konto_sum += std::stoull(p.konto);
-    blz_sum += std::stoull(p.blz);
-    euro_sum += std::stoull(p.cents);
-  }
-  DTAUS_FUZZ_CHECK(bytes.size() == expected_size, std::to_string(bytes.size()));
-
-  DTAUS_FUZZ_CHECK(reader.Trailer().has_value(), "no record E");
-  const TrailerRecord& e = *reader.Trailer();
-  DTAUS_FUZZ_CHECK(e.size == a.size, std::to_string(e.size));
-  DTAUS_FUZZ_CHECK(e.Satzlaenge == h.satz, e.Satzlaenge);
-  DTAUS_FUZZ_CHECK(e.TotalDatensatzItems == Pad(std::to_string(listed.size()), 7),
-                   e.TotalDatensatzItems);
-  DTAUS_FUZZ_CHECK(e.betrag_dm_sum == std::string(13, '0'), e.betrag_dm_sum);
-  DTAUS_FUZZ_CHECK(e.TotalPasivKonto == Pad(std::to_string(konto_sum), 17), e.TotalPasivKonto);
-  DTAUS_FUZZ_CHECK(e.TotalPasivBLZ == Pad(std::to_string(blz_sum), 17), e.TotalPasivBLZ);
-  DTAUS_FUZZ_CHECK(e.TotalEuro == Pad(std::to_string(euro_sum), 13), e.TotalEuro);
-}
-
-void GenerateAndCheck(File& f, const std::vector<Payment>& all, Fault fault) {
-  // The file at the path (or, for the paths that name no file, DTAUS0.TXT beside them).
-  const bool named = f.path == PathMode::kNormal || f.path == PathMode::kUmlaut ||
-                     f.path == PathMode::kLongName;
-  const std::string target = PathFor(named ? f.path : PathMode::kNormal);
-  const auto before = Snapshot(target);
-  const Prediction expected = Predict(f, all, fault);
-
-  detail::FaultFileSystem faults(detail::PlatformFileSystem(), fault.fail_at, fault.persistent);
-  detail::FileSystem* previous = detail::SetFileSystem(fault.fail_at > 0 ? &faults : nullptr);
-  const std::string result = Host("Generate", [&] { return f.object->Generate(); });
-  detail::SetFileSystem(previous);
-  // DTAUS_FUZZ_TRACE=1 shows what the inputs reach, e.g. when writing seeds.
-  static const bool trace = std::getenv("DTAUS_FUZZ_TRACE") != nullptr;
-  if (trace) std::fprintf(stderr, "Generate: \"%s\"\n", result.c_str());
-  DTAUS_FUZZ_CHECK(result == expected.result,
-                   "got \"" + result + "\", expected \"" + expected.result + "\"");
-
-  // Every payment was checked again; nothing in Generate may change what a host sees.
-  CheckHeader(f);
-  for (int i : f.payments) {
-    if (i >= 0) CheckPayment(all[static_cast<std::size_t>(i)]);
-  }
-
-  const auto after = Snapshot(target);
-  switch (named ? expected.outcome : Outcome::kUntouched) {
-    case Outcome::kUntouched:
-      DTAUS_FUZZ_CHECK(after == before, "the file changed although Generate could not create it");
-      break;
-    case Outcome::kEmptied:
-      DTAUS_FUZZ_CHECK(after.has_value() && after->empty(),
-                       "after \"" + result + "\" the file holds " +
-                           std::to_string(after ? after->size() : 0) + " bytes");
-      break;
-    case Outcome::kWritten:
-      DTAUS_FUZZ_CHECK(after.has_value(), "no file after success");
-      CheckWrittenFile(*after, f, all);
-      break;
-  }
-  // Only the target files may exist: no temporary file is ever left behind.
-  for (const std::string& name : DirEntries()) {
-    DTAUS_FUZZ_CHECK(name == kNormalName || name == kUmlautName || name == kLongName,
-                     "left behind: " + name);
-  }
 }
 
 // ---- The program ----
@@ -814,7 +225,9 @@ void Run(Input& in) {
   payments.push_back({std::make_shared<GeldTransfer>(), {}});
   int generates = 0;
 
-  auto payment_index = [&](std::uint8_t b) { return static_cast<std::size_t>(b) % payments.size(); };
+  auto payment_index = [&](std::uint8_t b) {
+    return static_cast<std::size_t>(b) % payments.size();
+  };
 
   while (!in.empty()) {
     const int op = in.Byte() % kOpCount;
@@ -872,7 +285,9 @@ void Run(Input& in) {
         break;
       }
       case kNewPayment:
-        if (payments.size() < kMaxPayments) payments.push_back({std::make_shared<GeldTransfer>(), {}});
+        if (payments.size() < kMaxPayments) {
+          payments.push_back({std::make_shared<GeldTransfer>(), {}});
+        }
         break;
       case kNewFile:
         file = File();
@@ -929,10 +344,13 @@ void Run(Input& in) {
 }
 
 }  // namespace
+}  // namespace dtaus::fuzz::sequence
+
+namespace dtaus::fuzz {
 
 void RunGenerateSequence(const std::uint8_t* data, std::size_t size) {
-  Input in(data, size);
-  Run(in);
+  sequence::Input in(data, size);
+  sequence::Run(in);
 }
 
 }  // namespace dtaus::fuzz

@@ -5,38 +5,100 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <string>
 
 namespace dtaus::fuzz::ref {
 
+// ---- Text ----
+//
+// Written from the definitions, not from the library: UTF-8 as RFC 3629 draws it, bit
+// pattern by bit pattern, and Windows-1252 as its code page table lists it, byte by byte.
+// A fault in the library's shifts, masks or tables then has nothing to hide behind.
+
+namespace {
+
+// The four forms of UTF-8 (RFC 3629, section 3): the code points each form carries, and
+// its bytes as the standard draws them, 0 and 1 the fixed bits, x the bits of the code
+// point from the most significant down. A form carries only the code points of its own
+// range; a longer form of a smaller code point is not UTF-8.
+struct Utf8Form {
+  char32_t first;
+  char32_t last;
+  std::string_view bits;  // bytes of eight, separated by a blank
+};
+constexpr Utf8Form kUtf8Forms[] = {
+    {0x000000, 0x00007F, "0xxxxxxx"},
+    {0x000080, 0x0007FF, "110xxxxx 10xxxxxx"},
+    {0x000800, 0x00FFFF, "1110xxxx 10xxxxxx 10xxxxxx"},
+    {0x010000, 0x10FFFF, "11110xxx 10xxxxxx 10xxxxxx 10xxxxxx"},
+};
+
+// UTF-16's surrogates: code points, but no characters, so UTF-8 carries none of them.
+constexpr char32_t kFirstSurrogate = 0xD800;
+constexpr char32_t kLastSurrogate = 0xDFFF;
+
+std::size_t ByteCount(const Utf8Form& form) { return (form.bits.size() + 1) / 9; }
+
+// The pattern of byte `k` of `form`.
+std::string_view BytePattern(const Utf8Form& form, std::size_t k) {
+  return form.bits.substr(9 * k, 8);
+}
+
+// The code point that the bytes at the start of `text` spell in `form`, or nothing when
+// the text ends first or a fixed bit differs.
+std::optional<char32_t> ReadForm(const Utf8Form& form, std::string_view text) {
+  if (text.size() < ByteCount(form)) return std::nullopt;
+  char32_t c = 0;
+  for (std::size_t k = 0; k < ByteCount(form); ++k) {
+    const auto byte = static_cast<unsigned char>(text[k]);
+    const std::string_view pattern = BytePattern(form, k);
+    for (std::size_t bit = 0; bit < 8; ++bit) {
+      const unsigned value = (byte >> (7 - bit)) & 1u;  // the bits from the left
+      if (pattern[bit] == 'x') {
+        c = 2 * c + value;
+      } else if (pattern[bit] != (value == 1 ? '1' : '0')) {
+        return std::nullopt;
+      }
+    }
+  }
+  return c;
+}
+
+// The bytes of `c` in `form`: each x of the pattern filled with the next bit of `c`.
+std::string WriteForm(const Utf8Form& form, char32_t c) {
+  int bits_left = 0;
+  for (char p : form.bits) bits_left += p == 'x';
+  std::string out;
+  for (std::size_t k = 0; k < ByteCount(form); ++k) {
+    unsigned byte = 0;
+    for (char p : BytePattern(form, k)) {
+      const unsigned value = p == 'x' ? (c >> --bits_left) & 1u : (p == '1' ? 1u : 0u);
+      byte = 2 * byte + value;
+    }
+    out += static_cast<char>(byte);
+  }
+  return out;
+}
+
+}  // namespace
+
 std::optional<std::u32string> DecodeUtf8(std::string_view text) {
   std::u32string out;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    int length;
-    char32_t c;
-    char32_t smallest;
-    if (lead < 0x80) {
-      length = 1, c = lead, smallest = 0;
-    } else if ((lead & 0xE0) == 0xC0) {
-      length = 2, c = lead & 0x1F, smallest = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-      length = 3, c = lead & 0x0F, smallest = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-      length = 4, c = lead & 0x07, smallest = 0x10000;
-    } else {
-      return std::nullopt;
+  while (!text.empty()) {
+    // The lead bytes of the forms exclude each other, so at most one form reads.
+    std::optional<char32_t> c;
+    const Utf8Form* form = nullptr;
+    for (const Utf8Form& f : kUtf8Forms) {
+      if ((c = ReadForm(f, text))) {
+        form = &f;
+        break;
+      }
     }
-    if (i + static_cast<std::size_t>(length) > text.size()) return std::nullopt;
-    for (int k = 1; k < length; ++k) {
-      const auto b = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-      if ((b & 0xC0) != 0x80) return std::nullopt;
-      c = (c << 6) | (b & 0x3F);
-    }
-    if (c < smallest || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
-    out += c;
-    i += static_cast<std::size_t>(length);
+    if (!c || *c < form->first || *c > form->last) return std::nullopt;
+    if (*c >= kFirstSurrogate && *c <= kLastSurrogate) return std::nullopt;
+    out += *c;
+    text.remove_prefix(ByteCount(*form));
   }
   return out;
 }
@@ -44,45 +106,81 @@ std::optional<std::u32string> DecodeUtf8(std::string_view text) {
 std::string EncodeUtf8(std::u32string_view text) {
   std::string out;
   for (char32_t c : text) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
+    const bool character = c <= 0x10FFFF && (c < kFirstSurrogate || c > kLastSurrogate);
+    if (!character) c = 0xFFFD;  // REPLACEMENT CHARACTER: no form carries it
+    for (const Utf8Form& f : kUtf8Forms) {
+      if (c >= f.first && c <= f.last) out += WriteForm(f, c);
     }
   }
   return out;
 }
 
-std::optional<unsigned char> Windows1252Byte(char32_t c) {
-  if (c <= 0x7F || (c >= 0xA0 && c <= 0xFF)) return static_cast<unsigned char>(c);
-  // The code page's own table for 0x80-0x9F, written out byte by byte.
-  struct Pair {
-    char32_t c;
-    unsigned char byte;
-  };
-  static constexpr Pair kTable[] = {
-      {0x20AC, 0x80}, {0x0081, 0x81}, {0x201A, 0x82}, {0x0192, 0x83}, {0x201E, 0x84},
-      {0x2026, 0x85}, {0x2020, 0x86}, {0x2021, 0x87}, {0x02C6, 0x88}, {0x2030, 0x89},
-      {0x0160, 0x8A}, {0x2039, 0x8B}, {0x0152, 0x8C}, {0x008D, 0x8D}, {0x017D, 0x8E},
-      {0x008F, 0x8F}, {0x0090, 0x90}, {0x2018, 0x91}, {0x2019, 0x92}, {0x201C, 0x93},
-      {0x201D, 0x94}, {0x2022, 0x95}, {0x2013, 0x96}, {0x2014, 0x97}, {0x02DC, 0x98},
-      {0x2122, 0x99}, {0x0161, 0x9A}, {0x203A, 0x9B}, {0x0153, 0x9C}, {0x009D, 0x9D},
-      {0x017E, 0x9E}, {0x0178, 0x9F},
-  };
-  for (const Pair& p : kTable) {
-    if (p.c == c) return p.byte;
+namespace {
+
+// Windows-1252 as its code page table lists it. Outside 0x80-0x9F it is ISO 8859-1, whose
+// 256 characters are the first 256 of Unicode: byte and code point are the same number.
+// In 0x80-0x9F it has its own characters; the five positions the code page leaves
+// undefined carry, as Windows maps them, the C1 control of the same number.
+struct CodePageEntry {
+  unsigned char byte;
+  char32_t c;
+};
+constexpr CodePageEntry kWindows1252Own[] = {
+    {0x80, 0x20AC},  // EURO SIGN
+    {0x81, 0x0081},  // undefined
+    {0x82, 0x201A},  // SINGLE LOW-9 QUOTATION MARK
+    {0x83, 0x0192},  // LATIN SMALL LETTER F WITH HOOK
+    {0x84, 0x201E},  // DOUBLE LOW-9 QUOTATION MARK
+    {0x85, 0x2026},  // HORIZONTAL ELLIPSIS
+    {0x86, 0x2020},  // DAGGER
+    {0x87, 0x2021},  // DOUBLE DAGGER
+    {0x88, 0x02C6},  // MODIFIER LETTER CIRCUMFLEX ACCENT
+    {0x89, 0x2030},  // PER MILLE SIGN
+    {0x8A, 0x0160},  // LATIN CAPITAL LETTER S WITH CARON
+    {0x8B, 0x2039},  // SINGLE LEFT-POINTING ANGLE QUOTATION MARK
+    {0x8C, 0x0152},  // LATIN CAPITAL LIGATURE OE
+    {0x8D, 0x008D},  // undefined
+    {0x8E, 0x017D},  // LATIN CAPITAL LETTER Z WITH CARON
+    {0x8F, 0x008F},  // undefined
+    {0x90, 0x0090},  // undefined
+    {0x91, 0x2018},  // LEFT SINGLE QUOTATION MARK
+    {0x92, 0x2019},  // RIGHT SINGLE QUOTATION MARK
+    {0x93, 0x201C},  // LEFT DOUBLE QUOTATION MARK
+    {0x94, 0x201D},  // RIGHT DOUBLE QUOTATION MARK
+    {0x95, 0x2022},  // BULLET
+    {0x96, 0x2013},  // EN DASH
+    {0x97, 0x2014},  // EM DASH
+    {0x98, 0x02DC},  // SMALL TILDE
+    {0x99, 0x2122},  // TRADE MARK SIGN
+    {0x9A, 0x0161},  // LATIN SMALL LETTER S WITH CARON
+    {0x9B, 0x203A},  // SINGLE RIGHT-POINTING ANGLE QUOTATION MARK
+    {0x9C, 0x0153},  // LATIN SMALL LIGATURE OE
+    {0x9D, 0x009D},  // undefined
+    {0x9E, 0x017E},  // LATIN SMALL LETTER Z WITH CARON
+    {0x9F, 0x0178},  // LATIN CAPITAL LETTER Y WITH DIAERESIS
+};
+
+}  // namespace
+
+char32_t Windows1252Char(unsigned char byte) {
+  for (const CodePageEntry& e : kWindows1252Own) {
+    if (e.byte == byte) return e.c;
   }
-  return std::nullopt;
+  return byte;
+}
+
+std::optional<unsigned char> Windows1252Byte(char32_t c) {
+  // The table read backwards: every byte once, each character at its byte.
+  static const std::map<char32_t, unsigned char> kByteOf = [] {
+    std::map<char32_t, unsigned char> inverse;
+    for (int b = 0; b <= 0xFF; ++b) {
+      inverse[Windows1252Char(static_cast<unsigned char>(b))] = static_cast<unsigned char>(b);
+    }
+    return inverse;
+  }();
+  const auto it = kByteOf.find(c);
+  if (it == kByteOf.end()) return std::nullopt;
+  return it->second;
 }
 
 // ---- Numbers ----

@@ -4,7 +4,8 @@
 // not for speed: each follows the documented rule step by step, with its own code for
 // UTF-8, decimal arithmetic and calendar dates, so that a shortcut taken in the library
 // (a word-at-a-time ASCII scan, a fused multiply-and-round, a day count by formula)
-// is checked against something that took no shortcut.
+// is checked against something that took no shortcut, and a slip in the library's own
+// formulation (a wrong mask, a mistyped table entry) against one that was written apart.
 //
 //   auto net = ref::ParseNumber("12.34", '.', ',');   // digits "1234", scale 2
 //   ref::GrossCents(*net);                            // "1468" (12.34 * 1.19 = 14.6846)
@@ -21,13 +22,20 @@ namespace dtaus::fuzz::ref {
 
 // ---- Text ----
 
+// UTF-8 read and written by the bit patterns of its definition, and Windows-1252 by its
+// code page table written out as data; neither shares a line with the library's codec.
+
 // The code points of `text`, or nothing when it is not well-formed UTF-8 (overlong
 // forms, surrogates and values above U+10FFFF are not).
 std::optional<std::u32string> DecodeUtf8(std::string_view text);
+// The UTF-8 bytes of `text`; a value that is no character (a surrogate, beyond U+10FFFF)
+// is written as U+FFFD.
 std::string EncodeUtf8(std::u32string_view text);
 
-// The Windows-1252 byte of a character, or nothing when the code page has none. The five
-// positions the code page leaves undefined carry the C1 control of the same number.
+// The character of a Windows-1252 byte. Every byte has one: the five positions the code
+// page leaves undefined carry the C1 control of the same number, as Windows maps them.
+char32_t Windows1252Char(unsigned char byte);
+// The Windows-1252 byte of a character, or nothing when the code page has none.
 std::optional<unsigned char> Windows1252Byte(char32_t c);
 
 // ---- Numbers as the host writes them ----
