@@ -81,8 +81,9 @@ void Print(const std::vector<Row>& rows, std::ostream& out) {
   line(heading);
   out << '|';
   for (std::size_t i = 0; i < 5; ++i) {
-    out << ' ' << (kRight[i] ? std::string(widths[i] - 1, '-') + ": |"
-                             : std::string(widths[i], '-') + " |");
+    out << ' '
+        << (kRight[i] ? std::string(widths[i] - 1, '-') + ": |"
+                      : std::string(widths[i], '-') + " |");
   }
   out << '\n';
   for (const Row& r : rows) line(r);
