@@ -58,8 +58,8 @@ bool WriteProcFile(const char* path, const std::string& text) {
 
 // A mount namespace of the calling process's own, whose mounts nobody else sees: root's
 // (CAP_SYS_ADMIN), or, for anyone where the kernel allows unprivileged user namespaces, one
-// owned by a user namespace in which the caller is root.
-bool PrivateMountNamespace() {
+// owned by a user namespace in which the caller is root. Returns "" or why there is none.
+std::string PrivateMountNamespace() {
   if (::unshare(CLONE_NEWNS) != 0) {
     const int refused = errno;  // the privilege missing, the reason worth reporting
     const std::string uid = std::to_string(::geteuid());
@@ -69,10 +69,15 @@ bool PrivateMountNamespace() {
         !WriteProcFile("/proc/self/uid_map", "0 " + uid + " 1") ||
         !WriteProcFile("/proc/self/gid_map", "0 " + gid + " 1")) {
       errno = refused;
-      return false;
+      return Errno("no mount namespace of its own (needs CAP_SYS_ADMIN or user namespaces)");
     }
   }
-  return ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+  // Without this a mount would also appear wherever the file system is shared to. In a
+  // chroot "/" is no mount point, and the mount the directory lies on is out of reach.
+  if (::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+    return Errno("mounts of its own cannot be made private (\"/\" is no mount point in a chroot)");
+  }
+  return "";
 }
 
 class GenerateRobustnessTest : public ScratchDirTest {
@@ -94,9 +99,8 @@ class GenerateRobustnessTest : public ScratchDirTest {
   // what went wrong, kSkipped and the reason for what the machine does not grant.
   std::string TakeOn(Handicap handicap, bool stale, fs::perms dir) {
     if (handicap == Handicap::kReadOnlyFileSystem || handicap == Handicap::kSmallDisk) {
-      if (!PrivateMountNamespace()) {
-        return std::string(kSkipped) +
-               Errno("no mount namespace of its own (needs CAP_SYS_ADMIN or user namespaces)");
+      if (std::string refused = PrivateMountNamespace(); !refused.empty()) {
+        return std::string(kSkipped) + refused;
       }
       if (::mount("tmpfs", dir_.c_str(), "tmpfs", 0, "size=64k") != 0) {
         return Errno("a 64 KiB tmpfs");
