@@ -39,7 +39,7 @@ std::string Megabytes(double bytes) { return Format("%.1f MB", bytes / 1e6); }
 std::string Grouped(long long value) {
   std::string digits = std::to_string(value);
   for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
-    digits.insert(static_cast<std::size_t>(at), ",");
+    digits.insert(static_cast<std::size_t>(at), 1, ',');
   }
   return digits;
 }
@@ -82,8 +82,9 @@ void Print(const std::vector<Row>& rows, std::ostream& out) {
   line(heading);
   out << '|';
   for (std::size_t i = 0; i < 5; ++i) {
-    out << (kRight[i] ? " " + std::string(widths[i] - 1, '-') + ": |"
-                      : " " + std::string(widths[i], '-') + " |");
+    out << ' '
+        << (kRight[i] ? std::string(widths[i] - 1, '-') + ": |"
+                      : std::string(widths[i], '-') + " |");
   }
   out << '\n';
   for (const Row& r : rows) line(r);

@@ -1,5 +1,6 @@
 # cmake --install: the public headers, the library and a CMake package, so that a host
-# writes find_package(orveldtaus) and links orveldtaus::orveldtaus.
+# writes find_package(orveldtaus) and links orveldtaus::orveldtaus; and the dtaus tool,
+# where it is built.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -23,3 +24,10 @@ write_basic_package_version_file("${PROJECT_BINARY_DIR}/orveldtausConfigVersion.
 install(FILES "${PROJECT_BINARY_DIR}/orveldtausConfig.cmake"
               "${PROJECT_BINARY_DIR}/orveldtausConfigVersion.cmake"
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/orveldtaus)
+if(TARGET dtaus)
+  # A shared library is found next to the tool's own prefix, wherever that was installed.
+  if(BUILD_SHARED_LIBS AND NOT APPLE)
+    set_target_properties(dtaus PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+  endif()
+  install(TARGETS dtaus RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()

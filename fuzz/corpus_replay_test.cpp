@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 using Harness = void (*)(const std::uint8_t*, std::size_t);
 
 std::size_t Replay(const std::string& target, Harness run) {
-  const fs::path dir = fs::path(__FILE__).parent_path() / "corpus" / target;
+  const fs::path dir = fs::path(DTAUS_FUZZ_CORPUS) / target;
   std::vector<fs::path> inputs;
   for (const auto& entry : fs::directory_iterator(dir)) inputs.push_back(entry.path());
   std::sort(inputs.begin(), inputs.end());

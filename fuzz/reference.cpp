@@ -296,8 +296,8 @@ double ToDouble(const Decimal& d) {
   if (static_cast<int>(digits.size()) <= d.scale) {
     digits.insert(0, static_cast<std::size_t>(d.scale) - digits.size() + 1, '0');
   }
-  digits.insert(digits.size() - static_cast<std::size_t>(d.scale), ".");
-  if (d.negative) digits.insert(0, "-");
+  digits.insert(digits.size() - static_cast<std::size_t>(d.scale), 1, '.');
+  if (d.negative) digits.insert(0, 1, '-');
   return std::strtod(digits.c_str(), nullptr);
 }
 

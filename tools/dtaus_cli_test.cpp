@@ -95,7 +95,7 @@ class DtausCliTest : public ::testing::Test {
   Result Dtaus(const std::vector<std::string>& args, const std::string& input = "") {
     Write(".stdin", input);
     std::string command = "cd " + Quote(dir_.string()) + " && " + Quote(DTAUS_BINARY);
-    for (const std::string& arg : args) command += " " + Quote(arg);
+    for (const std::string& arg : args) command.append(" ").append(Quote(arg));
     const int status = std::system((command + " <.stdin >.stdout 2>.stderr").c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(".stdout"), Read(".stderr")};
   }

@@ -162,11 +162,11 @@ TEST(DecimalNumber, ToDoubleIsTheCorrectlyRoundedDouble) {
     for (std::size_t d = 0; d < digits; ++d) text += static_cast<char>('0' + next() % 10);
     const std::size_t point = next() % (digits + 9);
     if (point < digits) {
-      text.insert(digits - point, ".");
+      text.insert(digits - point, 1, '.');
     } else {
       text = "0." + std::string(point - digits, '0') + text;
     }
-    if (next() % 2) text = "-" + text;
+    if (next() % 2) text.insert(0, 1, '-');
     SCOPED_TRACE(text);
     const auto number = DecimalNumber::Parse(text, kClassic);
     ASSERT_TRUE(number);

@@ -49,8 +49,8 @@ TEST(DtAusField, UnknownFillModeOrHugeValueFailsWithRenderError) {
   DtAusField f;
   EXPECT_EQ(f.toFileString(), "");
   f.FieldLength(5);
-  f.FieldValue("1");
-  EXPECT_EQ(f.toFileString(), "    1");  // by default right-aligned and filled with blanks
+  f.FieldValue("12");
+  EXPECT_EQ(f.toFileString(), "   12");  // by default right-aligned and filled with blanks
   f.FieldCharCompletion(2);
   try {
     (void)f.toFileString();
