@@ -173,7 +173,11 @@ struct SizeCandidate {
 
 class Parser {
  public:
-  explicit Parser(std::string_view bytes) : bytes_(bytes) {}
+  // `each_payment` nullptr: every record C is kept in the result; otherwise each goes
+  // to it and is dropped.
+  Parser(std::string_view bytes, const DtausReader::PaymentVisitor* each_payment,
+         bool decode_texts)
+      : bytes_(bytes), each_payment_(each_payment), decode_texts_(decode_texts) {}
 
   ParseResult Run() {
     if (bytes_.size() > DtausReader::kMaxFileSize) {
@@ -324,15 +328,17 @@ class Parser {
 
   // Reads the fields of one record by its table. Fields beyond the end of a cut-off
   // record stay empty; the cut itself has been reported.
+  // Texts are decoded unless `decode_texts` is false; they are checked either way.
   template <typename Record, std::size_t N>
   void ReadFields(const std::array<FieldLayout<Record>, N>& fields, std::string_view record,
-                  std::size_t record_offset, const std::string& name, Record& out) {
+                  std::size_t record_offset, const std::string& name, Record& out,
+                  bool decode_texts = true) {
     for (const auto& field : fields) {
       if (field.offset + field.width > record.size()) break;
       const std::string_view raw = record.substr(field.offset, field.width);
       const std::size_t offset = record_offset + field.offset;
       const std::string label = field_name(field.dtaus_field, field.label);
-      std::string value = DecodeWindows1252(raw);
+      std::string value = field.kind == FieldKind::kText ? std::string() : DecodeWindows1252(raw);
       switch (field.kind) {
         case FieldKind::kRecordType:
         case FieldKind::kFree:
@@ -342,7 +348,7 @@ class Parser {
           break;
         case FieldKind::kText: {
           const std::string_view text = drop_trailing_blanks(raw);
-          value = DecodeWindows1252(text);
+          if (decode_texts) value = DecodeWindows1252(text);
           CheckCharacters(text, offset, name, label);
           break;
         }
@@ -505,7 +511,7 @@ class Parser {
     PaymentRecord payment;
     payment.offset = pos;
     payment.size = chosen.size;
-    ReadFields(kPaymentFields, record, pos, name, payment);
+    ReadFields(kPaymentFields, record, pos, name, payment, decode_texts_);
 
     const std::string length_label = "C1 record length";
     if (all_digits(length_field) && !parts_by_length) {
@@ -550,7 +556,11 @@ class Parser {
     // Records C after record E are not part of the file's body: they are reported,
     // but record E cannot have counted them.
     if (!seen_trailer_) AddToTotals(payment);
-    result_.payments.push_back(std::move(payment));
+    if (each_payment_ != nullptr) {
+      (*each_payment_)(payment);
+    } else {
+      result_.payments.push_back(std::move(payment));
+    }
     return record.size();
   }
 
@@ -586,8 +596,8 @@ class Parser {
                   " is none of 01 (name), 02 (purpose) and 03 (ordering party's name)");
       }
       CheckCharacters(text, pos + offset + kPartTypeWidth, name, label);
-      payment.parts.push_back(
-          ExtensionPart{pos + offset, DecodeWindows1252(type), DecodeWindows1252(text)});
+      payment.parts.push_back(ExtensionPart{pos + offset, DecodeWindows1252(type),
+                                            decode_texts_ ? DecodeWindows1252(text) : ""});
     }
     CheckPartTypeCounts(name, payment);
     if (record.size() >= kSecondBlockReserveOffset + kSecondBlockReserveWidth) {
@@ -735,6 +745,9 @@ class Parser {
   }
 
   std::string_view bytes_;
+  const DtausReader::PaymentVisitor* each_payment_;
+  // False: the texts of records C are checked but left empty.
+  bool decode_texts_;
   ParseResult result_;
   std::vector<KeptFinding> kept_;
   std::size_t next_sequence_ = 0;
@@ -746,11 +759,23 @@ class Parser {
 }  // namespace
 }  // namespace detail
 
-DtausReader::DtausReader(std::string_view bytes) noexcept : file_size_(bytes.size()) {
+DtausReader::DtausReader(std::string_view bytes) noexcept
+    : DtausReader(bytes, nullptr, /*decode_texts=*/true) {}
+
+DtausReader DtausReader::CheckOnly(std::string_view bytes, const PaymentVisitor& each_payment,
+                                   bool decode_texts) noexcept {
+  // Without a visitor the records C are still handed over, to nobody.
+  static const PaymentVisitor kDrop = [](const PaymentRecord&) {};
+  return DtausReader(bytes, each_payment ? &each_payment : &kDrop, decode_texts);
+}
+
+DtausReader::DtausReader(std::string_view bytes, const PaymentVisitor* each_payment,
+                         bool decode_texts) noexcept
+    : file_size_(bytes.size()) {
   static_assert(kMaxFileSize == 32767 * detail::payment_record_size(detail::kMaxParts) +
                                     2 * detail::kKassetteRecordSize);
   try {
-    detail::ParseResult result = detail::Parser(bytes).Run();
+    detail::ParseResult result = detail::Parser(bytes, each_payment, decode_texts).Run();
     header_ = std::move(result.header);
     payments_ = std::move(result.payments);
     trailer_ = std::move(result.trailer);
