@@ -93,9 +93,8 @@ void ToolGenerateCsv(benchmark::State& state) {
   const ToolWorkload& w = SharedToolWorkload();
   if (!Ready(state, w)) return;
   const std::string out = SharedScratchDir().File("w_csv.txt");
-  RunTool(state,
-          {DTAUS_TOOL_BINARY, "generate", w.csv_path, "--header", w.header_path, "-o", out}, out,
-          static_cast<double>(w.csv_size), static_cast<double>(w.payments.size() * 256 + 256));
+  RunTool(state, {DTAUS_TOOL_BINARY, "generate", w.csv_path, "--header", w.header_path, "-o", out},
+          out, static_cast<double>(w.csv_size), static_cast<double>(w.payments.size() * 256 + 256));
 }
 BENCHMARK(ToolGenerateCsv)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 

@@ -153,8 +153,7 @@ int WriteToolWorkload(const std::string& dir) {
   return 0;
 }
 
-std::string GenerateInCode(const ToolWorkload& workload, const std::string& path,
-                           bool with_parts) {
+std::string GenerateInCode(const ToolWorkload& workload, const std::string& path, bool with_parts) {
   auto datei = std::make_shared<DtausDatei>();
   datei->Pfad(path);
   MeineInfo& kopf = *datei->GetMeineInfo();

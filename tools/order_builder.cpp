@@ -1,5 +1,6 @@
 #include "tools/order_builder.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "fields/text_codec.h"
@@ -60,6 +61,11 @@ std::vector<std::string> split_error_report(std::string_view report) {
 
 std::string OrderBuilder::Text(const InputValue& value) const {
   if (!dtaus_alphabet_) {
+    // Plain ASCII, most texts, is Windows-1252 as it stands.
+    if (std::all_of(value.value.begin(), value.value.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+      return value.value;
+    }
     // The library would only find out while writing, and could not say where.
     std::size_t pos = 0;
     char32_t c;
@@ -125,30 +131,39 @@ void OrderBuilder::AssignPayment(GeldTransfer& payment, const InputValue& value)
 }
 
 std::shared_ptr<DtausDatei> OrderBuilder::Build(const OrderDocument& orders) {
+  std::shared_ptr<DtausDatei> datei = Begin(orders.header);
+  for (const InputObject& object : orders.payments) Add(*datei, object);
+  return datei;
+}
+
+std::shared_ptr<DtausDatei> OrderBuilder::Begin(const InputObject& header_object) {
   invalid_.clear();
   net_ = NetTotals{};
   auto datei = std::make_shared<DtausDatei>();
   std::shared_ptr<MeineInfo> header = datei->GetMeineInfo();
-  for (const InputValue& value : orders.header.values) AssignHeader(*header, value);
+  for (const InputValue& value : header_object.values) AssignHeader(*header, value);
   if (!header->MeineInfoIsValid()) {
-    invalid_.push_back({orders.header.origin, split_error_report(header->MeineInfoErrors())});
-  }
-  for (const InputObject& object : orders.payments) {
-    auto payment = std::make_shared<GeldTransfer>();
-    for (const InputValue& value : object.values) AssignPayment(*payment, value);
-    if (!payment->InputFieldsValid()) {
-      invalid_.push_back({object.origin, split_error_report(payment->InputFieldsErrors())});
-    } else if (const InputValue* net = NetAmount(object); net != nullptr) {
-      const std::string gross = payment->BetragEuroBrutto();
-      std::uint64_t gross_cents = 0;
-      std::from_chars(gross.data(), gross.data() + gross.size(), gross_cents);
-      ++net_.payments;
-      net_.net_cents += ParseCents(net->value).value_or(0);
-      net_.gross_cents += gross_cents;
-    }
-    datei->AddGeldTransfer(std::move(payment));
+    invalid_.push_back({header_object.origin, split_error_report(header->MeineInfoErrors())});
   }
   return datei;
+}
+
+bool OrderBuilder::Add(DtausDatei& datei, const InputObject& object) {
+  auto payment = std::make_shared<GeldTransfer>();
+  for (const InputValue& value : object.values) AssignPayment(*payment, value);
+  const bool valid = payment->InputFieldsValid();
+  if (!valid) {
+    invalid_.push_back({object.origin, split_error_report(payment->InputFieldsErrors())});
+  } else if (const InputValue* net = NetAmount(object); net != nullptr) {
+    const std::string gross = payment->BetragEuroBrutto();
+    std::uint64_t gross_cents = 0;
+    std::from_chars(gross.data(), gross.data() + gross.size(), gross_cents);
+    ++net_.payments;
+    net_.net_cents += ParseCents(net->value).value_or(0);
+    net_.gross_cents += gross_cents;
+  }
+  datei.AddGeldTransfer(std::move(payment));
+  return valid;
 }
 
 }  // namespace dtaus::tool

@@ -53,6 +53,12 @@ class OrderBuilder {
   // type, a character outside the DTAUS character set.
   std::shared_ptr<DtausDatei> Build(const OrderDocument& orders);
 
+  // Build in steps, for orders read one payment at a time: a new file object with its
+  // header assigned, then each payment added. Add returns false when the library does
+  // not accept the payment (it is added all the same and listed in Invalid()).
+  std::shared_ptr<DtausDatei> Begin(const InputObject& header);
+  bool Add(DtausDatei& datei, const InputObject& payment);
+
   // The objects that are not valid after Build, header first.
   const std::vector<InvalidObject>& Invalid() const { return invalid_; }
 

@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -122,6 +123,25 @@ std::string quoted(std::string_view raw) {
 // "1 extension part", "3 extension parts"
 std::string parts_text(int count) {
   return std::to_string(count) + (count == 1 ? " extension part" : " extension parts");
+}
+
+// A field's name for a finding, given as text or as a function that makes it: the
+// names are only put together for a field that has something to report.
+template <typename Label>
+std::string label_text(const Label& label) {
+  if constexpr (std::is_invocable_v<const Label&>) {
+    return label();
+  } else {
+    return std::string(label);
+  }
+}
+
+// Digits and plain capitals, most of a file, read the same in both encodings.
+std::string decoded(std::string_view raw) {
+  if (std::all_of(raw.begin(), raw.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    return std::string(raw);
+  }
+  return DecodeWindows1252(raw);
 }
 
 std::string field_name(std::string_view dtaus_field, std::string_view label) {
@@ -337,18 +357,19 @@ class Parser {
       if (field.offset + field.width > record.size()) break;
       const std::string_view raw = record.substr(field.offset, field.width);
       const std::size_t offset = record_offset + field.offset;
-      const std::string label = field_name(field.dtaus_field, field.label);
-      std::string value = field.kind == FieldKind::kText ? std::string() : DecodeWindows1252(raw);
+      const auto label = [&field] { return field_name(field.dtaus_field, field.label); };
+      std::string value =
+          field.kind == FieldKind::kText || field.target == nullptr ? std::string() : decoded(raw);
       switch (field.kind) {
         case FieldKind::kRecordType:
         case FieldKind::kFree:
           break;
         case FieldKind::kNumber:
-          if (!all_digits(raw)) Error(offset, name, label, "not a number: " + quoted(raw));
+          if (!all_digits(raw)) Error(offset, name, label(), "not a number: " + quoted(raw));
           break;
         case FieldKind::kText: {
           const std::string_view text = drop_trailing_blanks(raw);
-          if (decode_texts) value = DecodeWindows1252(text);
+          if (decode_texts) value = decoded(text);
           CheckCharacters(text, offset, name, label);
           break;
         }
@@ -357,22 +378,22 @@ class Parser {
           break;
         case FieldKind::kCurrency:
           if (raw != "1") {
-            Error(offset, name, label, "currency code " + quoted(raw) + " is not 1 (euro)");
+            Error(offset, name, label(), "currency code " + quoted(raw) + " is not 1 (euro)");
           }
           break;
         case FieldKind::kDate:
-          if (!is_date(raw, 6)) Error(offset, name, label, "not a date ddmmyy: " + quoted(raw));
+          if (!is_date(raw, 6)) Error(offset, name, label(), "not a date ddmmyy: " + quoted(raw));
           break;
         case FieldKind::kOptionalDate:
           if (all_blank(raw)) {
             value.clear();
           } else if (!is_date(raw, 8)) {
-            Error(offset, name, label, "not a date ddmmyyyy: " + quoted(raw));
+            Error(offset, name, label(), "not a date ddmmyyyy: " + quoted(raw));
           }
           break;
         case FieldKind::kFileKind:
           if (raw != "GK" && raw != "LK") {
-            Error(offset, name, label,
+            Error(offset, name, label(),
                   "file kind " + quoted(raw) +
                       " is neither GK (credit transfers) nor LK (direct debits)");
           }
@@ -383,8 +404,9 @@ class Parser {
   }
 
   // One warning per text, at the first character outside the DTAUS character set.
+  template <typename Label>
   void CheckCharacters(std::string_view text, std::size_t offset, const std::string& name,
-                       const std::string& label) {
+                       const Label& label) {
     std::size_t first = text.size();
     std::size_t count = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -395,12 +417,13 @@ class Parser {
     std::string message = describe_character(static_cast<unsigned char>(text[first])) +
                           " is outside the DTAUS character set";
     if (count > 1) message += " (and " + std::to_string(count - 1) + " more in this field)";
-    Warning(offset + first, name, label, std::move(message));
+    Warning(offset + first, name, label_text(label), std::move(message));
   }
 
+  template <typename Label>
   void CheckBlank(std::string_view raw, std::size_t offset, const std::string& name,
-                  const std::string& label) {
-    if (!all_blank(raw)) Warning(offset, name, label, "not blank: " + quoted(raw));
+                  const Label& label) {
+    if (!all_blank(raw)) Warning(offset, name, label_text(label), "not blank: " + quoted(raw));
   }
 
   // Record length of records A and E: the size the length field asks for, then the other.
@@ -580,24 +603,24 @@ class Parser {
     for (int i = 0; i < slots; ++i) {
       const std::size_t offset = part_offset(i);
       if (offset + kPartWidth > record.size()) break;
-      const std::string label = "extension part " + std::to_string(i + 1);
+      const auto label = [i] { return "extension part " + std::to_string(i + 1); };
       const std::string_view slot = record.substr(offset, kPartWidth);
       if (i >= parts) {
-        CheckBlank(slot, pos + offset, name, "unused " + label);
+        CheckBlank(slot, pos + offset, name, [&label] { return "unused " + label(); });
         continue;
       }
       const std::string_view type = slot.substr(0, kPartTypeWidth);
       const std::string_view text = drop_trailing_blanks(slot.substr(kPartTypeWidth));
       if (all_blank(slot)) {
-        Error(pos + offset, name, label, "blank, but the record announces " + parts_text(parts));
+        Error(pos + offset, name, label(), "blank, but the record announces " + parts_text(parts));
       } else if (type != "01" && type != "02" && type != "03") {
-        Error(pos + offset, name, label,
+        Error(pos + offset, name, label(),
               "type " + quoted(type) +
                   " is none of 01 (name), 02 (purpose) and 03 (ordering party's name)");
       }
       CheckCharacters(text, pos + offset + kPartTypeWidth, name, label);
-      payment.parts.push_back(ExtensionPart{pos + offset, DecodeWindows1252(type),
-                                            decode_texts_ ? DecodeWindows1252(text) : ""});
+      payment.parts.push_back(
+          ExtensionPart{pos + offset, decoded(type), decode_texts_ ? decoded(text) : ""});
     }
     CheckPartTypeCounts(name, payment);
     if (record.size() >= kSecondBlockReserveOffset + kSecondBlockReserveWidth) {
@@ -607,7 +630,7 @@ class Parser {
     for (std::size_t block = 2; (block + 1) * kBlockSize <= record.size(); ++block) {
       const std::size_t offset = block * kBlockSize + kBlockReserveOffset;
       CheckBlank(record.substr(offset, kBlockReserveWidth), pos + offset, name,
-                 "reserve of block " + std::to_string(block + 1));
+                 [block] { return "reserve of block " + std::to_string(block + 1); });
     }
   }
 
