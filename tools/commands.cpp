@@ -248,10 +248,17 @@ int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream
   return write_and_report(options, std::move(datei), wrapped, builder.Net(), out, err);
 }
 
-int run_show(const std::string& path, bool json, std::ostream& out, const BankOptions& bank) {
+int run_show(const std::string& path, bool json, std::ostream& out, const BankOptions& bank,
+             bool summary) {
   const std::optional<BankDirectory> directory = directory_for_show(bank);
-  const DtausReader reader(read_dtaus_input(path));
-  const BankNotes notes(reader, directory ? &*directory : nullptr, !bank.no_account_check);
+  BankNotes notes(directory ? &*directory : nullptr, !bank.no_account_check);
+  const std::string bytes = read_dtaus_input(path);
+  // The summary lists no payment: each is checked as it is read and then dropped.
+  const DtausReader reader =
+      summary ? DtausReader::CheckOnly(bytes, [&notes](const PaymentRecord& c) { notes.Note(c); })
+              : DtausReader(bytes);
+  for (const PaymentRecord& c : reader.Payments()) notes.Note(c);
+  notes.Join(reader);
   out << (json ? render_show_json(reader, source_name(path), &notes)
                : render_show_text(reader, source_name(path), &notes));
   return notes.HasErrors() ? kExitInvalid : kExitOk;
