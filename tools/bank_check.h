@@ -82,8 +82,7 @@ class BankNotes {
 
  private:
   // An error finding at the bank code or the account field, when the directory has one.
-  void NoteAccount(std::vector<Finding>& into, std::size_t record_offset,
-                   const std::string& record,
+  void NoteAccount(std::vector<Finding>& into, std::size_t record_offset, const std::string& record,
                    const std::pair<std::size_t, std::string>& blz_field,
                    const std::pair<std::size_t, std::string>& konto_field, const std::string& blz,
                    const std::string& konto);

@@ -163,12 +163,13 @@ struct PaymentStreamer {
       return true;  // a row of separators only
     }
     if (cells.size() != columns.size()) return false;
-    payment.values.clear();
+    std::size_t count = 0;
     for (std::size_t c = 0; c < columns.size(); ++c) {
       if (!cells[c]) continue;
       if (!detail::IsValidUtf8(*cells[c])) return false;
-      payment.values.push_back(InputValue{columns[c], std::move(*cells[c]), std::string()});
+      SetValue(payment, count++, columns[c], *cells[c]);
     }
+    payment.values.resize(count);
     return (*on_payment)(payment);
   }
 };

@@ -20,11 +20,6 @@ using Json = nlohmann::ordered_json;
 
 [[noreturn]] void fail(const std::string& message) { throw ToolError(kExitUsage, message); }
 
-bool final_value_of(const InputObject& object, std::string_view property) {
-  return std::any_of(object.values.begin(), object.values.end(),
-                     [property](const InputValue& v) { return v.property == property; });
-}
-
 // nlohmann's message reads "[json.exception.parse_error.101] parse error at line 2,
 // column 7: syntax error ...". Keep the place and the reason; the part it quotes from
 // the input may hold bytes that are not UTF-8, which must not reach the terminal.
@@ -195,20 +190,24 @@ OrderDocument read_document(std::string_view text, const std::string& source, bo
 
 // One object of plain string values with known, distinct property names into `out`.
 bool read_plain_object(simdjson::ondemand::object object, bool header, InputObject& out) {
-  out.values.clear();
+  std::size_t count = 0;
   for (auto field : object) {
     const std::string_view name = field.unescaped_key();
     const bool known =
         header ? find_header_property(name) != nullptr : find_payment_property(name) != nullptr;
-    if (!known || final_value_of(out, name)) return false;
+    if (!known || std::any_of(out.values.begin(), out.values.begin() + count,
+                              [name](const InputValue& v) { return v.property == name; })) {
+      return false;
+    }
     const std::string_view value = field.value().get_string();
     // JSON allows no raw control character in a string; the parser does not look.
     if (std::any_of(value.begin(), value.end(),
                     [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
       return false;
     }
-    out.values.push_back(InputValue{std::string(name), std::string(value), std::string()});
+    SetValue(out, count++, name, value);
   }
+  out.values.resize(count);
   return true;
 }
 

@@ -211,6 +211,12 @@ std::size_t wrap_long_texts(OrderDocument& orders, ObjectProblems& problems) {
 }
 
 bool wrap_payment(std::size_t object, InputObject& payment, ObjectProblems& problems) {
+  // A text no longer than a line in bytes is no longer in characters either: most
+  // payments need no closer look.
+  if (std::none_of(payment.values.begin(), payment.values.end(),
+                   [](const InputValue& v) { return v.value.size() > kLineWidth; })) {
+    return false;
+  }
   bool any = false;
   for (const LineGroup& group : line_groups()) {
     any = wrap_group(payment, object, group, problems) || any;

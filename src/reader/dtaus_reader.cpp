@@ -20,7 +20,10 @@ namespace {
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 bool all_digits(std::string_view s) {
-  return !s.empty() && std::all_of(s.begin(), s.end(), is_digit);
+  for (char c : s) {
+    if (!is_digit(c)) return false;
+  }
+  return !s.empty();
 }
 
 bool all_blank(std::string_view s) {
@@ -62,7 +65,7 @@ bool is_date(std::string_view s, std::size_t length) {
 // The DTAUS character set: capitals, digits, the blank and . , & - / + * $ %, and the
 // German letters Ä Ö Ü ß. Those arrive either as Windows-1252 letters or in the DIN
 // 66003 form [ \ ] ~ that older bank software expects in their place.
-bool is_dtaus_character(unsigned char c) {
+bool is_dtaus_character_by_rule(unsigned char c) {
   switch (c) {
     case '[':
     case '\\':
@@ -76,6 +79,18 @@ bool is_dtaus_character(unsigned char c) {
     default:
       return IsDtausBasicCharacter(c);
   }
+}
+
+// The same as a table, by byte: every character of every text is looked up.
+const std::array<bool, 256>& dtaus_characters() {
+  static const std::array<bool, 256> kTable = [] {
+    std::array<bool, 256> table{};
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      table[i] = is_dtaus_character_by_rule(static_cast<unsigned char>(i));
+    }
+    return table;
+  }();
+  return kTable;
 }
 
 // The day a date ddmmyy or ddmmyyyy names, as banks count days. A day beyond the end
@@ -138,7 +153,8 @@ std::string label_text(const Label& label) {
 
 // Digits and plain capitals, most of a file, read the same in both encodings.
 std::string decoded(std::string_view raw) {
-  if (std::all_of(raw.begin(), raw.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+  if (std::all_of(raw.begin(), raw.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
     return std::string(raw);
   }
   return DecodeWindows1252(raw);
@@ -195,8 +211,7 @@ class Parser {
  public:
   // `each_payment` nullptr: every record C is kept in the result; otherwise each goes
   // to it and is dropped.
-  Parser(std::string_view bytes, const DtausReader::PaymentVisitor* each_payment,
-         bool decode_texts)
+  Parser(std::string_view bytes, const DtausReader::PaymentVisitor* each_payment, bool decode_texts)
       : bytes_(bytes), each_payment_(each_payment), decode_texts_(decode_texts) {}
 
   ParseResult Run() {
@@ -407,10 +422,11 @@ class Parser {
   template <typename Label>
   void CheckCharacters(std::string_view text, std::size_t offset, const std::string& name,
                        const Label& label) {
+    const std::array<bool, 256>& is_dtaus_character = dtaus_characters();
     std::size_t first = text.size();
     std::size_t count = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-      if (is_dtaus_character(static_cast<unsigned char>(text[i]))) continue;
+      if (is_dtaus_character[static_cast<unsigned char>(text[i])]) continue;
       if (count++ == 0) first = i;
     }
     if (count == 0) return;
