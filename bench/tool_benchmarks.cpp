@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,13 @@ namespace dtaus::bench {
 namespace {
 
 void Unlink(const std::string& path) { ::unlink(path.c_str()); }
+
+// The tool built beside the benchmark, or another build of it named by DTAUS_BENCH_TOOL
+// (to measure an older version side by side with the library).
+std::string Tool() {
+  const char* other = std::getenv("DTAUS_BENCH_TOOL");
+  return other != nullptr && *other != '\0' ? other : DTAUS_TOOL_BINARY;
+}
 
 bool Ready(benchmark::State& state, const ToolWorkload& w) {
   if (!w.error.empty()) state.SkipWithError(w.error.c_str());
@@ -84,7 +92,7 @@ void ToolGenerateJson(benchmark::State& state) {
   const ToolWorkload& w = SharedToolWorkload();
   if (!Ready(state, w)) return;
   const std::string out = SharedScratchDir().File("w_json.txt");
-  RunTool(state, {DTAUS_TOOL_BINARY, "generate", w.json_path, "-o", out}, out,
+  RunTool(state, {Tool(), "generate", w.json_path, "-o", out}, out,
           static_cast<double>(w.json_size), static_cast<double>(w.payments.size() * 256 + 256));
 }
 BENCHMARK(ToolGenerateJson)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
@@ -93,7 +101,7 @@ void ToolGenerateCsv(benchmark::State& state) {
   const ToolWorkload& w = SharedToolWorkload();
   if (!Ready(state, w)) return;
   const std::string out = SharedScratchDir().File("w_csv.txt");
-  RunTool(state, {DTAUS_TOOL_BINARY, "generate", w.csv_path, "--header", w.header_path, "-o", out},
+  RunTool(state, {Tool(), "generate", w.csv_path, "--header", w.header_path, "-o", out},
           out, static_cast<double>(w.csv_size), static_cast<double>(w.payments.size() * 256 + 256));
 }
 BENCHMARK(ToolGenerateCsv)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
@@ -131,7 +139,7 @@ void ToolShowSummary(benchmark::State& state) {
   const ToolWorkload& w = SharedToolWorkload();
   if (!Ready(state, w)) return;
   const double size = static_cast<double>(w.largest_size);
-  RunTool(state, {DTAUS_TOOL_BINARY, "show", "--summary", w.largest_path}, "", size, 0);
+  RunTool(state, {Tool(), "show", "--summary", w.largest_path}, "", size, 0);
 }
 BENCHMARK(ToolShowSummary)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 
