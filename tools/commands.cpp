@@ -253,14 +253,18 @@ int run_show(const std::string& path, bool json, std::ostream& out, const BankOp
   const std::optional<BankDirectory> directory = directory_for_show(bank);
   BankNotes notes(directory ? &*directory : nullptr, !bank.no_account_check);
   const std::string bytes = read_dtaus_input(path);
+  if (!json) {
+    // Streamed: the decoded file is never held, however many payments it lists.
+    write_show_text(bytes, source_name(path), notes, !summary, out);
+    return notes.HasErrors() ? kExitInvalid : kExitOk;
+  }
   // The summary lists no payment: each is checked as it is read and then dropped.
   const DtausReader reader =
       summary ? DtausReader::CheckOnly(bytes, [&notes](const PaymentRecord& c) { notes.Note(c); })
               : DtausReader(bytes);
   for (const PaymentRecord& c : reader.Payments()) notes.Note(c);
   notes.Join(reader);
-  out << (json ? render_show_json(reader, source_name(path), &notes)
-               : render_show_text(reader, source_name(path), &notes));
+  out << render_show_json(reader, source_name(path), &notes);
   return notes.HasErrors() ? kExitInvalid : kExitOk;
 }
 
