@@ -1,6 +1,5 @@
 #include "tools/order_builder.h"
 
-#include <algorithm>
 #include <charconv>
 
 #include "fields/text_codec.h"
@@ -59,18 +58,18 @@ std::vector<std::string> split_error_report(std::string_view report) {
   return messages;
 }
 
-std::string OrderBuilder::Text(const InputValue& value) const {
+std::string_view OrderBuilder::Text(const InputValue& value, std::string& converted) const {
   if (!dtaus_alphabet_) {
-    // Plain ASCII, most texts, is Windows-1252 as it stands.
-    if (std::all_of(value.value.begin(), value.value.end(),
-                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-      return value.value;
-    }
-    // The library would only find out while writing, and could not say where.
+    // The library would only find out while writing, and could not say where. ASCII, most
+    // of any text, is Windows-1252 as it stands.
     std::size_t pos = 0;
     char32_t c;
-    while (detail::ReadCodePoint(value.value, pos, c)) {
-      if (detail::CodePointToWindows1252(c) < 0) {
+    while (pos < value.value.size()) {
+      if (static_cast<unsigned char>(value.value[pos]) < 0x80) {
+        ++pos;
+      } else if (!detail::ReadCodePoint(value.value, pos, c)) {
+        break;
+      } else if (detail::CodePointToWindows1252(c) < 0) {
         fail(value.location + ": " + detail::DescribeCharacter(c) +
              " cannot be written in a DTAUS file (Windows-1252)");
       }
@@ -78,13 +77,14 @@ std::string OrderBuilder::Text(const InputValue& value) const {
     return value.value;
   }
   std::string rejected;
-  std::optional<std::string> converted = to_dtaus_alphabet(value.value, &rejected);
-  if (!converted) {
+  std::optional<std::string> in_alphabet = to_dtaus_alphabet(value.value, &rejected);
+  if (!in_alphabet) {
     fail(value.location + ": " + rejected +
          " is outside the DTAUS character set (capitals, digits, blank, . , & - / + * $ % "
          "and Ä Ö Ü ß)");
   }
-  return *converted;
+  converted = std::move(*in_alphabet);
+  return converted;
 }
 
 void OrderBuilder::AssignHeader(MeineInfo& header, const InputValue& value) const {
@@ -112,9 +112,11 @@ void OrderBuilder::AssignHeader(MeineInfo& header, const InputValue& value) cons
     case ValueKind::kIban:  // taken apart into BLZ and Konto before
       fail(value.location + ": an IBAN is handed over as BLZ and Konto");
     case ValueKind::kAmount:  // the header has no amounts
-    case ValueKind::kText:
-      (header.*(property->set))(Text(value));
+    case ValueKind::kText: {
+      std::string converted;
+      (header.*(property->set))(Text(value, converted));
       break;
+    }
   }
 }
 
@@ -126,7 +128,8 @@ void OrderBuilder::AssignPayment(GeldTransfer& payment, const InputValue& value)
   if (property->kind == ValueKind::kAmount) {
     (payment.*(property->set))(amount(value));
   } else {
-    (payment.*(property->set))(Text(value));
+    std::string converted;
+    (payment.*(property->set))(Text(value, converted));
   }
 }
 

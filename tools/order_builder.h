@@ -66,7 +66,9 @@ class OrderBuilder {
   const NetTotals& Net() const { return net_; }
 
  private:
-  std::string Text(const InputValue& value) const;
+  // The text to assign: the value itself, or its conversion to the DTAUS alphabet,
+  // kept in `converted`.
+  std::string_view Text(const InputValue& value, std::string& converted) const;
   void AssignHeader(MeineInfo& header, const InputValue& value) const;
   void AssignPayment(GeldTransfer& payment, const InputValue& value) const;
 

@@ -43,7 +43,8 @@ bool OrderStream::AccountPasses(const InputObject& input) const {
   const InputValue* blz = final_value(input, "BLZ");
   if (blz == nullptr) return true;
   const InputValue* konto = final_value(input, "Konto");
-  return account_problem(*directory_, blz->value, konto ? konto->value : "").empty();
+  static const std::string kNoAccount;
+  return account_problem(*directory_, blz->value, konto ? konto->value : kNoAccount).empty();
 }
 
 bool OrderStream::Header(InputObject& header) {
