@@ -616,6 +616,7 @@ class Parser {
         ++parts;
       }
     }
+    payment.parts.reserve(static_cast<std::size_t>(parts));
     for (int i = 0; i < slots; ++i) {
       const std::size_t offset = part_offset(i);
       if (offset + kPartWidth > record.size()) break;
