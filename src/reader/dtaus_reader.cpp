@@ -27,6 +27,9 @@ bool all_digits(std::string_view s) {
 }
 
 bool all_blank(std::string_view s) {
+  // Compared with blanks in one call: most reserve fields and unused parts are blank.
+  static const std::string kBlanks(256, ' ');
+  if (s.size() <= kBlanks.size()) return s.compare(0, s.size(), kBlanks.data(), s.size()) == 0;
   return std::all_of(s.begin(), s.end(), [](char c) { return c == ' '; });
 }
 
@@ -636,8 +639,8 @@ class Parser {
                   " is none of 01 (name), 02 (purpose) and 03 (ordering party's name)");
       }
       CheckCharacters(text, pos + offset + kPartTypeWidth, name, label);
-      payment.parts.push_back(
-          ExtensionPart{pos + offset, decoded(type), decode_texts_ ? decoded(text) : ""});
+      payment.parts.push_back(ExtensionPart{pos + offset, decoded(type),
+                                            decode_texts_ ? decoded(text) : std::string()});
     }
     CheckPartTypeCounts(name, payment);
     if (record.size() >= kSecondBlockReserveOffset + kSecondBlockReserveWidth) {
