@@ -202,16 +202,23 @@ void BankDirectory::Load(const std::string& path) {
       banks_.clear();
       return;
     }
-    Bank bank{std::string(record.substr(kBlzAt, kBlzWidth)),
+    // The bank itself (mark 1) stands before its branches; a branch only fills in a code
+    // whose bank the file does not list. Most records are such branches: they are
+    // checked, but not taken apart.
+    const std::string_view blz = record.substr(kBlzAt, kBlzWidth);
+    const auto known = banks_.find(blz);
+    if (known != banks_.end() && record[kFeatureAt] != '1') continue;
+    Bank bank{std::string(blz),
               Field(record, kNameAt, kNameWidth),
               Field(record, kPlaceAt, kPlaceWidth),
               Field(record, kShortNameAt, kShortNameWidth),
               Field(record, kBicAt, kBicWidth),
               std::string(record.substr(kMethodAt, kMethodWidth))};
-    // The bank itself (mark 1) stands before its branches; a branch only fills in a code
-    // whose bank the file does not list.
-    auto [it, inserted] = banks_.try_emplace(bank.blz, std::move(bank));
-    if (!inserted && record[kFeatureAt] == '1') it->second = std::move(bank);
+    if (known != banks_.end()) {
+      known->second = std::move(bank);
+    } else {
+      banks_.emplace(bank.blz, std::move(bank));
+    }
   }
   if (banks_.empty()) {
     error_ = path + ": holds no bank (an empty file is no bank-code file)";
