@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dtaus::bench {
@@ -27,7 +28,12 @@ struct ChildUsage {
   double seconds = 0;
   // The child's peak resident set size as it reported it; 0 when it reported none.
   std::int64_t peak_rss_bytes = 0;
+  // User and system CPU time of the measured program (RunProgram only).
+  double cpu_seconds = 0;
 };
+
+// argv[1] of the process RunProgram puts between itself and the program.
+inline constexpr std::string_view kMeasureProgramFlag = "--measure-program";
 
 // Starts /proc/self/exe with `args` (without the program name), the same environment
 // and standard error, reads its standard output, and waits for it. Linux only.
@@ -36,6 +42,19 @@ ChildUsage RunSelf(const std::vector<std::string>& args);
 // In the child: prints this process's peak resident set size for RunSelf. Returns
 // false when /proc/self/status cannot be read.
 bool ReportPeakMemory();
+
+// Runs another program (`argv`, the program's path first) with its standard output
+// discarded and reports its exit code, wall time, CPU time and peak resident set size.
+// A program that cannot report its own high-water mark is measured by its parent with
+// wait4, whose ru_maxrss also counts the address space the program was forked from. So
+// RunProgram starts a fresh copy of this executable (kMeasureProgramFlag), small and
+// without any benchmark's memory, which forks, runs the program, waits for it and
+// reports; the wall time is taken there, without the copy's own start.
+ChildUsage RunProgram(const std::vector<std::string>& argv);
+
+// In that copy: `args` are the program and its arguments. Returns the program's exit
+// code.
+int MeasureProgram(int argc, char** args);
 
 }  // namespace dtaus::bench
 

@@ -221,6 +221,60 @@ void AddAssignmentRows(const ResultCollector& results, std::vector<Row>& rows) {
   }
 }
 
+// The tool against the library: each command's wall time as a ratio to its baseline in
+// the same run, its CPU time beside it, and its peak memory against the sizes it reads
+// and writes.
+void AddToolRows(const ResultCollector& results, std::vector<Row>& rows) {
+  const auto library = results.Find("ToolBaseline");
+  const auto read = results.Find("PlainRead");
+  auto counter = [](const ResultCollector::Result& r, const char* name) {
+    return r.counters.count(name) ? r.counters.at(name) : 0.0;
+  };
+  auto add_base = [&rows](const std::string& label,
+                          const std::optional<ResultCollector::Result>& r) {
+    if (r)
+      rows.push_back(
+          {label, r->error.empty() ? Duration(r->median_ns) : "failed", "1.00×", "", ""});
+  };
+  auto add_tool = [&](const std::string& label, const char* name,
+                      const std::optional<ResultCollector::Result>& base, double max_ratio,
+                      const std::string& target, double memory_ratio) {
+    const auto r = results.Find(name);
+    if (!r) return;
+    if (!r->error.empty()) {
+      rows.push_back({label, "failed: " + r->error, "", "", ""});
+      return;
+    }
+    const bool have_base = base && base->error.empty() && base->median_ns > 0;
+    const double ratio = have_base ? r->median_ns / base->median_ns : 0;
+    rows.push_back({label, Duration(r->median_ns), have_base ? Times(ratio) : "", target,
+                    Verdict(have_base && ratio <= max_ratio)});
+    rows.push_back({"… its CPU time", Format("%.1f ms", counter(*r, "cpu_ms")), "", "", ""});
+    const double sizes = counter(*r, "input_size") + counter(*r, "output_size");
+    const double rss = counter(*r, "peak_rss");
+    if (sizes > 0 && rss > 0) {
+      rows.push_back({"… its peak RSS", Megabytes(rss), Times(rss / sizes) + " in + out",
+                      "≤ " + Format("%.0f", memory_ratio) + "× in + out",
+                      Verdict(rss / sizes <= memory_ratio)});
+    }
+  };
+  add_base("Library only: W built in code, Generate (8,388,608 B)", library);
+  add_tool("dtaus generate W from JSON (process)", "ToolGenerateJson", library, 2.0, "≤ 2× library",
+           3.0);
+  add_tool("dtaus generate W from CSV (process)", "ToolGenerateCsv", library, 2.0, "≤ 2× library",
+           3.0);
+  add_base("Plain read of the largest file (25,165,312 B)", read);
+  const auto check = results.Find("ReaderCheck");
+  if (check && check->error.empty() && read && read->median_ns > 0) {
+    const double ratio = check->median_ns / read->median_ns;
+    rows.push_back({"Reader's check of the largest file (read included)",
+                    Duration(check->median_ns), Times(ratio), "≤ 10× read",
+                    Verdict(ratio <= 10.0)});
+  }
+  add_tool("dtaus show --summary of the largest file (process)", "ToolShowSummary", read, 10.0,
+           "≤ 10× read", 3.0);
+}
+
 }  // namespace
 
 void PrintSummaryTable(const ResultCollector& results, std::ostream& out) {
@@ -228,6 +282,7 @@ void PrintSummaryTable(const ResultCollector& results, std::ostream& out) {
   AddFileRows(results, rows);
   AddMemoryRows(results, rows);
   AddAssignmentRows(results, rows);
+  AddToolRows(results, rows);
   if (rows.empty()) {
     out << "No benchmark ran.\n";
     return;

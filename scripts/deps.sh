@@ -30,3 +30,5 @@ CORE_PACKAGES=(cmake ninja-build g++ libgtest-dev libbenchmark-dev nlohmann-json
                libcli11-dev libcsv-dev libktoblzcheck1-dev)
 # The SEPA converter writes its messages with libxml2 and validates them in the tests.
 CORE_PACKAGES+=(libxml2-dev)
+# The tool reads orders with simdjson when they have nothing to report.
+CORE_PACKAGES+=(libsimdjson-dev)

@@ -1,6 +1,7 @@
 #include "tools/bank_check.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string_view>
 
 #include "reader/record_layout.h"
@@ -86,33 +87,50 @@ std::size_t check_accounts(const OrderDocument& orders, const BankDirectory& dir
 }
 
 BankNotes::BankNotes(const DtausReader& reader, const BankDirectory* directory, bool check)
-    : directory_(directory),
-      findings_(reader.Findings()),
-      errors_(reader.ErrorCount()),
-      warnings_(reader.WarningCount()),
-      omitted_(reader.OmittedFindings()) {
-  if (directory == nullptr || !check) return;
-  auto note = [&](std::size_t record_offset, const std::string& record,
-                  const std::pair<std::size_t, std::string>& blz_field,
-                  const std::pair<std::size_t, std::string>& konto_field, const std::string& blz,
-                  const std::string& konto) {
-    const std::string problem = account_problem(*directory, blz, konto);
-    if (problem.empty()) return;
-    const bool bank = problem.rfind("bank code ", 0) == 0;
-    const auto& [offset, name] = bank ? blz_field : konto_field;
-    findings_.push_back({Severity::kError, record_offset + offset, record, name, problem});
-    ++errors_;
-  };
+    : BankNotes(directory, check) {
+  for (const PaymentRecord& c : reader.Payments()) Note(c);
+  Join(reader);
+}
+
+BankNotes::BankNotes(const BankDirectory* directory, bool check)
+    : directory_(directory), check_(directory != nullptr && check) {}
+
+void BankNotes::NoteAccount(std::vector<Finding>& into, std::size_t record_offset,
+                            const std::string& record,
+                            const std::pair<std::size_t, std::string>& blz_field,
+                            const std::pair<std::size_t, std::string>& konto_field,
+                            const std::string& blz, const std::string& konto) {
+  const std::string problem = account_problem(*directory_, blz, konto);
+  if (problem.empty()) return;
+  const bool bank = problem.rfind("bank code ", 0) == 0;
+  const auto& [offset, name] = bank ? blz_field : konto_field;
+  into.push_back({Severity::kError, record_offset + offset, record, name, problem});
+}
+
+void BankNotes::Note(const PaymentRecord& c) {
+  ++payments_;
+  if (!check_) return;
+  static const auto c4 = field(detail::kPaymentFields, "C4");
+  static const auto c5 = field(detail::kPaymentFields, "C5");
+  NoteAccount(payment_findings_, c.offset, "C " + std::to_string(payments_), c4, c5, c.BLZ,
+              c.Konto);
+}
+
+void BankNotes::Join(const DtausReader& reader) {
+  findings_ = reader.Findings();
+  errors_ = reader.ErrorCount();
+  warnings_ = reader.WarningCount();
+  omitted_ = reader.OmittedFindings();
+  if (!check_) return;
+  const std::size_t reader_findings = findings_.size();
   if (const auto& a = reader.Header()) {
-    note(a->offset, "A", field(detail::kHeaderFields, "A4"), field(detail::kHeaderFields, "A9"),
-         a->BLZ, a->Konto);
+    NoteAccount(findings_, a->offset, "A", field(detail::kHeaderFields, "A4"),
+                field(detail::kHeaderFields, "A9"), a->BLZ, a->Konto);
   }
-  const auto c4 = field(detail::kPaymentFields, "C4");
-  const auto c5 = field(detail::kPaymentFields, "C5");
-  for (std::size_t i = 0; i < reader.Payments().size(); ++i) {
-    const PaymentRecord& c = reader.Payments()[i];
-    note(c.offset, "C " + std::to_string(i + 1), c4, c5, c.BLZ, c.Konto);
-  }
+  findings_.insert(findings_.end(), std::make_move_iterator(payment_findings_.begin()),
+                   std::make_move_iterator(payment_findings_.end()));
+  payment_findings_.clear();
+  errors_ += findings_.size() - reader_findings;
   std::stable_sort(findings_.begin(), findings_.end(),
                    [](const Finding& a, const Finding& b) { return a.offset < b.offset; });
   // A file of 32,767 payments at an unknown bank would otherwise list them all.

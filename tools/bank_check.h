@@ -56,6 +56,18 @@ class BankNotes {
   // `directory` may be nullptr: no names, no checks.
   BankNotes(const DtausReader& reader, const BankDirectory* directory, bool check);
 
+  // The same for a file read with DtausReader::CheckOnly, which keeps no payment: each
+  // record C goes to Note as the reader hands it over, and Join adds the reader's own
+  // findings once it is done.
+  //
+  //   BankNotes notes(&directory, true);
+  //   const DtausReader reader = DtausReader::CheckOnly(
+  //       bytes, [&notes](const PaymentRecord& c) { notes.Note(c); });
+  //   notes.Join(reader);
+  BankNotes(const BankDirectory* directory, bool check);
+  void Note(const PaymentRecord& payment);
+  void Join(const DtausReader& reader);
+
   // "Commerzbank, Köln"; "" for a code the directory does not know.
   std::string BankOf(const std::string& blz) const;
   // The bank's short name ("Commerzbank Köln", at most 27 characters), for tables.
@@ -69,11 +81,21 @@ class BankNotes {
   bool HasErrors() const { return errors_ > 0; }
 
  private:
+  // An error finding at the bank code or the account field, when the directory has one.
+  void NoteAccount(std::vector<Finding>& into, std::size_t record_offset, const std::string& record,
+                   const std::pair<std::size_t, std::string>& blz_field,
+                   const std::pair<std::size_t, std::string>& konto_field, const std::string& blz,
+                   const std::string& konto);
+
   const BankDirectory* directory_;
+  bool check_;
+  std::size_t payments_ = 0;
+  // The directory's findings about the records C, in file order, until Join.
+  std::vector<Finding> payment_findings_;
   std::vector<Finding> findings_;
-  std::size_t errors_;
-  std::size_t warnings_;
-  std::size_t omitted_;
+  std::size_t errors_ = 0;
+  std::size_t warnings_ = 0;
+  std::size_t omitted_ = 0;
 };
 
 }  // namespace dtaus::tool

@@ -12,6 +12,7 @@
 #include "tools/json_orders.h"
 #include "tools/order_builder.h"
 #include "tools/order_preparation.h"
+#include "tools/order_stream.h"
 #include "tools/safe_echo.h"
 #include "tools/show_report.h"
 #include "tools/slip.h"
@@ -28,23 +29,56 @@ bool ends_with(const std::string& text, std::string_view suffix) {
          text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-OrderDocument read_orders(const GenerateOptions& options) {
+// The orders as read from disk: the text of INPUT, decoded, and for CSV the header
+// object from --header.
+struct OrderInput {
+  std::string text;
+  std::optional<InputObject> csv_header;
+};
+
+OrderInput read_order_input(const GenerateOptions& options) {
   if (options.header.empty()) {
     if (ends_with(options.input, ".csv") || ends_with(options.input, ".CSV")) {
       throw ToolError(kExitUsage, options.input +
                                       ": CSV input needs --header HEADER.json with the "
                                       "MeineInfo object");
     }
-    return read_json_orders(decode_input(read_input(options.input), options.encoding),
-                            source_name(options.input));
+    return {decode_input(read_input(options.input), options.encoding), std::nullopt};
   }
   if (options.header == "-" && options.input == "-") {
     throw ToolError(kExitUsage, "only one of the input and --header can be standard input");
   }
   InputObject header = read_json_header(decode_input(read_input(options.header), options.encoding),
                                         source_name(options.header));
-  return read_csv_orders(decode_input(read_input(options.input), options.encoding),
-                         source_name(options.input), std::move(header));
+  return {decode_input(read_input(options.input), options.encoding), std::move(header)};
+}
+
+OrderDocument read_orders(const GenerateOptions& options, OrderInput& input) {
+  if (!input.csv_header) return read_json_orders(input.text, source_name(options.input));
+  return read_csv_orders(input.text, source_name(options.input), std::move(*input.csv_header));
+}
+
+// The quick way (order_stream.h): the file object, or nullptr when the orders have
+// anything to report and must go the thorough way.
+std::shared_ptr<DtausDatei> stream_orders(const GenerateOptions& options, OrderInput& input,
+                                          const BankDirectory* directory, std::size_t& wrapped,
+                                          NetTotals& net) {
+  OrderStream stream(options.dtaus_alphabet, options.no_wrap, directory);
+  try {
+    bool read = false;
+    if (input.csv_header) {
+      InputObject header = *input.csv_header;
+      read = stream.Header(header) && stream_csv_payments(input.text, stream.PaymentSink());
+    } else {
+      read = stream_json_orders(input.text, stream.HeaderSink(), stream.PaymentSink());
+    }
+    if (!read || !stream.Complete()) return nullptr;
+  } catch (const ToolError&) {
+    return nullptr;  // a value the builder cannot hand over; the thorough way says which
+  }
+  wrapped = stream.Wrapped();
+  net = stream.Net();
+  return stream.File();
 }
 
 // With --dtaus-alphabet: converts every text, or lists every character that stays
@@ -81,46 +115,10 @@ void remove_if_empty(const std::string& path) {
   }
 }
 
-}  // namespace
-
-int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream& err) {
-  RefuseOutputOverInputs(options.output, {{options.input, "input"}, {options.header, "header"}},
-                         "the DTAUS file");
-  std::optional<BankDirectory> directory;
-  if (!options.bank.no_account_check) directory = open_bank_directory(options.bank.bank_data);
-  OrderDocument orders = read_orders(options);
-  // A file without payments is well-formed DTAUS, but far more often an export that went
-  // wrong than a file anyone means to send to a bank.
-  if (orders.payments.empty() && !options.allow_empty) {
-    throw ToolError(kExitInvalid, source_name(options.input) +
-                                      ": no payments, no file written (--allow-empty writes a "
-                                      "file without payments)");
-  }
-  if (orders.payments.size() > kMaxPayments) {
-    throw ToolError(kExitInvalid, source_name(options.input) + ": " +
-                                      std::to_string(orders.payments.size()) +
-                                      " payments; a DTAUS file holds at most 32767");
-  }
-  if (options.dtaus_alphabet) convert_to_dtaus_alphabet_or_fail(orders, err);
-  ObjectProblems problems(orders);
-  resolve_ibans(orders, problems);
-  const std::size_t wrapped = options.no_wrap ? 0 : wrap_long_texts(orders, problems);
-  // The texts are in the DTAUS alphabet already where asked for.
-  OrderBuilder builder(false);
-  const std::shared_ptr<DtausDatei> datei = builder.Build(orders);
-  problems.Add(builder.Invalid());
-  const std::size_t bank_problems = directory ? check_accounts(orders, *directory, problems) : 0;
-  if (const std::size_t count = problems.Count(); count > 0) {
-    problems.Print(err);
-    err << "dtaus: " << count << (count == 1 ? " invalid object" : " invalid objects")
-        << ", no file written\n";
-    if (bank_problems > 0) {
-      err << "dtaus: bank codes and accounts were checked against "
-          << describe_directory(*directory) << "; --no-account-check leaves that out\n";
-    }
-    return kExitInvalid;
-  }
-
+// Writes the file object, reads the file back and prints the summary.
+int write_and_report(const GenerateOptions& options, std::shared_ptr<DtausDatei> datei,
+                     std::size_t wrapped, const NetTotals& net, std::ostream& out,
+                     std::ostream& err) {
   // Every failure to write the output (a missing folder, a full disk, a target that is
   // no file, a character the file cannot hold) ends with the same exit code.
   datei->Pfad(options.output);
@@ -128,16 +126,19 @@ int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream
     remove_if_empty(options.output);
     throw ToolError(kExitUsage, options.output + ": cannot write: " + failure);
   }
+  datei.reset();  // the payments are on disk now
 
   // Read the file back: the summary reports what is on disk, and the reader's checks
   // catch what the library lets through (an account number with a sign, for example).
-  const DtausReader reader(read_input(options.output));
+  // The check alone does: the summary needs no decoded name or purpose.
+  const DtausReader reader = DtausReader::CheckOnly(read_input(options.output));
   if (reader.HasErrors()) {
     err << "dtaus: " << SafeEcho(options.output) << " was written but does not read back clean:\n";
     for (const Finding& f : reader.Findings()) err << SafeEcho(format_finding(f)) << "\n";
     return kExitInvalid;
   }
-  const std::size_t count = reader.Payments().size();
+  // A file that reads back clean has no record C after record E: the count is the file's.
+  const std::size_t count = reader.Totals().count;
   std::string kind = "?";
   if (reader.Header()) {
     kind =
@@ -153,7 +154,7 @@ int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream
     out << " (" << warnings << (warnings == 1 ? " warning" : " warnings") << ", see dtaus show)";
   }
   out << "\n";
-  if (const NetTotals& net = builder.Net(); net.payments > 0) {
+  if (net.payments > 0) {
     out << SafeEcho(options.output) << ": " << net.payments << " of " << count
         << (count == 1 ? " payment" : " payments")
         << " given net (BetragEuro, BetragEuroNetto): " << format_euro(net.net_cents)
@@ -163,12 +164,74 @@ int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream
   return kExitOk;
 }
 
-int run_show(const std::string& path, bool json, std::ostream& out, const BankOptions& bank) {
+}  // namespace
+
+int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream& err) {
+  RefuseOutputOverInputs(options.output, {{options.input, "input"}, {options.header, "header"}},
+                         "the DTAUS file");
+  std::optional<BankDirectory> directory;
+  if (!options.bank.no_account_check) directory = open_bank_directory(options.bank.bank_data);
+  OrderInput input = read_order_input(options);
+  std::size_t wrapped = 0;
+  NetTotals net;
+  if (std::shared_ptr<DtausDatei> datei =
+          stream_orders(options, input, directory ? &*directory : nullptr, wrapped, net)) {
+    input = {};  // the orders are in the library now
+    return write_and_report(options, std::move(datei), wrapped, net, out, err);
+  }
+
+  OrderDocument orders = read_orders(options, input);
+  // A file without payments is well-formed DTAUS, but far more often an export that went
+  // wrong than a file anyone means to send to a bank.
+  if (orders.payments.empty() && !options.allow_empty) {
+    throw ToolError(kExitInvalid, source_name(options.input) +
+                                      ": no payments, no file written (--allow-empty writes a "
+                                      "file without payments)");
+  }
+  if (orders.payments.size() > kMaxPayments) {
+    throw ToolError(kExitInvalid, source_name(options.input) + ": " +
+                                      std::to_string(orders.payments.size()) +
+                                      " payments; a DTAUS file holds at most 32767");
+  }
+  if (options.dtaus_alphabet) convert_to_dtaus_alphabet_or_fail(orders, err);
+  ObjectProblems problems(orders);
+  resolve_ibans(orders, problems);
+  wrapped = options.no_wrap ? 0 : wrap_long_texts(orders, problems);
+  // The texts are in the DTAUS alphabet already where asked for.
+  OrderBuilder builder(false);
+  std::shared_ptr<DtausDatei> datei = builder.Build(orders);
+  problems.Add(builder.Invalid());
+  const std::size_t bank_problems = directory ? check_accounts(orders, *directory, problems) : 0;
+  if (const std::size_t count = problems.Count(); count > 0) {
+    problems.Print(err);
+    err << "dtaus: " << count << (count == 1 ? " invalid object" : " invalid objects")
+        << ", no file written\n";
+    if (bank_problems > 0) {
+      err << "dtaus: bank codes and accounts were checked against "
+          << describe_directory(*directory) << "; --no-account-check leaves that out\n";
+    }
+    return kExitInvalid;
+  }
+  return write_and_report(options, std::move(datei), wrapped, builder.Net(), out, err);
+}
+
+int run_show(const std::string& path, bool json, std::ostream& out, const BankOptions& bank,
+             bool summary) {
   const std::optional<BankDirectory> directory = directory_for_show(bank);
-  const DtausReader reader(read_dtaus_input(path));
-  const BankNotes notes(reader, directory ? &*directory : nullptr, !bank.no_account_check);
-  out << (json ? render_show_json(reader, source_name(path), &notes)
-               : render_show_text(reader, source_name(path), &notes));
+  BankNotes notes(directory ? &*directory : nullptr, !bank.no_account_check);
+  const std::string bytes = read_dtaus_input(path);
+  if (!json) {
+    // Streamed: the decoded file is never held, however many payments it lists.
+    write_show_text(bytes, source_name(path), notes, !summary, out);
+    return notes.HasErrors() ? kExitInvalid : kExitOk;
+  }
+  // The summary lists no payment: each is checked as it is read and then dropped.
+  const DtausReader reader =
+      summary ? DtausReader::CheckOnly(bytes, [&notes](const PaymentRecord& c) { notes.Note(c); })
+              : DtausReader(bytes);
+  for (const PaymentRecord& c : reader.Payments()) notes.Note(c);
+  notes.Join(reader);
+  out << render_show_json(reader, source_name(path), &notes);
   return notes.HasErrors() ? kExitInvalid : kExitOk;
 }
 

@@ -38,7 +38,10 @@ int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream
 
 // Prints the content of a DTAUS file and the reader's findings, and the bank directory's
 // (unknown bank codes, accounts that fail their bank's method); 1 when it has errors.
-int run_show(const std::string& path, bool json, std::ostream& out, const BankOptions& bank = {});
+// With `summary`, the header, the totals and the findings without the payments: the
+// file is checked without being held decoded in memory.
+int run_show(const std::string& path, bool json, std::ostream& out, const BankOptions& bank = {},
+             bool summary = false);
 
 // Prints the accompanying slip; refuses (exit code 1) a file with errors, the bank
 // directory's included.

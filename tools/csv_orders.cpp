@@ -2,6 +2,7 @@
 
 #include <csv.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <set>
@@ -113,7 +114,85 @@ std::string cell_location(const std::string& source, std::size_t line, std::size
   return location;
 }
 
+// Turns each row into a payment as libcsv reports it. Nothing may be thrown through
+// libcsv: a failure is noted and every later callback does nothing.
+struct PaymentStreamer {
+  const std::function<bool(InputObject&)>* on_payment;
+  std::vector<std::string> columns;
+  std::vector<std::optional<std::string>> cells;
+  InputObject payment;
+  bool failed = false;
+
+  static void on_field(void* data, std::size_t length, void* context) {
+    auto* self = static_cast<PaymentStreamer*>(context);
+    if (self->failed) return;
+    try {
+      if (data == nullptr) {
+        self->cells.emplace_back(std::nullopt);
+      } else {
+        self->cells.emplace_back(std::string(static_cast<const char*>(data), length));
+      }
+    } catch (...) {
+      self->failed = true;
+    }
+  }
+
+  static void on_row_end(int, void* context) {
+    auto* self = static_cast<PaymentStreamer*>(context);
+    try {
+      if (!self->failed) self->failed = !self->Row();
+    } catch (...) {
+      self->failed = true;
+    }
+    self->cells.clear();
+  }
+
+  bool Row() {
+    if (columns.empty()) {
+      for (const auto& cell : cells) {
+        if (!cell || cell->empty() || !detail::IsValidUtf8(*cell) ||
+            find_payment_property(*cell) == nullptr ||
+            std::find(columns.begin(), columns.end(), *cell) != columns.end()) {
+          return false;
+        }
+        columns.push_back(*cell);
+      }
+      return !columns.empty();
+    }
+    if (std::all_of(cells.begin(), cells.end(), [](const auto& cell) { return !cell; })) {
+      return true;  // a row of separators only
+    }
+    if (cells.size() != columns.size()) return false;
+    std::size_t count = 0;
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+      if (!cells[c]) continue;
+      if (!detail::IsValidUtf8(*cells[c])) return false;
+      SetValue(payment, count++, columns[c], *cells[c]);
+    }
+    payment.values.resize(count);
+    return (*on_payment)(payment);
+  }
+};
+
 }  // namespace
+
+bool stream_csv_payments(std::string_view text,
+                         const std::function<bool(InputObject& payment)>& on_payment) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+    text.remove_prefix(kByteOrderMark.size());
+  csv_parser parser;
+  if (csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI | CSV_EMPTY_IS_NULL) != 0) return false;
+  std::unique_ptr<csv_parser, void (*)(csv_parser*)> guard(&parser, csv_free);
+  csv_set_delim(&parser, static_cast<unsigned char>(detect_separator(text)));
+  PaymentStreamer streamer{&on_payment, {}, {}, {}, false};
+  if (csv_parse(&parser, text.data(), text.size(), PaymentStreamer::on_field,
+                PaymentStreamer::on_row_end, &streamer) != text.size() ||
+      csv_fini(&parser, PaymentStreamer::on_field, PaymentStreamer::on_row_end, &streamer) != 0) {
+    return false;
+  }
+  return !streamer.failed && !streamer.columns.empty();
+}
 
 OrderDocument read_csv_orders(std::string_view text, const std::string& source,
                               InputObject header) {

@@ -16,6 +16,7 @@
 #ifndef DTAUS_TOOLS_CSV_ORDERS_H_
 #define DTAUS_TOOLS_CSV_ORDERS_H_
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,6 +37,15 @@ struct CsvRow {
   std::vector<std::optional<std::string>> cells;
 };
 std::vector<CsvRow> read_csv_rows(std::string_view text, const std::string& source);
+
+// The quick way through payments that have nothing to report: hands each payment to
+// `on_payment` as soon as its row is read, without holding the table, and without
+// origins or locations (the objects are empty there). Returns false as soon as anything
+// is not plain (malformed CSV, a column that is unknown, unnamed or repeated, a row with
+// the wrong number of cells, text that is not UTF-8) or `on_payment` says stop or
+// throws; read_csv_orders then words what it is.
+bool stream_csv_payments(std::string_view text,
+                         const std::function<bool(InputObject& payment)>& on_payment);
 
 }  // namespace dtaus::tool
 

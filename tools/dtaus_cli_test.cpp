@@ -886,6 +886,51 @@ TEST_F(DtausCliTest, ShowAndSlipReportUnknownBanksAndFailingAccounts) {
   EXPECT_EQ(Dtaus({"slip", "out.dtaus", "--no-account-check"}).code, 0);
 }
 
+// --summary: the header, the totals and the findings, the directory's included, without
+// the payments; everything else reads as in the full listing.
+TEST_F(DtausCliTest, ShowSummaryLeavesOutThePayments) {
+  Write("orders.json",
+        Orders(R"({"BLZ": "10020030", "Konto": "1900", "Name": "A", "BetragEuro": "1"},
+                  {"BLZ": "50010517", "Konto": "5431224", "Name": "C", "BetragEuro": "1"})"));
+  ASSERT_EQ(Dtaus({"generate", "orders.json", "-o", "out.dtaus", "--no-account-check"}).code, 0);
+  const Result full = Dtaus({"show", "out.dtaus"});
+  const Result summary = Dtaus({"show", "--summary", "out.dtaus"});
+  EXPECT_EQ(summary.code, 1);
+  const std::size_t table = full.out.find("\n\n#");
+  ASSERT_NE(table, std::string::npos) << full.out;
+  const std::size_t totals = full.out.find("\n\nPayments", table);
+  EXPECT_EQ(summary.out, full.out.substr(0, table) + full.out.substr(totals));
+  EXPECT_NE(summary.out.find("Findings: 2 errors, 0 warnings\n"), std::string::npos);
+  const Json shown = Json::parse(Dtaus({"show", "--summary", "--json", "out.dtaus"}).out);
+  EXPECT_EQ(shown["payments"].size(), 0u);
+  EXPECT_EQ(shown["totals"]["payments"], 2);
+  EXPECT_EQ(shown["findings"][1]["offset"], 405);
+}
+
+// Orders read the quick way (one payment at a time) and the thorough way (a problem
+// elsewhere sends them there) give the same file and the same summary.
+TEST_F(DtausCliTest, GenerateWritesTheSameWhicheverWayItReads) {
+  const std::string payments =
+      R"({"BLZ": "50010517", "Konto": "5431423", "Name": "JÖRG WEIßBACH",
+          "BetragEuro": "100", "VerwendungsZweck": "EINE SEHR LANGE RECHNUNGSNUMMER 4711 VOM MAI"},
+         {"IBAN": "DE86500105170005431423", "Name": "B", "BetragEuroBrutto": "1,50"})";
+  Write("orders.json", Orders(payments));
+  const Result quick = Dtaus({"generate", "orders.json", "-o", "quick.dtaus"});
+  ASSERT_EQ(quick.code, 0) << quick.err;
+  // JSON that the quick way leaves to the thorough one: the payments before the header.
+  const std::string header(kHeaderJson + 1, sizeof kHeaderJson - 3);
+  Write("reordered.json", R"({"GeldTransfer": [)" + payments + "], " + header + "}");
+  const Result thorough = Dtaus({"generate", "reordered.json", "-o", "thorough.dtaus"});
+  ASSERT_EQ(thorough.code, 0) << thorough.err;
+  EXPECT_EQ(Read("quick.dtaus"), Read("thorough.dtaus"));
+  std::string renamed = quick.out;
+  for (std::size_t at; (at = renamed.find("quick")) != std::string::npos;) {
+    renamed.replace(at, 5, "thorough");
+  }
+  EXPECT_EQ(thorough.out, renamed);
+  EXPECT_NE(quick.out.find("1 payment with wrapped text"), std::string::npos) << quick.out;
+}
+
 // Everything to put right in a spreadsheet is reported in one run.
 TEST_F(DtausCliTest, UnknownNamesAndCharactersAllAtOnce) {
   Write("kopf.json", kHeaderJson);

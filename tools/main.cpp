@@ -4,7 +4,7 @@
 //   dtaus generate orders.json -o DTAUS0.TXT
 //   dtaus generate payments.csv --header header.json -o DTAUS0.TXT --dtaus-alphabet
 //   dtaus generate zahlungen.csv --header kopf.json -o DTAUS0.TXT --encoding windows-1252
-//   dtaus show DTAUS0.TXT [--json]
+//   dtaus show DTAUS0.TXT [--json] [--summary]
 //   dtaus slip DTAUS0.TXT [--html]
 //   dtaus sepa DTAUS0.TXT -o zahlungen.xml [--creditor-id ID --mandates FILE]
 //
@@ -80,6 +80,10 @@ int run(int argc, char** argv) {
       "show", "Print the header, the payments and the totals of a DTAUS file and check it.");
   show_command->add_option("FILE", show_path, "The DTAUS file; - reads standard input")->required();
   show_command->add_flag("--json", show_json, "Print JSON instead of text");
+  bool show_summary = false;
+  show_command->add_flag("--summary", show_summary,
+                         "Print the header, the totals and the findings without the list of "
+                         "payments");
   dtaus::tool::BankOptions show_bank;
   add_bank_options(*show_command, show_bank);
 
@@ -136,7 +140,7 @@ int run(int argc, char** argv) {
   generate.encoding = dtaus::tool::parse_encoding(encoding);
   if (generate_command->parsed()) code = dtaus::tool::run_generate(generate, std::cout, std::cerr);
   if (show_command->parsed()) {
-    code = dtaus::tool::run_show(show_path, show_json, std::cout, show_bank);
+    code = dtaus::tool::run_show(show_path, show_json, std::cout, show_bank, show_summary);
   }
   if (slip_command->parsed()) {
     code = dtaus::tool::run_slip(slip_path, slip_html, std::cout, slip_bank);

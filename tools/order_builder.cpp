@@ -58,13 +58,18 @@ std::vector<std::string> split_error_report(std::string_view report) {
   return messages;
 }
 
-std::string OrderBuilder::Text(const InputValue& value) const {
+std::string_view OrderBuilder::Text(const InputValue& value, std::string& converted) const {
   if (!dtaus_alphabet_) {
-    // The library would only find out while writing, and could not say where.
+    // The library would only find out while writing, and could not say where. ASCII, most
+    // of any text, is Windows-1252 as it stands.
     std::size_t pos = 0;
     char32_t c;
-    while (detail::ReadCodePoint(value.value, pos, c)) {
-      if (detail::CodePointToWindows1252(c) < 0) {
+    while (pos < value.value.size()) {
+      if (static_cast<unsigned char>(value.value[pos]) < 0x80) {
+        ++pos;
+      } else if (!detail::ReadCodePoint(value.value, pos, c)) {
+        break;
+      } else if (detail::CodePointToWindows1252(c) < 0) {
         fail(value.location + ": " + detail::DescribeCharacter(c) +
              " cannot be written in a DTAUS file (Windows-1252)");
       }
@@ -72,13 +77,14 @@ std::string OrderBuilder::Text(const InputValue& value) const {
     return value.value;
   }
   std::string rejected;
-  std::optional<std::string> converted = to_dtaus_alphabet(value.value, &rejected);
-  if (!converted) {
+  std::optional<std::string> in_alphabet = to_dtaus_alphabet(value.value, &rejected);
+  if (!in_alphabet) {
     fail(value.location + ": " + rejected +
          " is outside the DTAUS character set (capitals, digits, blank, . , & - / + * $ % "
          "and Ä Ö Ü ß)");
   }
-  return *converted;
+  converted = std::move(*in_alphabet);
+  return converted;
 }
 
 void OrderBuilder::AssignHeader(MeineInfo& header, const InputValue& value) const {
@@ -106,9 +112,11 @@ void OrderBuilder::AssignHeader(MeineInfo& header, const InputValue& value) cons
     case ValueKind::kIban:  // taken apart into BLZ and Konto before
       fail(value.location + ": an IBAN is handed over as BLZ and Konto");
     case ValueKind::kAmount:  // the header has no amounts
-    case ValueKind::kText:
-      (header.*(property->set))(Text(value));
+    case ValueKind::kText: {
+      std::string converted;
+      (header.*(property->set))(Text(value, converted));
       break;
+    }
   }
 }
 
@@ -120,11 +128,18 @@ void OrderBuilder::AssignPayment(GeldTransfer& payment, const InputValue& value)
   if (property->kind == ValueKind::kAmount) {
     (payment.*(property->set))(amount(value));
   } else {
-    (payment.*(property->set))(Text(value));
+    std::string converted;
+    (payment.*(property->set))(Text(value, converted));
   }
 }
 
 std::shared_ptr<DtausDatei> OrderBuilder::Build(const OrderDocument& orders) {
+  std::shared_ptr<DtausDatei> datei = Begin(orders.header);
+  for (const InputObject& object : orders.payments) Add(*datei, object);
+  return datei;
+}
+
+std::shared_ptr<DtausDatei> OrderBuilder::Begin(const InputObject& header_object) {
   invalid_.clear();
   net_ = NetTotals{};
   auto datei = std::make_shared<DtausDatei>();
@@ -133,31 +148,34 @@ std::shared_ptr<DtausDatei> OrderBuilder::Build(const OrderDocument& orders) {
   // holds when the execution date is assigned, and does not look again when the creation
   // date changes. Whatever order the input names them in, the execution date goes last,
   // so the window is measured against the creation date the file will carry.
-  for (const InputValue& value : orders.header.values) {
+  for (const InputValue& value : header_object.values) {
     if (value.property != "AusfuehrungsDatum") AssignHeader(*header, value);
   }
-  for (const InputValue& value : orders.header.values) {
+  for (const InputValue& value : header_object.values) {
     if (value.property == "AusfuehrungsDatum") AssignHeader(*header, value);
   }
   if (!header->MeineInfoIsValid()) {
-    invalid_.push_back({orders.header.origin, split_error_report(header->MeineInfoErrors())});
-  }
-  for (const InputObject& object : orders.payments) {
-    auto payment = std::make_shared<GeldTransfer>();
-    for (const InputValue& value : object.values) AssignPayment(*payment, value);
-    if (!payment->InputFieldsValid()) {
-      invalid_.push_back({object.origin, split_error_report(payment->InputFieldsErrors())});
-    } else if (const InputValue* net = NetAmount(object); net != nullptr) {
-      const std::string gross = payment->BetragEuroBrutto();
-      std::uint64_t gross_cents = 0;
-      std::from_chars(gross.data(), gross.data() + gross.size(), gross_cents);
-      ++net_.payments;
-      net_.net_cents += ParseCents(net->value).value_or(0);
-      net_.gross_cents += gross_cents;
-    }
-    datei->AddGeldTransfer(std::move(payment));
+    invalid_.push_back({header_object.origin, split_error_report(header->MeineInfoErrors())});
   }
   return datei;
+}
+
+bool OrderBuilder::Add(DtausDatei& datei, const InputObject& object) {
+  auto payment = std::make_shared<GeldTransfer>();
+  for (const InputValue& value : object.values) AssignPayment(*payment, value);
+  const bool valid = payment->InputFieldsValid();
+  if (!valid) {
+    invalid_.push_back({object.origin, split_error_report(payment->InputFieldsErrors())});
+  } else if (const InputValue* net = NetAmount(object); net != nullptr) {
+    const std::string gross = payment->BetragEuroBrutto();
+    std::uint64_t gross_cents = 0;
+    std::from_chars(gross.data(), gross.data() + gross.size(), gross_cents);
+    ++net_.payments;
+    net_.net_cents += ParseCents(net->value).value_or(0);
+    net_.gross_cents += gross_cents;
+  }
+  datei.AddGeldTransfer(std::move(payment));
+  return valid;
 }
 
 }  // namespace dtaus::tool

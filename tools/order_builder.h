@@ -53,6 +53,12 @@ class OrderBuilder {
   // type, a character outside the DTAUS character set.
   std::shared_ptr<DtausDatei> Build(const OrderDocument& orders);
 
+  // Build in steps, for orders read one payment at a time: a new file object with its
+  // header assigned, then each payment added. Add returns false when the library does
+  // not accept the payment (it is added all the same and listed in Invalid()).
+  std::shared_ptr<DtausDatei> Begin(const InputObject& header);
+  bool Add(DtausDatei& datei, const InputObject& payment);
+
   // The objects that are not valid after Build, header first.
   const std::vector<InvalidObject>& Invalid() const { return invalid_; }
 
@@ -60,7 +66,9 @@ class OrderBuilder {
   const NetTotals& Net() const { return net_; }
 
  private:
-  std::string Text(const InputValue& value) const;
+  // The text to assign: the value itself, or its conversion to the DTAUS alphabet,
+  // kept in `converted`.
+  std::string_view Text(const InputValue& value, std::string& converted) const;
   void AssignHeader(MeineInfo& header, const InputValue& value) const;
   void AssignPayment(GeldTransfer& payment, const InputValue& value) const;
 

@@ -11,7 +11,9 @@
 #ifndef DTAUS_TOOLS_ORDER_DOCUMENT_H_
 #define DTAUS_TOOLS_ORDER_DOCUMENT_H_
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dtaus::tool {
@@ -30,6 +32,16 @@ struct InputObject {
   std::string origin;
   std::vector<InputValue> values;
 };
+
+// Sets value number `index` of an object that is filled again and again, one payment
+// after the other, reusing the memory of the previous payment's texts.
+inline void SetValue(InputObject& object, std::size_t index, std::string_view property,
+                     std::string_view value) {
+  if (index == object.values.size()) object.values.emplace_back();
+  object.values[index].property.assign(property);
+  object.values[index].value.assign(value);
+  object.values[index].location.clear();
+}
 
 struct OrderDocument {
   InputObject header;

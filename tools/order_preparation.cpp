@@ -148,61 +148,80 @@ const InputValue* final_value(const InputObject& object, std::string_view proper
 std::vector<std::string> convert_orders_to_dtaus_alphabet(OrderDocument& orders) {
   std::vector<std::string> rejected;
   for_each_object(orders, [&rejected](std::size_t object, InputObject& input) {
-    for (InputValue& value : input.values) {
-      if (!is_text(object, value.property)) continue;
-      std::vector<RejectedCharacter> characters;
-      value.value = convert_to_dtaus_alphabet(value.value, &characters);
-      for (const RejectedCharacter& c : characters) {
-        rejected.push_back(value.location + ", character " + std::to_string(c.position) + ": " +
-                           c.description);
-      }
-    }
+    convert_object_to_dtaus_alphabet(object, input, rejected);
   });
   return rejected;
 }
 
+void convert_object_to_dtaus_alphabet(std::size_t object, InputObject& input,
+                                      std::vector<std::string>& rejected) {
+  for (InputValue& value : input.values) {
+    if (!is_text(object, value.property)) continue;
+    std::vector<RejectedCharacter> characters;
+    value.value = convert_to_dtaus_alphabet(value.value, &characters);
+    for (const RejectedCharacter& c : characters) {
+      rejected.push_back(value.location + ", character " + std::to_string(c.position) + ": " +
+                         c.description);
+    }
+  }
+}
+
 void resolve_ibans(OrderDocument& orders, ObjectProblems& problems) {
   for_each_object(orders, [&problems](std::size_t object, InputObject& input) {
-    const InputValue* given = final_value(input, "IBAN");
-    if (given == nullptr) return;
-    const InputValue iban = *given;
-    std::erase_if(input.values, [](const InputValue& v) { return v.property == "IBAN"; });
-    if (iban.value.empty()) return;
-    const GermanIbanParts parts = ParseGermanIban(iban.value);
-    if (!parts.error.empty()) {
-      problems.AddIbanProblem(object, "IBAN " + iban.value + ": " + parts.error);
-      return;
-    }
-    const std::string account = strip_zeros(parts.account);
-    const InputValue* blz = final_value(input, "BLZ");
-    const InputValue* konto = final_value(input, "Konto");
-    bool agrees = true;
-    if (blz != nullptr && blz->value != parts.blz) {
-      problems.AddIbanProblem(object, "IBAN " + iban.value + " holds bank code " + parts.blz +
-                                          ", but BLZ is " + blz->value);
-      agrees = false;
-    }
-    if (konto != nullptr && strip_zeros(konto->value) != account) {
-      problems.AddIbanProblem(object, "IBAN " + iban.value + " holds account " + account +
-                                          ", but Konto is " + konto->value);
-      agrees = false;
-    }
-    if (!agrees) return;
-    if (blz == nullptr) input.values.push_back({"BLZ", parts.blz, iban.location});
-    if (konto == nullptr) input.values.push_back({"Konto", account, iban.location});
+    resolve_iban(object, input, problems);
   });
+}
+
+void resolve_iban(std::size_t object, InputObject& input, ObjectProblems& problems) {
+  const InputValue* given = final_value(input, "IBAN");
+  if (given == nullptr) return;
+  const InputValue iban = *given;
+  std::erase_if(input.values, [](const InputValue& v) { return v.property == "IBAN"; });
+  if (iban.value.empty()) return;
+  const GermanIbanParts parts = ParseGermanIban(iban.value);
+  if (!parts.error.empty()) {
+    problems.AddIbanProblem(object, "IBAN " + iban.value + ": " + parts.error);
+    return;
+  }
+  const std::string account = strip_zeros(parts.account);
+  const InputValue* blz = final_value(input, "BLZ");
+  const InputValue* konto = final_value(input, "Konto");
+  bool agrees = true;
+  if (blz != nullptr && blz->value != parts.blz) {
+    problems.AddIbanProblem(object, "IBAN " + iban.value + " holds bank code " + parts.blz +
+                                        ", but BLZ is " + blz->value);
+    agrees = false;
+  }
+  if (konto != nullptr && strip_zeros(konto->value) != account) {
+    problems.AddIbanProblem(object, "IBAN " + iban.value + " holds account " + account +
+                                        ", but Konto is " + konto->value);
+    agrees = false;
+  }
+  if (!agrees) return;
+  if (blz == nullptr) input.values.push_back({"BLZ", parts.blz, iban.location});
+  if (konto == nullptr) input.values.push_back({"Konto", account, iban.location});
 }
 
 std::size_t wrap_long_texts(OrderDocument& orders, ObjectProblems& problems) {
   std::size_t wrapped = 0;
   for (std::size_t i = 0; i < orders.payments.size(); ++i) {
-    bool any = false;
-    for (const LineGroup& group : line_groups()) {
-      any = wrap_group(orders.payments[i], i + 1, group, problems) || any;
-    }
-    wrapped += any ? 1 : 0;
+    wrapped += wrap_payment(i + 1, orders.payments[i], problems) ? 1 : 0;
   }
   return wrapped;
+}
+
+bool wrap_payment(std::size_t object, InputObject& payment, ObjectProblems& problems) {
+  // A text no longer than a line in bytes is no longer in characters either: most
+  // payments need no closer look.
+  if (std::none_of(payment.values.begin(), payment.values.end(),
+                   [](const InputValue& v) { return v.value.size() > kLineWidth; })) {
+    return false;
+  }
+  bool any = false;
+  for (const LineGroup& group : line_groups()) {
+    any = wrap_group(payment, object, group, problems) || any;
+  }
+  return any;
 }
 
 std::vector<std::string> wrap_words(std::string_view text, std::size_t width) {

@@ -66,11 +66,16 @@ const InputValue* final_value(const InputObject& object, std::string_view proper
 // Converts every text value to the DTAUS character set (dtaus_alphabet.h). Returns one
 // line per character that stays outside it: "<location>, character 12: '€' (U+20AC)".
 std::vector<std::string> convert_orders_to_dtaus_alphabet(OrderDocument& orders);
+// The same for one object (0 the header), adding its lines to `rejected`.
+void convert_object_to_dtaus_alphabet(std::size_t object, InputObject& input,
+                                      std::vector<std::string>& rejected);
 
 // Replaces each IBAN value by the BLZ and Konto it holds. A foreign or damaged IBAN, and
 // an IBAN that disagrees with a BLZ or Konto given beside it, is a problem of its object.
 // An empty IBAN counts as not given.
 void resolve_ibans(OrderDocument& orders, ObjectProblems& problems);
+// The same for one object (0 the header).
+void resolve_iban(std::size_t object, InputObject& input, ObjectProblems& problems);
 
 // Wraps the purpose of every payment (VerwendungsZweck and VerwendungsZweck2 to 14) and
 // the name (Name and Name2) at word boundaries into lines of 27 characters; a word
@@ -79,6 +84,8 @@ void resolve_ibans(OrderDocument& orders, ObjectProblems& problems);
 // there are is left out and is a problem that says how many characters are left over.
 // Returns the number of payments with wrapped text.
 std::size_t wrap_long_texts(OrderDocument& orders, ObjectProblems& problems);
+// The same for one payment, object number `object`; true when it has wrapped text.
+bool wrap_payment(std::size_t object, InputObject& payment, ObjectProblems& problems);
 
 // The lines of `text` wrapped at blanks to at most `width` characters each.
 std::vector<std::string> wrap_words(std::string_view text, std::size_t width);

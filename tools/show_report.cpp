@@ -130,18 +130,23 @@ ListedFindings listed_findings(const DtausReader& reader, const BankNotes* banks
     return {banks->Findings(), banks->ErrorCount(), banks->WarningCount(),
             banks->OmittedFindings()};
   }
-  return {reader.Findings(), reader.ErrorCount(), reader.WarningCount(),
-          reader.OmittedFindings()};
+  return {reader.Findings(), reader.ErrorCount(), reader.WarningCount(), reader.OmittedFindings()};
 }
 
 }  // namespace
 
-std::string render_show_text(const DtausReader& reader, const std::string& file_name,
-                             const BankNotes* banks) {
-  const auto [findings, errors, warnings, omitted] = listed_findings(reader, banks);
+namespace {
+
+void add_line(std::string& out, const std::string& label, const std::string& value) {
+  out += pad(label, 11, false) + printable(value) + "\n";
+}
+
+// The file and its header, down to the execution date.
+std::string show_text_head(const DtausReader& reader, const std::string& file_name,
+                           const BankNotes* banks) {
   std::string out;
   auto line = [&out](const std::string& label, const std::string& value) {
-    out += pad(label, 11, false) + printable(value) + "\n";
+    add_line(out, label, value);
   };
   line("File", file_name + ", " + std::to_string(reader.FileSize()) + " bytes");
   if (const auto& a = reader.Header()) {
@@ -157,50 +162,20 @@ std::string render_show_text(const DtausReader& reader, const std::string& file_
   } else {
     line("Header", "missing");
   }
+  return out;
+}
 
-  const auto& payments = reader.Payments();
-  if (!payments.empty()) {
-    constexpr std::size_t kColumns = 7;
-    struct Row {
-      std::array<std::string, kColumns> cells;
-    };
-    const std::array<std::string, kColumns> titles = {"#",       "Name",       "Bank code", "Bank",
-                                                      "Account", "Amount EUR", "Purpose"};
-    const std::array<bool, kColumns> right = {true, false, false, false, false, true, false};
-    std::vector<Row> rows;
-    for (std::size_t i = 0; i < payments.size(); ++i) {
-      const PaymentRecord& c = payments[i];
-      std::string bank;
-      if (banks != nullptr) bank = or_question(banks->ShortNameOf(c.BLZ));
-      rows.push_back({{std::to_string(i + 1), printable(display_name(c)), printable(c.BLZ), bank,
-                       printable(strip_zeros(c.Konto)), printable(amount_text(c)),
-                       printable(display_purpose(c))}});
-    }
-    std::array<std::size_t, kColumns> widths{};
-    for (std::size_t col = 0; col < titles.size(); ++col) {
-      widths[col] = detail::CountCodePoints(titles[col]);
-      for (const Row& row : rows)
-        widths[col] = std::max(widths[col], detail::CountCodePoints(row.cells[col]));
-    }
-    auto render = [&](const std::array<std::string, kColumns>& cells) {
-      std::string text;
-      for (std::size_t col = 0; col < cells.size(); ++col) {
-        if (col > 0) text += "  ";
-        text += pad(cells[col], widths[col], right[col]);
-      }
-      trim_trailing_blanks(text);
-      out += text + "\n";
-    };
-    out += "\n";
-    render(titles);
-    for (const Row& row : rows) render(row.cells);
-  }
-
+// The totals and the findings.
+std::string show_text_tail(const DtausReader& reader, const BankNotes* banks) {
+  const auto [findings, errors, warnings, omitted] = listed_findings(reader, banks);
+  std::string out;
   const DtausTotals& totals = reader.Totals();
   out += "\n";
-  line("Payments", std::to_string(totals.count) + ", " + format_euro(totals.euro_cents) + " EUR");
-  line("Control", "accounts " + std::to_string(totals.konto_sum) + ", bank codes " +
-                      std::to_string(totals.blz_sum));
+  add_line(out, "Payments",
+           std::to_string(totals.count) + ", " + format_euro(totals.euro_cents) + " EUR");
+  add_line(out, "Control",
+           "accounts " + std::to_string(totals.konto_sum) + ", bank codes " +
+               std::to_string(totals.blz_sum));
   out += "\n";
   if (findings.empty()) {
     out += "No findings.\n";
@@ -214,6 +189,104 @@ std::string render_show_text(const DtausReader& reader, const std::string& file_
     }
   }
   return out;
+}
+
+// The table of payments: every row's cells are measured first, then the rows written
+// with the widths of the widest.
+class PaymentTable {
+ public:
+  static constexpr std::size_t kColumns = 7;
+  using Cells = std::array<std::string, kColumns>;
+
+  explicit PaymentTable(const BankNotes* banks) : banks_(banks) {
+    for (std::size_t col = 0; col < kColumns; ++col) {
+      widths_[col] = detail::CountCodePoints(kTitles[col]);
+    }
+  }
+
+  // Payment number `number` (from 1).
+  Cells Row(std::size_t number, const PaymentRecord& c) const {
+    std::string bank;
+    if (banks_ != nullptr) bank = or_question(banks_->ShortNameOf(c.BLZ));
+    return {std::to_string(number),
+            printable(display_name(c)),
+            printable(c.BLZ),
+            bank,
+            printable(strip_zeros(c.Konto)),
+            printable(amount_text(c)),
+            printable(display_purpose(c))};
+  }
+  void Measure(const Cells& cells) {
+    for (std::size_t col = 0; col < kColumns; ++col) {
+      widths_[col] = std::max(widths_[col], detail::CountCodePoints(cells[col]));
+    }
+  }
+  // The blank line and the titles above the rows.
+  std::string Titles() const {
+    Cells titles;
+    for (std::size_t col = 0; col < kColumns; ++col) titles[col] = kTitles[col];
+    return "\n" + Render(titles);
+  }
+  std::string Render(const Cells& cells) const {
+    std::string text;
+    for (std::size_t col = 0; col < cells.size(); ++col) {
+      if (col > 0) text += "  ";
+      text += pad(cells[col], widths_[col], kRight[col]);
+    }
+    trim_trailing_blanks(text);
+    return text + "\n";
+  }
+
+ private:
+  static constexpr std::array<const char*, kColumns> kTitles = {
+      "#", "Name", "Bank code", "Bank", "Account", "Amount EUR", "Purpose"};
+  static constexpr std::array<bool, kColumns> kRight = {true,  false, false, false,
+                                                        false, true,  false};
+  const BankNotes* banks_;
+  std::array<std::size_t, kColumns> widths_{};
+};
+
+}  // namespace
+
+std::string render_show_text(const DtausReader& reader, const std::string& file_name,
+                             const BankNotes* banks) {
+  std::string out = show_text_head(reader, file_name, banks);
+  const auto& payments = reader.Payments();
+  if (!payments.empty()) {
+    PaymentTable table(banks);
+    std::vector<PaymentTable::Cells> rows;
+    for (std::size_t i = 0; i < payments.size(); ++i) {
+      rows.push_back(table.Row(i + 1, payments[i]));
+      table.Measure(rows.back());
+    }
+    out += table.Titles();
+    for (const PaymentTable::Cells& row : rows) out += table.Render(row);
+  }
+  return out + show_text_tail(reader, banks);
+}
+
+void write_show_text(std::string_view bytes, const std::string& file_name, BankNotes& banks,
+                     bool payments, std::ostream& out) {
+  PaymentTable table(&banks);
+  std::size_t number = 0;
+  // First pass: the findings, the bank directory's notes and the columns' widths.
+  const DtausReader reader = DtausReader::CheckOnly(
+      bytes,
+      [&](const PaymentRecord& c) {
+        banks.Note(c);
+        if (payments) table.Measure(table.Row(++number, c));
+      },
+      payments);
+  banks.Join(reader);
+  out << show_text_head(reader, file_name, &banks);
+  if (payments && number > 0) {
+    // Second pass: the rows, each written as it is read.
+    out << table.Titles();
+    number = 0;
+    DtausReader::CheckOnly(
+        bytes, [&](const PaymentRecord& c) { out << table.Render(table.Row(++number, c)); }, true);
+  }
+  out << show_text_tail(reader, &banks);
 }
 
 std::string render_show_json(const DtausReader& reader, const std::string& file_name,

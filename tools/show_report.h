@@ -12,7 +12,9 @@
 #ifndef DTAUS_TOOLS_SHOW_REPORT_H_
 #define DTAUS_TOOLS_SHOW_REPORT_H_
 
+#include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dtaus/dtaus_reader.h"
@@ -26,6 +28,14 @@ std::string render_show_text(const DtausReader& reader, const std::string& file_
 
 std::string render_show_json(const DtausReader& reader, const std::string& file_name,
                              const BankNotes* banks = nullptr);
+
+// The same text as render_show_text for the file `bytes`, written to `out` as it goes
+// and without holding the decoded file: the bytes are read twice, once for the findings,
+// `banks`' notes and the columns' widths, once for the rows. Without `payments` the table
+// is left out (show --summary) and the file is read once, its texts undecoded. `banks`
+// must be new: it takes every payment's notes.
+void write_show_text(std::string_view bytes, const std::string& file_name, BankNotes& banks,
+                     bool payments, std::ostream& out);
 
 // One finding on one line: "error    byte 1034  E  E4 number of records C: says ...".
 std::string format_finding(const Finding& finding);

@@ -32,6 +32,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -148,6 +149,23 @@ class DtausReader {
   // kMaxFileSize bytes are not parsed: the only finding then says the file is too large.
   explicit DtausReader(std::string_view bytes) noexcept;
 
+  // Receives each record C as soon as it is read, in file order.
+  using PaymentVisitor = std::function<void(const PaymentRecord&)>;
+
+  // The check alone, for a file that is only to be checked, summed up or listed one
+  // payment at a time: the same header, trailer, totals, findings and counts as the
+  // constructor, but Payments() stays empty, so that the decoded file is never held in
+  // memory. Each record C goes to `each_payment`, when given, and is dropped after it.
+  // Unless `decode_texts`, the texts of records C (names, purposes, the texts of the
+  // extension parts) are checked as always but not decoded: they stay empty, which
+  // spares decoding most of the file. Record A is always decoded in full.
+  //
+  //   DtausReader checked = DtausReader::CheckOnly(bytes);
+  //   if (!checked.HasErrors()) std::cout << checked.Totals().euro_cents;
+  static DtausReader CheckOnly(std::string_view bytes,
+                               const PaymentVisitor& each_payment = nullptr,
+                               bool decode_texts = false) noexcept;
+
   // Record A, when the file has one.
   const std::optional<HeaderRecord>& Header() const { return header_; }
   // The records C in file order.
@@ -167,6 +185,10 @@ class DtausReader {
   std::size_t FileSize() const { return file_size_; }
 
  private:
+  // `each_payment` nullptr keeps every record C in Payments().
+  DtausReader(std::string_view bytes, const PaymentVisitor* each_payment,
+              bool decode_texts) noexcept;
+
   std::optional<HeaderRecord> header_;
   std::vector<PaymentRecord> payments_;
   std::optional<TrailerRecord> trailer_;

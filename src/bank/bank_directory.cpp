@@ -39,6 +39,11 @@ bool IsAlnum(char c) { return IsDigit(c) || (c >= 'A' && c <= 'Z'); }
 std::string Field(std::string_view record, std::size_t at, std::size_t width) {
   std::string_view field = record.substr(at, width);
   while (!field.empty() && field.back() == ' ') field.remove_suffix(1);
+  // Most names are plain ASCII, which reads the same in both encodings.
+  if (std::all_of(field.begin(), field.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    return std::string(field);
+  }
   return detail::DecodeWindows1252(field);
 }
 
@@ -163,7 +168,10 @@ void BankDirectory::Load(const std::string& path) {
     error_ = path + ": cannot be opened";
     return;
   }
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  // In one piece: a character at a time costs more than all the rest of loading.
+  std::ostringstream content;
+  content << in.rdbuf();
+  const std::string bytes = std::move(content).str();
   if (in.bad()) {
     error_ = path + ": cannot be read";
     return;
@@ -176,32 +184,41 @@ void BankDirectory::Load(const std::string& path) {
     ++line_number;
     if (!record.empty() && record.back() == '\r') record.remove_suffix(1);
     if (record.empty() && pos >= bytes.size()) break;  // the line end after the last record
-    const std::string where = path + ": line " + std::to_string(line_number) + ": ";
+    const auto where = [&path, line_number] {
+      return path + ": line " + std::to_string(line_number) + ": ";
+    };
     if (record.size() != kRecordLength) {
-      error_ = where +
+      error_ = where() +
                "a record of the Bundesbank's bank-code file has 168 characters, this "
                "line has " +
                std::to_string(record.size());
     } else if (!AllDigits(record.substr(kBlzAt, kBlzWidth)) ||
                (record[kFeatureAt] != '1' && record[kFeatureAt] != '2')) {
-      error_ = where + "does not begin with an 8-digit bank code and the mark 1 or 2";
+      error_ = where() + "does not begin with an 8-digit bank code and the mark 1 or 2";
     } else if (!IsAlnum(record[kMethodAt]) || !IsAlnum(record[kMethodAt + 1])) {
-      error_ = where + "the check-digit method (characters 151-152) is not a method id";
+      error_ = where() + "the check-digit method (characters 151-152) is not a method id";
     }
     if (!error_.empty()) {
       banks_.clear();
       return;
     }
-    Bank bank{std::string(record.substr(kBlzAt, kBlzWidth)),
+    // The bank itself (mark 1) stands before its branches; a branch only fills in a code
+    // whose bank the file does not list. Most records are such branches: they are
+    // checked, but not taken apart.
+    const std::string_view blz = record.substr(kBlzAt, kBlzWidth);
+    const auto known = banks_.find(blz);
+    if (known != banks_.end() && record[kFeatureAt] != '1') continue;
+    Bank bank{std::string(blz),
               Field(record, kNameAt, kNameWidth),
               Field(record, kPlaceAt, kPlaceWidth),
               Field(record, kShortNameAt, kShortNameWidth),
               Field(record, kBicAt, kBicWidth),
               std::string(record.substr(kMethodAt, kMethodWidth))};
-    // The bank itself (mark 1) stands before its branches; a branch only fills in a code
-    // whose bank the file does not list.
-    auto [it, inserted] = banks_.try_emplace(bank.blz, bank);
-    if (!inserted && record[kFeatureAt] == '1') it->second = std::move(bank);
+    if (known != banks_.end()) {
+      known->second = std::move(bank);
+    } else {
+      banks_.emplace(bank.blz, std::move(bank));
+    }
   }
   if (banks_.empty()) {
     error_ = path + ": holds no bank (an empty file is no bank-code file)";

@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -19,10 +20,16 @@ namespace {
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 bool all_digits(std::string_view s) {
-  return !s.empty() && std::all_of(s.begin(), s.end(), is_digit);
+  for (char c : s) {
+    if (!is_digit(c)) return false;
+  }
+  return !s.empty();
 }
 
 bool all_blank(std::string_view s) {
+  // Compared with blanks in one call: most reserve fields and unused parts are blank.
+  static const std::string kBlanks(256, ' ');
+  if (s.size() <= kBlanks.size()) return s.compare(0, s.size(), kBlanks.data(), s.size()) == 0;
   return std::all_of(s.begin(), s.end(), [](char c) { return c == ' '; });
 }
 
@@ -61,7 +68,7 @@ bool is_date(std::string_view s, std::size_t length) {
 // The DTAUS character set: capitals, digits, the blank and . , & - / + * $ %, and the
 // German letters Ä Ö Ü ß. Those arrive either as Windows-1252 letters or in the DIN
 // 66003 form [ \ ] ~ that older bank software expects in their place.
-bool is_dtaus_character(unsigned char c) {
+bool is_dtaus_character_by_rule(unsigned char c) {
   switch (c) {
     case '[':
     case '\\':
@@ -75,6 +82,18 @@ bool is_dtaus_character(unsigned char c) {
     default:
       return IsDtausBasicCharacter(c);
   }
+}
+
+// The same as a table, by byte: every character of every text is looked up.
+const std::array<bool, 256>& dtaus_characters() {
+  static const std::array<bool, 256> kTable = [] {
+    std::array<bool, 256> table{};
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      table[i] = is_dtaus_character_by_rule(static_cast<unsigned char>(i));
+    }
+    return table;
+  }();
+  return kTable;
 }
 
 // The day a date ddmmyy or ddmmyyyy names, as banks count days. A day beyond the end
@@ -122,6 +141,26 @@ std::string quoted(std::string_view raw) {
 // "1 extension part", "3 extension parts"
 std::string parts_text(int count) {
   return std::to_string(count) + (count == 1 ? " extension part" : " extension parts");
+}
+
+// A field's name for a finding, given as text or as a function that makes it: the
+// names are only put together for a field that has something to report.
+template <typename Label>
+std::string label_text(const Label& label) {
+  if constexpr (std::is_invocable_v<const Label&>) {
+    return label();
+  } else {
+    return std::string(label);
+  }
+}
+
+// Digits and plain capitals, most of a file, read the same in both encodings.
+std::string decoded(std::string_view raw) {
+  if (std::all_of(raw.begin(), raw.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    return std::string(raw);
+  }
+  return DecodeWindows1252(raw);
 }
 
 std::string field_name(std::string_view dtaus_field, std::string_view label) {
@@ -173,7 +212,10 @@ struct SizeCandidate {
 
 class Parser {
  public:
-  explicit Parser(std::string_view bytes) : bytes_(bytes) {}
+  // `each_payment` nullptr: every record C is kept in the result; otherwise each goes
+  // to it and is dropped.
+  Parser(std::string_view bytes, const DtausReader::PaymentVisitor* each_payment, bool decode_texts)
+      : bytes_(bytes), each_payment_(each_payment), decode_texts_(decode_texts) {}
 
   ParseResult Run() {
     if (bytes_.size() > DtausReader::kMaxFileSize) {
@@ -324,25 +366,28 @@ class Parser {
 
   // Reads the fields of one record by its table. Fields beyond the end of a cut-off
   // record stay empty; the cut itself has been reported.
+  // Texts are decoded unless `decode_texts` is false; they are checked either way.
   template <typename Record, std::size_t N>
   void ReadFields(const std::array<FieldLayout<Record>, N>& fields, std::string_view record,
-                  std::size_t record_offset, const std::string& name, Record& out) {
+                  std::size_t record_offset, const std::string& name, Record& out,
+                  bool decode_texts = true) {
     for (const auto& field : fields) {
       if (field.offset + field.width > record.size()) break;
       const std::string_view raw = record.substr(field.offset, field.width);
       const std::size_t offset = record_offset + field.offset;
-      const std::string label = field_name(field.dtaus_field, field.label);
-      std::string value = DecodeWindows1252(raw);
+      const auto label = [&field] { return field_name(field.dtaus_field, field.label); };
+      std::string value =
+          field.kind == FieldKind::kText || field.target == nullptr ? std::string() : decoded(raw);
       switch (field.kind) {
         case FieldKind::kRecordType:
         case FieldKind::kFree:
           break;
         case FieldKind::kNumber:
-          if (!all_digits(raw)) Error(offset, name, label, "not a number: " + quoted(raw));
+          if (!all_digits(raw)) Error(offset, name, label(), "not a number: " + quoted(raw));
           break;
         case FieldKind::kText: {
           const std::string_view text = drop_trailing_blanks(raw);
-          value = DecodeWindows1252(text);
+          if (decode_texts) value = decoded(text);
           CheckCharacters(text, offset, name, label);
           break;
         }
@@ -351,22 +396,22 @@ class Parser {
           break;
         case FieldKind::kCurrency:
           if (raw != "1") {
-            Error(offset, name, label, "currency code " + quoted(raw) + " is not 1 (euro)");
+            Error(offset, name, label(), "currency code " + quoted(raw) + " is not 1 (euro)");
           }
           break;
         case FieldKind::kDate:
-          if (!is_date(raw, 6)) Error(offset, name, label, "not a date ddmmyy: " + quoted(raw));
+          if (!is_date(raw, 6)) Error(offset, name, label(), "not a date ddmmyy: " + quoted(raw));
           break;
         case FieldKind::kOptionalDate:
           if (all_blank(raw)) {
             value.clear();
           } else if (!is_date(raw, 8)) {
-            Error(offset, name, label, "not a date ddmmyyyy: " + quoted(raw));
+            Error(offset, name, label(), "not a date ddmmyyyy: " + quoted(raw));
           }
           break;
         case FieldKind::kFileKind:
           if (raw != "GK" && raw != "LK") {
-            Error(offset, name, label,
+            Error(offset, name, label(),
                   "file kind " + quoted(raw) +
                       " is neither GK (credit transfers) nor LK (direct debits)");
           }
@@ -377,24 +422,27 @@ class Parser {
   }
 
   // One warning per text, at the first character outside the DTAUS character set.
+  template <typename Label>
   void CheckCharacters(std::string_view text, std::size_t offset, const std::string& name,
-                       const std::string& label) {
+                       const Label& label) {
+    const std::array<bool, 256>& is_dtaus_character = dtaus_characters();
     std::size_t first = text.size();
     std::size_t count = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-      if (is_dtaus_character(static_cast<unsigned char>(text[i]))) continue;
+      if (is_dtaus_character[static_cast<unsigned char>(text[i])]) continue;
       if (count++ == 0) first = i;
     }
     if (count == 0) return;
     std::string message = describe_character(static_cast<unsigned char>(text[first])) +
                           " is outside the DTAUS character set";
     if (count > 1) message += " (and " + std::to_string(count - 1) + " more in this field)";
-    Warning(offset + first, name, label, std::move(message));
+    Warning(offset + first, name, label_text(label), std::move(message));
   }
 
+  template <typename Label>
   void CheckBlank(std::string_view raw, std::size_t offset, const std::string& name,
-                  const std::string& label) {
-    if (!all_blank(raw)) Warning(offset, name, label, "not blank: " + quoted(raw));
+                  const Label& label) {
+    if (!all_blank(raw)) Warning(offset, name, label_text(label), "not blank: " + quoted(raw));
   }
 
   // Record length of records A and E: the size the length field asks for, then the other.
@@ -505,7 +553,7 @@ class Parser {
     PaymentRecord payment;
     payment.offset = pos;
     payment.size = chosen.size;
-    ReadFields(kPaymentFields, record, pos, name, payment);
+    ReadFields(kPaymentFields, record, pos, name, payment, decode_texts_);
 
     const std::string length_label = "C1 record length";
     if (all_digits(length_field) && !parts_by_length) {
@@ -550,7 +598,11 @@ class Parser {
     // Records C after record E are not part of the file's body: they are reported,
     // but record E cannot have counted them.
     if (!seen_trailer_) AddToTotals(payment);
-    result_.payments.push_back(std::move(payment));
+    if (each_payment_ != nullptr) {
+      (*each_payment_)(payment);
+    } else {
+      result_.payments.push_back(std::move(payment));
+    }
     return record.size();
   }
 
@@ -567,27 +619,28 @@ class Parser {
         ++parts;
       }
     }
+    payment.parts.reserve(static_cast<std::size_t>(parts));
     for (int i = 0; i < slots; ++i) {
       const std::size_t offset = part_offset(i);
       if (offset + kPartWidth > record.size()) break;
-      const std::string label = "extension part " + std::to_string(i + 1);
+      const auto label = [i] { return "extension part " + std::to_string(i + 1); };
       const std::string_view slot = record.substr(offset, kPartWidth);
       if (i >= parts) {
-        CheckBlank(slot, pos + offset, name, "unused " + label);
+        CheckBlank(slot, pos + offset, name, [&label] { return "unused " + label(); });
         continue;
       }
       const std::string_view type = slot.substr(0, kPartTypeWidth);
       const std::string_view text = drop_trailing_blanks(slot.substr(kPartTypeWidth));
       if (all_blank(slot)) {
-        Error(pos + offset, name, label, "blank, but the record announces " + parts_text(parts));
+        Error(pos + offset, name, label(), "blank, but the record announces " + parts_text(parts));
       } else if (type != "01" && type != "02" && type != "03") {
-        Error(pos + offset, name, label,
+        Error(pos + offset, name, label(),
               "type " + quoted(type) +
                   " is none of 01 (name), 02 (purpose) and 03 (ordering party's name)");
       }
       CheckCharacters(text, pos + offset + kPartTypeWidth, name, label);
-      payment.parts.push_back(
-          ExtensionPart{pos + offset, DecodeWindows1252(type), DecodeWindows1252(text)});
+      payment.parts.push_back(ExtensionPart{pos + offset, decoded(type),
+                                            decode_texts_ ? decoded(text) : std::string()});
     }
     CheckPartTypeCounts(name, payment);
     if (record.size() >= kSecondBlockReserveOffset + kSecondBlockReserveWidth) {
@@ -597,7 +650,7 @@ class Parser {
     for (std::size_t block = 2; (block + 1) * kBlockSize <= record.size(); ++block) {
       const std::size_t offset = block * kBlockSize + kBlockReserveOffset;
       CheckBlank(record.substr(offset, kBlockReserveWidth), pos + offset, name,
-                 "reserve of block " + std::to_string(block + 1));
+                 [block] { return "reserve of block " + std::to_string(block + 1); });
     }
   }
 
@@ -735,6 +788,9 @@ class Parser {
   }
 
   std::string_view bytes_;
+  const DtausReader::PaymentVisitor* each_payment_;
+  // False: the texts of records C are checked but left empty.
+  bool decode_texts_;
   ParseResult result_;
   std::vector<KeptFinding> kept_;
   std::size_t next_sequence_ = 0;
@@ -746,11 +802,23 @@ class Parser {
 }  // namespace
 }  // namespace detail
 
-DtausReader::DtausReader(std::string_view bytes) noexcept : file_size_(bytes.size()) {
+DtausReader::DtausReader(std::string_view bytes) noexcept
+    : DtausReader(bytes, nullptr, /*decode_texts=*/true) {}
+
+DtausReader DtausReader::CheckOnly(std::string_view bytes, const PaymentVisitor& each_payment,
+                                   bool decode_texts) noexcept {
+  // Without a visitor the records C are still handed over, to nobody.
+  static const PaymentVisitor kDrop = [](const PaymentRecord&) {};
+  return DtausReader(bytes, each_payment ? &each_payment : &kDrop, decode_texts);
+}
+
+DtausReader::DtausReader(std::string_view bytes, const PaymentVisitor* each_payment,
+                         bool decode_texts) noexcept
+    : file_size_(bytes.size()) {
   static_assert(kMaxFileSize == 32767 * detail::payment_record_size(detail::kMaxParts) +
                                     2 * detail::kKassetteRecordSize);
   try {
-    detail::ParseResult result = detail::Parser(bytes).Run();
+    detail::ParseResult result = detail::Parser(bytes, each_payment, decode_texts).Run();
     header_ = std::move(result.header);
     payments_ = std::move(result.payments);
     trailer_ = std::move(result.trailer);

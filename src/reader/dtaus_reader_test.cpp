@@ -362,6 +362,56 @@ TEST(DtausReaderTest, ReportsWhatBanksReject) {
 // No input makes the reader hold more than the largest DTAUS file and 1,000 findings:
 // the findings kept are the first in file order, whenever they were found, and the
 // counts include those left out.
+// The check alone finds what the full read finds, keeps no payment, and hands each
+// record C over in file order, with its texts only when asked for.
+TEST(DtausReaderTest, CheckOnlyFindsWhatTheFullReadFinds) {
+  FileBuilder file;
+  PaymentInput first, second;
+  first.name = "JÖRG MÜLLER";  // Windows-1252 letters outside the DTAUS set: warnings
+  second.cents = "0";
+  second.parts = {{"02", "ZWECK 2"}, {"07", "FALSCH"}};
+  file.Add(first);
+  file.Add(second);
+  std::string bytes = file.Bytes();
+  bytes.replace(bytes.size() - 128 + 64, 3, "999");  // E8 no longer matches
+  const DtausReader full(bytes);
+  ASSERT_GE(full.ErrorCount(), 2u);
+  ASSERT_GE(full.WarningCount(), 2u);
+  for (const bool texts : {false, true}) {
+    SCOPED_TRACE(texts ? "with texts" : "without texts");
+    std::vector<PaymentRecord> seen;
+    const DtausReader checked = DtausReader::CheckOnly(
+        bytes, [&seen](const PaymentRecord& c) { seen.push_back(c); }, texts);
+    EXPECT_EQ(Findings(checked), Findings(full));
+    EXPECT_EQ(checked.ErrorCount(), full.ErrorCount());
+    EXPECT_EQ(checked.WarningCount(), full.WarningCount());
+    EXPECT_EQ(Fields(*checked.Header()), Fields(*full.Header()));
+    EXPECT_EQ(Fields(*checked.Trailer()), Fields(*full.Trailer()));
+    EXPECT_EQ(checked.Totals().euro_cents, full.Totals().euro_cents);
+    EXPECT_EQ(checked.Totals().konto_sum, full.Totals().konto_sum);
+    EXPECT_EQ(checked.FileSize(), full.FileSize());
+    EXPECT_TRUE(checked.Payments().empty());
+    ASSERT_EQ(seen.size(), 2u);
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+      Lines expected = Fields(full.Payments()[i]);
+      if (!texts) {
+        const PaymentRecord& c = full.Payments()[i];
+        for (std::string& field : expected) {
+          if (&field - expected.data() >= 16) {
+            field = c.parts[static_cast<std::size_t>(&field - expected.data() - 16)].type + " ";
+          } else if (field == c.Name || field == c.MeineInfoName || field == c.VerwendungsZweck) {
+            field.clear();
+          }
+        }
+      }
+      EXPECT_EQ(Fields(seen[i]), expected);
+    }
+  }
+  const DtausReader unvisited = DtausReader::CheckOnly(bytes);
+  EXPECT_EQ(Findings(unvisited), Findings(full));
+  EXPECT_TRUE(unvisited.Payments().empty());
+}
+
 TEST(DtausReaderTest, KeepsItsLimits) {
   const std::size_t kMax = DtausReader::kMaxFileSize;
   ASSERT_EQ(kMax, 25165568u);

@@ -1,0 +1,147 @@
+// The dtaus tool against the library under it: `dtaus generate` of workload W from JSON
+// and from CSV, each a process of its own, beside the library building the same
+// payments in code; `dtaus show --summary` and the reader's check of the largest file
+// beside one plain read of its bytes. The tool runs with its defaults, the account
+// check against the bank directory included.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "dtaus/dtaus_reader.h"
+#include "sample_orders.h"
+#include "scratch_dir.h"
+#include "tool_workload.h"
+
+namespace dtaus::bench {
+namespace {
+
+void Unlink(const std::string& path) { ::unlink(path.c_str()); }
+
+// The tool built beside the benchmark, or another build of it named by DTAUS_BENCH_TOOL
+// (to measure an older version side by side with the library).
+std::string Tool() {
+  const char* other = std::getenv("DTAUS_BENCH_TOOL");
+  return other != nullptr && *other != '\0' ? other : DTAUS_TOOL_BINARY;
+}
+
+bool Ready(benchmark::State& state, const ToolWorkload& w) {
+  if (!w.error.empty()) state.SkipWithError(w.error.c_str());
+  return w.error.empty();
+}
+
+// The whole file in a new buffer: open, one read, close.
+std::string ReadWhole(const std::string& path, std::size_t size) {
+  std::string bytes(size, '\0');
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const ssize_t got = fd < 0 ? -1 : ::read(fd, bytes.data(), size);
+  if (fd >= 0) ::close(fd);
+  if (got != static_cast<ssize_t>(size)) bytes.clear();
+  return bytes;
+}
+
+// The library-only baseline of workload W: the payments built in code, Generate.
+void ToolBaseline(benchmark::State& state) {
+  const ToolWorkload& w = SharedToolWorkload();
+  if (!Ready(state, w)) return;
+  const std::string path = SharedScratchDir().File("w_library.txt");
+  for (auto _ : state) {
+    state.PauseTiming();
+    Unlink(path);
+    state.ResumeTiming();
+    if (const std::string error = GenerateInCode(w, path); !error.empty()) {
+      state.SkipWithError(error.c_str());
+      break;
+    }
+  }
+}
+BENCHMARK(ToolBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One run of the tool per iteration, timed by the process that waits for it; the
+// counters carry its CPU time, its peak memory and the sizes the memory target is
+// measured against.
+void RunTool(benchmark::State& state, const std::vector<std::string>& args,
+             const std::string& remove, double input_size, double output_size) {
+  ChildUsage usage;
+  double cpu = 0;
+  double rss = 0;
+  for (auto _ : state) {
+    if (!remove.empty()) Unlink(remove);
+    usage = RunProgram(args);
+    if (usage.exit_code != 0 || usage.peak_rss_bytes == 0) {
+      state.SkipWithError(("the tool failed: " + args[1]).c_str());
+      break;
+    }
+    state.SetIterationTime(usage.seconds);
+    cpu += usage.cpu_seconds;
+    rss = std::max(rss, static_cast<double>(usage.peak_rss_bytes));
+  }
+  const double runs = static_cast<double>(state.iterations());
+  state.counters["cpu_ms"] = runs > 0 ? cpu / runs * 1e3 : 0;
+  state.counters["peak_rss"] = rss;
+  state.counters["input_size"] = input_size;
+  state.counters["output_size"] = output_size;
+}
+
+void ToolGenerateJson(benchmark::State& state) {
+  const ToolWorkload& w = SharedToolWorkload();
+  if (!Ready(state, w)) return;
+  const std::string out = SharedScratchDir().File("w_json.txt");
+  RunTool(state, {Tool(), "generate", w.json_path, "-o", out}, out,
+          static_cast<double>(w.json_size), static_cast<double>(w.payments.size() * 256 + 256));
+}
+BENCHMARK(ToolGenerateJson)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
+void ToolGenerateCsv(benchmark::State& state) {
+  const ToolWorkload& w = SharedToolWorkload();
+  if (!Ready(state, w)) return;
+  const std::string out = SharedScratchDir().File("w_csv.txt");
+  RunTool(state, {Tool(), "generate", w.csv_path, "--header", w.header_path, "-o", out},
+          out, static_cast<double>(w.csv_size), static_cast<double>(w.payments.size() * 256 + 256));
+}
+BENCHMARK(ToolGenerateCsv)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
+// The largest file read into a new buffer with one read call.
+void PlainRead(benchmark::State& state) {
+  const ToolWorkload& w = SharedToolWorkload();
+  if (!Ready(state, w)) return;
+  for (auto _ : state) {
+    const std::string bytes = ReadWhole(w.largest_path, w.largest_size);
+    if (bytes.empty()) {
+      state.SkipWithError("the largest file could not be read");
+      break;
+    }
+    benchmark::DoNotOptimize(bytes.data());
+  }
+}
+BENCHMARK(PlainRead)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The reader's check of the largest file, its reading included.
+void ReaderCheck(benchmark::State& state) {
+  const ToolWorkload& w = SharedToolWorkload();
+  if (!Ready(state, w)) return;
+  for (auto _ : state) {
+    const DtausReader reader = DtausReader::CheckOnly(ReadWhole(w.largest_path, w.largest_size));
+    if (reader.HasErrors() || reader.Totals().count != kMaxPayments) {
+      state.SkipWithError("the largest file does not read back clean");
+      break;
+    }
+  }
+}
+BENCHMARK(ReaderCheck)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void ToolShowSummary(benchmark::State& state) {
+  const ToolWorkload& w = SharedToolWorkload();
+  if (!Ready(state, w)) return;
+  const double size = static_cast<double>(w.largest_size);
+  RunTool(state, {Tool(), "show", "--summary", w.largest_path}, "", size, 0);
+}
+BENCHMARK(ToolShowSummary)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
+}  // namespace
+}  // namespace dtaus::bench

@@ -1,0 +1,65 @@
+#include "tools/order_stream.h"
+
+#include <string>
+#include <vector>
+
+#include "tools/bank_check.h"
+
+namespace dtaus::tool {
+namespace {
+
+// A DTAUS file counts its payments in 16 bits.
+constexpr std::size_t kMaxPayments = 32767;
+
+OrderDocument HeaderAndOnePayment() {
+  OrderDocument orders;
+  orders.payments.emplace_back();
+  return orders;
+}
+
+}  // namespace
+
+OrderStream::OrderStream(bool dtaus_alphabet, bool no_wrap, const BankDirectory* directory)
+    : dtaus_alphabet_(dtaus_alphabet),
+      no_wrap_(no_wrap),
+      directory_(directory),
+      // The texts are in the DTAUS alphabet already where asked for.
+      builder_(false),
+      problems_(HeaderAndOnePayment()) {}
+
+bool OrderStream::Prepare(std::size_t object, InputObject& input) {
+  if (dtaus_alphabet_) {
+    std::vector<std::string> rejected;
+    convert_object_to_dtaus_alphabet(object, input, rejected);
+    if (!rejected.empty()) return false;
+  }
+  resolve_iban(object, input, problems_);
+  if (object > 0 && !no_wrap_ && wrap_payment(object, input, problems_)) ++wrapped_;
+  return problems_.Count() == 0;
+}
+
+bool OrderStream::AccountPasses(const InputObject& input) const {
+  if (directory_ == nullptr) return true;
+  const InputValue* blz = final_value(input, "BLZ");
+  if (blz == nullptr) return true;
+  const InputValue* konto = final_value(input, "Konto");
+  static const std::string kNoAccount;
+  return account_problem(*directory_, blz->value, konto ? konto->value : kNoAccount).empty();
+}
+
+bool OrderStream::Header(InputObject& header) {
+  if (datei_ != nullptr || !Prepare(0, header)) return false;
+  datei_ = builder_.Begin(header);
+  return builder_.Invalid().empty() && AccountPasses(header);
+}
+
+bool OrderStream::Payment(InputObject& payment) {
+  if (datei_ == nullptr || ++payments_ > kMaxPayments || !Prepare(1, payment)) return false;
+  return builder_.Add(*datei_, payment) && AccountPasses(payment);
+}
+
+bool OrderStream::Complete() const {
+  return datei_ != nullptr && payments_ > 0 && payments_ <= kMaxPayments;
+}
+
+}  // namespace dtaus::tool

@@ -1,0 +1,68 @@
+// OrderStream is generate's quick way: it takes the orders one object at a time as the
+// JSON or CSV reader hands them over, prepares each as the thorough way does (the DTAUS
+// alphabet, IBANs, wrapping), assigns it to the library and checks its account, and
+// keeps nothing of it but the library's payment.
+//
+// It is for orders without a single problem, which is nearly all of them: the first
+// problem of any kind makes it stop, and the orders are read again the thorough way,
+// which holds the whole document and words every problem with its place. So nothing it
+// skips (origins, locations, the messages themselves) is ever missed.
+//
+//   OrderStream stream(options, &directory);
+//   if (stream_json_orders(text, stream.HeaderSink(), stream.PaymentSink()) &&
+//       stream.Complete())
+//     write(stream.File(), stream.Wrapped(), stream.Net());
+#ifndef DTAUS_TOOLS_ORDER_STREAM_H_
+#define DTAUS_TOOLS_ORDER_STREAM_H_
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+
+#include "dtaus/bank_directory.h"
+#include "dtaus/dtaus_datei.h"
+#include "tools/order_builder.h"
+#include "tools/order_document.h"
+#include "tools/order_preparation.h"
+
+namespace dtaus::tool {
+
+class OrderStream {
+ public:
+  // `directory` nullptr: accounts are not checked.
+  OrderStream(bool dtaus_alphabet, bool no_wrap, const BankDirectory* directory);
+
+  // Each returns false at the first problem; the builder's ToolError passes through.
+  bool Header(InputObject& header);
+  bool Payment(InputObject& payment);
+  std::function<bool(InputObject&)> HeaderSink() {
+    return [this](InputObject& object) { return Header(object); };
+  }
+  std::function<bool(InputObject&)> PaymentSink() {
+    return [this](InputObject& object) { return Payment(object); };
+  }
+
+  // True when a header and 1 to 32,767 payments went through.
+  bool Complete() const;
+  const std::shared_ptr<DtausDatei>& File() const { return datei_; }
+  std::size_t Wrapped() const { return wrapped_; }
+  const NetTotals& Net() const { return builder_.Net(); }
+
+ private:
+  bool Prepare(std::size_t object, InputObject& input);
+  bool AccountPasses(const InputObject& input) const;
+
+  bool dtaus_alphabet_;
+  bool no_wrap_;
+  const BankDirectory* directory_;
+  OrderBuilder builder_;
+  // Object 0 the header, object 1 whichever payment is being prepared.
+  ObjectProblems problems_;
+  std::shared_ptr<DtausDatei> datei_;
+  std::size_t payments_ = 0;
+  std::size_t wrapped_ = 0;
+};
+
+}  // namespace dtaus::tool
+
+#endif  // DTAUS_TOOLS_ORDER_STREAM_H_
