@@ -613,9 +613,12 @@ TEST_F(DtausCliTest, HelpOnEveryCommandAndVersion) {
             0u)
       << r.out;
   EXPECT_NE(r.out.find("/blz_"), std::string::npos) << r.out;
-  const std::pair<std::string, const char*> kHelp[] = {
-      {"", "SUBCOMMAND"}, {"generate", "--dtaus-alphabet"}, {"generate", "--allow-empty"},
-      {"show", "--json"},         {"slip", "--html"}};
+  const std::pair<std::string, const char*> kHelp[] = {{"", "SUBCOMMAND"},
+                                                       {"generate", "--dtaus-alphabet"},
+                                                       {"generate", "--allow-empty"},
+                                                       {"show", "--json"},
+                                                       {"slip", "--html"},
+                                                       {"sepa", "--creditor-id"}};
   for (const auto& [command, option] : kHelp) {
     SCOPED_TRACE(command);
     r = Dtaus(command.empty() ? std::vector<std::string>{"--help"}
@@ -625,6 +628,21 @@ TEST_F(DtausCliTest, HelpOnEveryCommandAndVersion) {
     EXPECT_NE(r.out.find("Usage: dtaus"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find(option), std::string::npos) << r.out;
   }
+}
+
+// dtaus sepa as a user calls it: the shipped direct debits with their mandates become a
+// pain.008 message; without the creditor identifier nothing is written.
+TEST_F(DtausCliTest, SepaConvertsTheShippedDirectDebits) {
+  const std::string ex = DTAUS_EXAMPLES;
+  ASSERT_EQ(Dtaus({"generate", ex + "/lastschrift.json", "-o", "DTAUS0.TXT"}).code, 0);
+  Result r = Dtaus({"sepa", "DTAUS0.TXT", "-o", "out.xml", "--mandates", ex + "/mandate.csv"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_FALSE(fs::exists(dir_ / "out.xml"));
+  r = Dtaus({"sepa", "DTAUS0.TXT", "-o", "out.xml", "--mandates", ex + "/mandate.csv",
+             "--creditor-id", "DE98ZZZ09999999999"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("out.xml: pain.008.001.08, ", 0), 0u) << r.out;
+  EXPECT_NE(Read("out.xml").find("<CdtrSchmeId>"), std::string::npos);
 }
 
 // The shipped examples and a single payment: the summary of generate (with no findings
