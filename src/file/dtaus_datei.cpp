@@ -15,14 +15,20 @@
 #include "file/file_writer.h"
 #include "records/compiled_layout.h"
 #include "records/footer.h"
+#include "records/geld_transfer_access.h"
+#include "records/meine_info_access.h"
+#include "records/record_geometry.h"
 #include "records/slab_allocator.h"
 
 namespace dtaus {
 namespace {
 
-// A payment record is at most six blocks of 128 characters; records A and E at most 256.
-constexpr std::size_t kMaxPaymentRecord = 768;
-constexpr std::size_t kMaxFrameRecord = 256;
+using detail::GeldTransferAccess;
+using detail::MeineInfoAccess;
+
+// A payment record is at most six blocks of 128 characters; records A and E at most two.
+constexpr std::size_t kMaxPaymentRecord = detail::kMaxPaymentRecordSize;
+constexpr std::size_t kMaxFrameRecord = detail::kKassetteRecordSize;
 
 // The failures that end Generate on its error path: "Sonstiger Fehler:" and the
 // description, which names what went wrong.
@@ -93,7 +99,7 @@ struct DtausDatei::State {
   ~State() {
     for (std::size_t i = 0; i < payments.size(); ++i) {
       if (i + 1 < payments.size() && payments[i + 1].use_count() == 1) {
-        payments[i + 1]->prefetchState();
+        GeldTransferAccess::prefetchState(*payments[i + 1]);
       }
       payments[i].reset();
     }
@@ -107,8 +113,6 @@ DtausDatei::~DtausDatei() = default;
 
 void DtausDatei::Pfad(std::string_view path) { s_->path = path; }
 
-const std::string& DtausDatei::getPfad() const { return s_->path; }
-
 std::shared_ptr<MeineInfo> DtausDatei::GetMeineInfo() const { return s_->header; }
 
 void DtausDatei::AddGeldTransfer(std::shared_ptr<GeldTransfer> gt) {
@@ -118,7 +122,7 @@ void DtausDatei::AddGeldTransfer(std::shared_ptr<GeldTransfer> gt) {
 std::string DtausDatei::Generate() {
   try {
     detail::FileWriter writer(detail::CurrentFileSystem());
-    return s_->Generate(getPfad(), writer);
+    return s_->Generate(s_->path, writer);
   } catch (const GenerateFailure& f) {
     return "Sonstiger Fehler:" + f.description;
   } catch (const std::bad_alloc&) {
@@ -145,7 +149,7 @@ std::string DtausDatei::State::Generate(const std::string& target, detail::FileW
   // FileOutput); only when every check has passed does it replace the target.
   detail::FileOutput output(writer, target,
                             2 * kMaxFrameRecord + payments.size() * kMaxPaymentRecord);
-  WriteEncoded(output, kopf.getHeaderAsStream());
+  WriteEncoded(output, MeineInfoAccess::getHeaderAsStream(kopf));
 
   // The fields every record C shares (the ordering party's, from the header) are
   // rendered once, from the first payment that has taken them over.
@@ -159,18 +163,22 @@ std::string DtausDatei::State::Generate(const std::string& target, detail::FileW
   for (std::size_t i = 0; i < payments.size(); ++i) {
     // Two payments ahead the object, one ahead its state (see Prefetch).
     if (i + 2 < payments.size()) detail::Prefetch(payments[i + 2].get(), sizeof(GeldTransfer));
-    if (i + 1 < payments.size() && payments[i + 1]) payments[i + 1]->prefetchState();
+    if (i + 1 < payments.size() && payments[i + 1])
+      GeldTransferAccess::prefetchState(*payments[i + 1]);
     const std::shared_ptr<GeldTransfer>& gt = payments[i];
     if (!gt) throw GenerateFailure{"Objektvariable nicht festgelegt (kein GeldTransfer-Objekt)."};
     if (!gt->InputFieldsValid()) return "Das Geldtransfer-Objekt enthält Fehler.";
-    gt->setMeineInfoFields(kopf);
-    if (!gt->prepareStream()) return "Sonstiger Fehler bei <GeldTransfer-Objekt>.";
+    GeldTransferAccess::setMeineInfoFields(*gt, kopf);
+    if (!GeldTransferAccess::prepareStream(*gt))
+      return "Sonstiger Fehler bei <GeldTransfer-Objekt>.";
     if (!compiled) {
-      if (!gt->compileFileRecord(shared_fields, &unmappable)) Unmappable(unmappable);
+      if (!GeldTransferAccess::compileFileRecord(*gt, shared_fields, &unmappable)) {
+        Unmappable(unmappable);
+      }
       compiled = true;
     }
-    char* const end = gt->writeFileRecord(Room(output, kMaxPaymentRecord + detail::kWordSlack),
-                                          shared_fields, &unmappable);
+    char* const end = GeldTransferAccess::writeFileRecord(
+        *gt, Room(output, kMaxPaymentRecord + detail::kWordSlack), shared_fields, &unmappable);
     if (end == nullptr) Unmappable(unmappable);
     output.Advance(end);
     // The payment count is a 16-bit number: a file holds at most 32,767 payments.
@@ -178,12 +186,13 @@ std::string DtausDatei::State::Generate(const std::string& target, detail::FileW
       throw GenerateFailure{"Überlauf: eine Datei fasst höchstens 32767 Zahlungen."};
     }
     ++count;
-    sum_konto += DigitsValue(gt->getKonto());
-    sum_blz += DigitsValue(gt->getBLZ());
-    sum_euro += DigitsValue(gt->getBetragEuro());
+    sum_konto += DigitsValue(GeldTransferAccess::getKonto(*gt));
+    sum_blz += DigitsValue(GeldTransferAccess::getBLZ(*gt));
+    sum_euro += DigitsValue(GeldTransferAccess::getBetragEuro(*gt));
   }
 
-  footer.setSatzlaenge(kopf.getDateiMedia() == MediaTyp::Diskette ? "0128" : "0256");
+  footer.setSatzlaenge(MeineInfoAccess::getDateiMedia(kopf) == MediaTyp::Diskette ? "0128"
+                                                                                  : "0256");
   footer.setTotalDatensatzItems(count);
   // The sums stay below 2^53 (32,767 times an 11-digit amount), so they are exact.
   footer.setTotalPasivKonto(static_cast<double>(sum_konto));

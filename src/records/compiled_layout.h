@@ -25,11 +25,8 @@ namespace dtaus::detail {
 
 class CompiledLayout {
  public:
-  // Slots are bits of a mask: bit s stands for slot s.
-  static constexpr std::uint64_t Slot(int slot) { return std::uint64_t{1} << slot; }
-
-  // Renders the constants and the slots outside `own_slots` of `layout` from `values`
-  // in Windows-1252; the fields of `own_slots` are left to Write. Returns false after
+  // Renders the constants and the slots outside `own_slots` (a mask of SlotBit) of `layout` from
+  // `values` in Windows-1252; the fields of `own_slots` are left to Write. Returns false after
   // storing a character the code page lacks in `*unmappable`. Throws DtausError like
   // WriteField.
   bool Compile(std::span<const FieldSpec> layout, std::span<const ShortText> values,

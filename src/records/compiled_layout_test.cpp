@@ -23,8 +23,7 @@ constexpr FieldSpec kLayout[] = {
     {"X7 shared text", 27, true, kFillBlank, 3, {}},
     {"X8 own account", 10, false, kFillZero, 4, {}},
 };
-constexpr std::uint64_t kOwn =
-    CompiledLayout::Slot(0) | CompiledLayout::Slot(2) | CompiledLayout::Slot(4);
+constexpr std::uint64_t kOwn = SlotBit(0) | SlotBit(2) | SlotBit(4);
 
 using Values = std::array<ShortText, 5>;
 

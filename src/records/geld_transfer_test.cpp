@@ -29,9 +29,9 @@ class GeldTransferTest : public ::testing::Test {
   void SetUp() override { FillValidHeader(header_); }
 
   std::string Stream(GeldTransfer& g) {
-    GeldTransferPeer::TakeHeader(g, header_);
-    EXPECT_TRUE(GeldTransferPeer::Prepare(g));
-    return GeldTransferPeer::Record(g);
+    GeldTransferAccess::setMeineInfoFields(g, header_);
+    EXPECT_TRUE(GeldTransferAccess::prepareStream(g));
+    return GeldTransferAccess::getRecordAsStream(g);
   }
 };
 
@@ -307,8 +307,8 @@ TEST_F(GeldTransferTest, PartsFollowSlotOrderWithoutGaps) {
   EXPECT_EQ(r.substr(187, 29), "01EMPFAENGER 2" + Blanks(15));
   EXPECT_EQ(r.substr(216, 29), "02" + Blanks(27));
   EXPECT_EQ(r.substr(256, 29), "03AUFTRAGGEBER 2" + Blanks(13));
-  EXPECT_EQ(GeldTransferPeer::FirstBlock(*g).size(), 69u);
-  EXPECT_EQ(GeldTransferPeer::Block(*g, 3, 6), r.substr(256, 128));
+  EXPECT_EQ(GeldTransferAccess::getOptFieldsFirstBlock(*g).size(), 69u);
+  EXPECT_EQ(GeldTransferAccess::getOptFieldsBlock(*g, 3, 6), r.substr(256, 128));
 }
 
 }  // namespace
