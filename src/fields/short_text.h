@@ -74,7 +74,8 @@ class ShortText {
   // Such a text is always inline.
   bool IsAscii() const noexcept { return (tag_ & kNonAsciiBit) == 0; }
   // For an ASCII text: 32 readable bytes that begin with the text (and go on with
-  // whatever the inline storage holds), for writers that copy whole words.
+  // whatever the inline storage holds), for the writers that copy whole words
+  // (records/compiled_layout.h); they rely on sizeof(ShortText) == kInlineWord.
   const char* InlineWord() const noexcept { return buf_; }
   // For an ASCII text: its size, without asking where it is stored.
   std::size_t AsciiSize() const noexcept { return tag_; }

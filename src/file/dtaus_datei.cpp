@@ -177,6 +177,7 @@ std::string DtausDatei::State::Generate(const std::string& target, detail::FileW
       }
       compiled = true;
     }
+    // The record's writers store whole words, up to kWordSlack bytes past its end.
     char* const end = GeldTransferAccess::writeFileRecord(
         *gt, Room(output, kMaxPaymentRecord + detail::kWordSlack), shared_fields, &unmappable);
     if (end == nullptr) Unmappable(unmappable);

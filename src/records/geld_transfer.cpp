@@ -447,7 +447,9 @@ char* GeldTransfer::State::WriteFileRecord(char* out, const detail::CompiledLayo
   out = layout.Write(out, values, unmappable);
   if (out == nullptr) return nullptr;
   // The parts in order: two in block 2 before its 11-blank reserve, four in each later
-  // block before its 12-blank reserve. The last block is filled up with blanks.
+  // block before its 12-blank reserve. The last block is filled up with blanks. Like the
+  // fields, the parts and blanks are stored in whole words, up to kWordSlack bytes past
+  // the end.
   const auto blanks = [](char* at, std::size_t n) {
     return detail::FillWords(at, detail::field_bytes::kBlanks, n);
   };
