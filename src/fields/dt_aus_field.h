@@ -22,7 +22,6 @@
 #include <string>
 #include <string_view>
 
-#include "fields/copy_bytes.h"
 #include "fields/short_text.h"
 #include "fields/text_codec.h"
 

@@ -2,7 +2,6 @@
 #include "dtaus/dtaus_datei.h"
 
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <new>
 #include <string>
@@ -58,29 +57,11 @@ void WriteEncoded(detail::FileOutput& output, std::string_view text) {
 }
 
 // The numeric value of a digits-only field (bank code, account, cents) for the control
-// sums. The fields accept nothing but ASCII digits, so the failure cannot happen. Eight
-// digits are taken at a time, as one 64-bit word: the first digit is its lowest byte.
+// sums. The fields accept nothing but ASCII digits, so the failure cannot happen.
 std::int64_t DigitsValue(std::string_view digits) {
-  constexpr std::uint64_t kZeros = 0x3030303030303030ull;
-  constexpr std::uint64_t kAboveNine = 0x4646464646464646ull;  // '9' + 0x46 = 0x7F
-  constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-  const auto fail = [] { throw GenerateFailure{"Ungültige Zahl in einer Kontrollsumme."}; };
   std::int64_t v = 0;
-  std::size_t i = 0;
-  for (; i + 8 <= digits.size(); i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, digits.data() + i, sizeof word);
-    if (((word - kZeros) | (word + kAboveNine)) & kHighBits) fail();
-    std::uint64_t d = word - kZeros;  // eight values 0-9
-    d = d * 10 + (d >> 8);            // pairs: bytes 0, 2, 4, 6 hold 00-99
-    d = ((d & 0x000000FF000000FFull) * (100 + (1000000ull << 32)) +
-         ((d >> 16) & 0x000000FF000000FFull) * (1 + (10000ull << 32))) >>
-        32;
-    v = v * 100'000'000 + static_cast<std::int64_t>(d);
-  }
-  for (; i < digits.size(); ++i) {
-    const char c = digits[i];
-    if (c < '0' || c > '9') fail();
+  for (const char c : digits) {
+    if (c < '0' || c > '9') throw GenerateFailure{"Ungültige Zahl in einer Kontrollsumme."};
     v = v * 10 + (c - '0');
   }
   return v;

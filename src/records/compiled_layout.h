@@ -63,8 +63,8 @@ inline char* FillWords(char* out, const char* word, std::size_t n) {
 
 // An ASCII value in a field of at most 32 characters: the value's storage word and the
 // fill word, one over the other. Stores up to kWordSlack bytes past the field.
-inline char* WriteWordField(char* out, const ShortText& ascii, std::size_t width,
-                            bool left_aligned, const char* pattern) {
+inline char* WriteWordField(char* out, const ShortText& ascii, std::size_t width, bool left_aligned,
+                            const char* pattern) {
   constexpr std::size_t kWord = ShortText::kInlineWord;
   static_assert(kWord <= kWordSlack && kWord <= sizeof field_bytes::kBlanks);
   const std::size_t n = ascii.AsciiSize();
