@@ -107,6 +107,7 @@ static_assert(TotalWidth(kLayout) == kPaymentFixedLength);
 inline constexpr std::uint64_t kHeaderSlots = SlotBit(kMeineInfoBlz) | SlotBit(kTextSchluessel) |
                                               SlotBit(kErgaenzung) | SlotBit(kMeineInfoKonto) |
                                               SlotBit(kMeineInfoName);
+static_assert(kSlotCount < 64, "the slot sets are 64-bit masks");
 inline constexpr std::uint64_t kOwnSlots = (SlotBit(kSlotCount) - 1) & ~kHeaderSlots;
 
 }  // namespace record_c
