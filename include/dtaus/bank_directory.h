@@ -66,7 +66,7 @@ class BankDirectory {
 
   // Empty when the directory is loaded; otherwise why not, naming the file (and the line
   // for a malformed record).
-  const std::string& Error() const { return error_; }
+  [[nodiscard]] const std::string& Error() const { return error_; }
   // The file the directory was read from.
   const std::string& Path() const { return path_; }
   // The date of the data, "2020-04-20"; empty when the file name does not say.

@@ -45,12 +45,9 @@ class DtausDatei {
   // and is then written twice. A null pointer makes Generate fail.
   void AddGeldTransfer(std::shared_ptr<GeldTransfer> gt);
   // Writes the file. "" on success, otherwise the German message.
-  std::string Generate();
+  [[nodiscard]] std::string Generate();
 
  private:
-  // The stored path, as Generate uses it.
-  const std::string& getPfad() const;
-
   struct State;
   std::unique_ptr<State> s_;
 };

@@ -178,9 +178,9 @@ class DtausReader {
   // The findings beyond kMaxFindings that Findings leaves out.
   std::size_t OmittedFindings() const { return error_count_ + warning_count_ - findings_.size(); }
   // All errors and all warnings, those left out of Findings included.
-  std::size_t ErrorCount() const { return error_count_; }
+  [[nodiscard]] std::size_t ErrorCount() const { return error_count_; }
   std::size_t WarningCount() const { return warning_count_; }
-  bool HasErrors() const { return error_count_ > 0; }
+  [[nodiscard]] bool HasErrors() const { return error_count_ > 0; }
   // The number of bytes read.
   std::size_t FileSize() const { return file_size_; }
 

@@ -34,18 +34,14 @@
 #ifndef DTAUS_GELD_TRANSFER_H_
 #define DTAUS_GELD_TRANSFER_H_
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace dtaus {
 
-class DtausDatei;
-class MeineInfo;
 namespace detail {
-class CompiledLayout;
-struct GeldTransferPeer;
+struct GeldTransferAccess;
 }
 
 class GeldTransfer {
@@ -78,8 +74,8 @@ class GeldTransfer {
   // Continuation of the ordering party's name (extension part 03).
   void MeineInfoName2(std::string_view value);
 
-  bool InputFieldsValid() const;
-  std::string InputFieldsErrors() const;
+  [[nodiscard]] bool InputFieldsValid() const;
+  [[nodiscard]] std::string InputFieldsErrors() const;
 
   // The gross amount in euro.
   void BetragEuroBrutto(std::string_view value);
@@ -100,44 +96,8 @@ class GeldTransfer {
   void VerwendungsZweck14(std::string_view value);
 
  private:
-  friend class DtausDatei;
-  friend struct detail::GeldTransferPeer;
-
-  // Internal members, called by the file object while it generates the file.
-  // Takes over the transaction key and the ordering party's data from the header.
-  void setMeineInfoFields(const MeineInfo& header);
-  // Collects the valid extension parts and sets record length and part count.
-  bool prepareStream();
-  // Record C (256 to 768 characters), or "Fehler bei Generierung von GeldTransfer.".
-  std::string getRecordAsStream();
-  // The stored gross amount in cents, for the trailer's euro sum.
-  std::string_view getBetragEuro() const;
-  // The rest of block 2 (extension parts 1 and 2 and the reserve, 69 characters).
-  std::string getOptFieldsFirstBlock();
-  // One continuation block of 128 characters with the parts at positions from..to.
-  std::string getOptFieldsBlock(std::int16_t from, std::int16_t to) const;
-  void MeineInfoBLZ(std::string_view value);
-  void MeineInfoKonto(std::string_view value);
-  void MeineInfoName(std::string_view value);
-  void TextSchluessel(std::string_view value);
-  void TextSchluesselErgaenzung(std::string_view value);
-  // getRecordAsStream appended to `out` without a temporary.
-  void appendRecordAsStream(std::string& out);
-
-  // Generate's way to record C: straight into the file bytes, in Windows-1252. The
-  // fields every record of the file shares are compiled once, after setMeineInfoFields
-  // (compileFileRecord); each record then writes only its own (writeFileRecord, after
-  // prepareStream, at `out` with room for 768 bytes and detail::kWordSlack). The same
-  // bytes as getRecordAsStream encoded; false or nullptr after storing a character
-  // that Windows-1252 lacks in `*unmappable`.
-  bool compileFileRecord(detail::CompiledLayout& layout, char32_t* unmappable) const;
-  char* writeFileRecord(char* out, const detail::CompiledLayout& layout,
-                        char32_t* unmappable) const;
-  // Starts loading the payment's state into the processor's cache.
-  void prefetchState() const;
-  // The stored bank code and account, for the trailer's control sums.
-  std::string_view getBLZ() const;
-  std::string_view getKonto() const;
+  // What the file object calls while generating: record C and the control sums.
+  friend struct detail::GeldTransferAccess;
 
   struct State;
   std::unique_ptr<State> s_;

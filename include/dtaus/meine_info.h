@@ -32,11 +32,8 @@
 
 namespace dtaus {
 
-class DtausDatei;
-class GeldTransfer;
 namespace detail {
-class ShortText;
-struct MeineInfoPeer;
+struct MeineInfoAccess;
 }
 
 class MeineInfo {
@@ -66,23 +63,12 @@ class MeineInfo {
   // date. The empty text removes it (the record then carries blanks).
   void AusfuehrungsDatum(std::string_view value);
 
-  bool MeineInfoIsValid() const;
-  std::string MeineInfoErrors() const;
+  [[nodiscard]] bool MeineInfoIsValid() const;
+  [[nodiscard]] std::string MeineInfoErrors() const;
 
  private:
-  friend class DtausDatei;
-  friend class GeldTransfer;
-  friend struct detail::MeineInfoPeer;
-
-  // Internal members: the file object and the payments read the header through
-  // these while generating. The getters return the stored, unpadded values.
-  MediaTyp getDateiMedia() const;
-  TransferTyp getGeldTransferTyp() const;
-  const detail::ShortText& getBLZ() const;
-  const detail::ShortText& getName() const;
-  const detail::ShortText& getKonto() const;
-  // Record A (128 or 256 characters), or an error text when the header is invalid.
-  std::string getHeaderAsStream() const;
+  // What the file object and the payments read while generating.
+  friend struct detail::MeineInfoAccess;
 
   struct State;
   std::unique_ptr<State> s_;

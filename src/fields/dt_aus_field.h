@@ -16,14 +16,12 @@
 #ifndef DTAUS_FIELDS_DT_AUS_FIELD_H_
 #define DTAUS_FIELDS_DT_AUS_FIELD_H_
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
 
-#include "fields/copy_bytes.h"
 #include "fields/short_text.h"
 #include "fields/text_codec.h"
 
@@ -118,69 +116,6 @@ inline char* WriteEncodedField(char* out, const ShortText& value, std::int16_t w
                           [text, unmappable](char* at) {
                             return WriteWindows1252(at, text, unmappable);
                           });
-}
-
-// The file writers below may store up to this many bytes past the end of what they
-// write: they move whole 32-byte words, and whatever lands behind a field is overwritten
-// by the next one. A writer gives them this much room beyond its bound.
-inline constexpr std::size_t kWordSlack = 32;
-
-// Writes `n` bytes of `pattern` (at least n readable bytes, rounded up to whole words)
-// in whole words; needs kWordSlack bytes of room behind them.
-inline char* CopyWords(char* out, const char* pattern, std::size_t n) {
-  for (std::size_t i = 0; i < n; i += 32) std::memcpy(out + i, pattern + i, 32);
-  return out + n;
-}
-
-// Writes `n` copies of the fill character whose 32 copies are `word`, in whole words;
-// needs kWordSlack bytes of room behind them.
-inline char* FillWords(char* out, const char* word, std::size_t n) {
-  for (std::size_t i = 0; i < n; i += 32) std::memcpy(out + i, word, 32);
-  return out + n;
-}
-
-// An ASCII value in a word-sized field: the value's storage word and the fill word, one
-// over the other. Needs kWordSlack bytes of room behind the field.
-inline char* WriteWordField(char* out, const ShortText& ascii, std::size_t width,
-                            bool left_aligned, const char* pattern) {
-  constexpr std::size_t kWord = ShortText::kInlineWord;
-  static_assert(kWord <= kWordSlack && kWord <= sizeof field_bytes::kBlanks);
-  const std::size_t n = ascii.AsciiSize();
-  if (left_aligned) {
-    std::memcpy(out, ascii.InlineWord(), kWord);
-    std::memcpy(out + n, pattern, kWord);
-  } else {
-    std::memcpy(out, pattern, kWord);
-    std::memcpy(out + (width - n), ascii.InlineWord(), kWord);
-  }
-  return out + width;
-}
-
-// WriteEncodedField for the hot loop of Generate, with kWordSlack bytes of room behind
-// the field. It writes exactly `width` bytes: a value longer than its field, which the
-// records' rules keep out of every file, throws DtausError (kFieldRenderError) instead
-// of shifting the rest of the record. An ASCII value of a field of at most 32 characters
-// (nearly every value of a payment) takes two fixed-size copies and no branch on its
-// length: the fill word and the value's storage word, one over the other.
-inline char* WriteFileField(char* out, const ShortText& value, std::int16_t width,
-                            bool left_aligned, std::int32_t fill, char32_t* unmappable) {
-  const bool word_sized = width <= 32 && (fill == kFillBlank || fill == kFillZero);
-  const char* const pattern = fill == kFillZero ? field_bytes::kZeros : field_bytes::kBlanks;
-  if (value.IsAscii() && word_sized && value.AsciiSize() <= static_cast<std::size_t>(width)) {
-    return WriteWordField(out, value, static_cast<std::size_t>(width), left_aligned, pattern);
-  }
-  const std::size_t n = value.CharCount();
-  if (n > static_cast<std::size_t>(std::max<std::int16_t>(width, 0))) {
-    field_bytes::ThrowLongerThanField();
-  }
-  if (word_sized && left_aligned) {
-    // Text with umlauts: one byte per character, then the fill word behind it.
-    char* const end = WriteWindows1252(out, value.view(), unmappable);
-    if (end == nullptr) return nullptr;
-    std::memcpy(end, pattern, ShortText::kInlineWord);
-    return out + width;
-  }
-  return WriteEncodedField(out, value, width, left_aligned, fill, unmappable);
 }
 
 // Appends to a string through a raw pointer. A record is some forty short fields, and

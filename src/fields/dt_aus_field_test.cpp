@@ -65,41 +65,5 @@ TEST(DtAusField, UnknownFillModeOrHugeValueFailsWithRenderError) {
   EXPECT_EQ(f.toFileString().size(), 32767u);
 }
 
-// The file writer stores whole words and leaves whatever it likes behind the field; the
-// field itself must be exact, for every kind of value, and nothing may land beyond the
-// slack it was given.
-TEST(DtAusField, FileFieldIsExactWithinItsSlack) {
-  const RenderCase cases[] = {
-      {10, kFillZero, false, "12345", "0000012345"},
-      {10, kFillZero, false, "1234567890", "1234567890"},
-      {8, kFillBlank, false, "", "        "},
-      {27, kFillBlank, true, "ERIKA MUSTERMANN", "ERIKA MUSTERMANN           "},
-      {27, kFillBlank, true, "MÜLLER, JÜRGEN", "M\xDCLLER, J\xDCRGEN             "},
-      {27, kFillBlank, true, "ÄÖÜäöüß€ÄÖÜäöüß€ÄÖÜäöüß€ÄÖÜ",
-       "\xC4\xD6\xDC\xE4\xF6\xFC\xDF\x80\xC4\xD6\xDC\xE4\xF6\xFC\xDF\x80\xC4\xD6\xDC\xE4\xF6\xFC"
-       "\xDF\x80\xC4\xD6\xDC"},
-      {5, kFillZero, false, "ß", "0000\xDF"},  // right-aligned with an umlaut: the careful way
-      {40, kFillBlank, true, "WIDER THAN A WORD", "WIDER THAN A WORD" + std::string(23, ' ')},
-      {2, kFillBlank, false, "15", "15"},
-  };
-  for (const RenderCase& c : cases) {
-    SCOPED_TRACE(c.value);
-    ShortText value(c.value);
-    std::string buffer(static_cast<std::size_t>(c.width) + kWordSlack + 8, '#');
-    char32_t bad = 0;
-    const char* end = WriteFileField(buffer.data(), value, c.width, c.left, c.fill, &bad);
-    ASSERT_NE(end, nullptr);
-    ASSERT_EQ(end - buffer.data(), c.width);
-    EXPECT_EQ(buffer.substr(0, static_cast<std::size_t>(c.width)), c.expected);
-    EXPECT_EQ(buffer.substr(buffer.size() - 8), "########");
-  }
-  char buffer[64];
-  char32_t bad = 0;
-  // A value longer than its field would shift the rest of the record: refused.
-  EXPECT_THROW(WriteFileField(buffer, ShortText("12345678901"), 10, false, kFillZero, &bad),
-               DtausError);
-  EXPECT_THROW(WriteFileField(buffer, ShortText("ÄÄÄ"), 2, true, kFillBlank, &bad), DtausError);
-}
-
 }  // namespace
 }  // namespace dtaus::detail

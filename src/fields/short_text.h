@@ -11,14 +11,53 @@
 #define DTAUS_FIELDS_SHORT_TEXT_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
 
-#include "fields/copy_bytes.h"
 #include "fields/text_codec.h"
 
 namespace dtaus::detail {
+
+// Copies n bytes; for n <= 32 `src` and `dst` may overlap. Field values, paddings and
+// the texts of a record are almost all shorter than 32 bytes, and for those two
+// overlapping moves of a fixed size are cheaper than a call to memmove: every assignment
+// of a field ends here. Every load comes before the first store, so a text may be
+// assigned from its own storage.
+inline void CopyBytes(char* dst, const char* src, std::size_t n) {
+  // The first and the last `sizeof word` bytes, which overlap unless n is twice that.
+  const auto head_and_tail = [=](auto word) {
+    constexpr std::size_t kWord = sizeof word;
+    decltype(word) head;
+    decltype(word) tail;
+    std::memcpy(&head, src, kWord);
+    std::memcpy(&tail, src + n - kWord, kWord);
+    std::memcpy(dst, &head, kWord);
+    std::memcpy(dst + n - kWord, &tail, kWord);
+  };
+  struct Bytes16 {
+    char bytes[16];
+  };
+  if (n >= 16) {
+    if (n > 32) {
+      std::memcpy(dst, src, n);
+    } else {
+      head_and_tail(Bytes16{});
+    }
+  } else if (n >= 8) {
+    head_and_tail(std::uint64_t{});
+  } else if (n >= 4) {
+    head_and_tail(std::uint32_t{});
+  } else if (n > 0) {
+    const char first = src[0];
+    const char middle = src[n / 2];
+    const char last = src[n - 1];
+    dst[0] = first;
+    dst[n / 2] = middle;
+    dst[n - 1] = last;
+  }
+}
 
 class ShortText {
  public:
@@ -74,7 +113,8 @@ class ShortText {
   // Such a text is always inline.
   bool IsAscii() const noexcept { return (tag_ & kNonAsciiBit) == 0; }
   // For an ASCII text: 32 readable bytes that begin with the text (and go on with
-  // whatever the inline storage holds), for writers that copy whole words.
+  // whatever the inline storage holds), for the writers that copy whole words
+  // (records/compiled_layout.h); they rely on sizeof(ShortText) == kInlineWord.
   const char* InlineWord() const noexcept { return buf_; }
   // For an ASCII text: its size, without asking where it is stored.
   std::size_t AsciiSize() const noexcept { return tag_; }

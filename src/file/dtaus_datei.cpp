@@ -2,7 +2,6 @@
 #include "dtaus/dtaus_datei.h"
 
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <new>
 #include <string>
@@ -15,14 +14,20 @@
 #include "file/file_writer.h"
 #include "records/compiled_layout.h"
 #include "records/footer.h"
+#include "records/geld_transfer_access.h"
+#include "records/meine_info_access.h"
+#include "records/record_geometry.h"
 #include "records/slab_allocator.h"
 
 namespace dtaus {
 namespace {
 
-// A payment record is at most six blocks of 128 characters; records A and E at most 256.
-constexpr std::size_t kMaxPaymentRecord = 768;
-constexpr std::size_t kMaxFrameRecord = 256;
+using detail::GeldTransferAccess;
+using detail::MeineInfoAccess;
+
+// A payment record is at most six blocks of 128 characters; records A and E at most two.
+constexpr std::size_t kMaxPaymentRecord = detail::kMaxPaymentRecordSize;
+constexpr std::size_t kMaxFrameRecord = detail::kKassetteRecordSize;
 
 // The failures that end Generate on its error path: "Sonstiger Fehler:" and the
 // description, which names what went wrong.
@@ -52,29 +57,11 @@ void WriteEncoded(detail::FileOutput& output, std::string_view text) {
 }
 
 // The numeric value of a digits-only field (bank code, account, cents) for the control
-// sums. The fields accept nothing but ASCII digits, so the failure cannot happen. Eight
-// digits are taken at a time, as one 64-bit word: the first digit is its lowest byte.
+// sums. The fields accept nothing but ASCII digits, so the failure cannot happen.
 std::int64_t DigitsValue(std::string_view digits) {
-  constexpr std::uint64_t kZeros = 0x3030303030303030ull;
-  constexpr std::uint64_t kAboveNine = 0x4646464646464646ull;  // '9' + 0x46 = 0x7F
-  constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-  const auto fail = [] { throw GenerateFailure{"Ungültige Zahl in einer Kontrollsumme."}; };
   std::int64_t v = 0;
-  std::size_t i = 0;
-  for (; i + 8 <= digits.size(); i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, digits.data() + i, sizeof word);
-    if (((word - kZeros) | (word + kAboveNine)) & kHighBits) fail();
-    std::uint64_t d = word - kZeros;  // eight values 0-9
-    d = d * 10 + (d >> 8);            // pairs: bytes 0, 2, 4, 6 hold 00-99
-    d = ((d & 0x000000FF000000FFull) * (100 + (1000000ull << 32)) +
-         ((d >> 16) & 0x000000FF000000FFull) * (1 + (10000ull << 32))) >>
-        32;
-    v = v * 100'000'000 + static_cast<std::int64_t>(d);
-  }
-  for (; i < digits.size(); ++i) {
-    const char c = digits[i];
-    if (c < '0' || c > '9') fail();
+  for (const char c : digits) {
+    if (c < '0' || c > '9') throw GenerateFailure{"Ungültige Zahl in einer Kontrollsumme."};
     v = v * 10 + (c - '0');
   }
   return v;
@@ -93,7 +80,7 @@ struct DtausDatei::State {
   ~State() {
     for (std::size_t i = 0; i < payments.size(); ++i) {
       if (i + 1 < payments.size() && payments[i + 1].use_count() == 1) {
-        payments[i + 1]->prefetchState();
+        GeldTransferAccess::prefetchState(*payments[i + 1]);
       }
       payments[i].reset();
     }
@@ -108,8 +95,6 @@ DtausDatei::~DtausDatei() = default;
 
 void DtausDatei::Pfad(std::string_view path) { s_->path = path; }
 
-const std::string& DtausDatei::getPfad() const { return s_->path; }
-
 std::shared_ptr<MeineInfo> DtausDatei::GetMeineInfo() const { return s_->header; }
 
 void DtausDatei::AddGeldTransfer(std::shared_ptr<GeldTransfer> gt) {
@@ -119,7 +104,7 @@ void DtausDatei::AddGeldTransfer(std::shared_ptr<GeldTransfer> gt) {
 std::string DtausDatei::Generate() {
   try {
     detail::FileWriter writer(detail::CurrentFileSystem());
-    return s_->Generate(getPfad(), writer);
+    return s_->Generate(s_->path, writer);
   } catch (const GenerateFailure& f) {
     return "Sonstiger Fehler:" + f.description;
   } catch (const std::bad_alloc&) {
@@ -150,7 +135,7 @@ std::string DtausDatei::State::Generate(const std::string& named, detail::FileWr
   // FileOutput); only when every check has passed does it replace the target.
   detail::FileOutput output(writer, target,
                             2 * kMaxFrameRecord + payments.size() * kMaxPaymentRecord);
-  WriteEncoded(output, kopf.getHeaderAsStream());
+  WriteEncoded(output, MeineInfoAccess::getHeaderAsStream(kopf));
 
   // The fields every record C shares (the ordering party's, from the header) are
   // rendered once, from the first payment that has taken them over.
@@ -164,18 +149,23 @@ std::string DtausDatei::State::Generate(const std::string& named, detail::FileWr
   for (std::size_t i = 0; i < payments.size(); ++i) {
     // Two payments ahead the object, one ahead its state (see Prefetch).
     if (i + 2 < payments.size()) detail::Prefetch(payments[i + 2].get(), sizeof(GeldTransfer));
-    if (i + 1 < payments.size() && payments[i + 1]) payments[i + 1]->prefetchState();
+    if (i + 1 < payments.size() && payments[i + 1])
+      GeldTransferAccess::prefetchState(*payments[i + 1]);
     const std::shared_ptr<GeldTransfer>& gt = payments[i];
     if (!gt) throw GenerateFailure{"Objektvariable nicht festgelegt (kein GeldTransfer-Objekt)."};
     if (!gt->InputFieldsValid()) return "Das Geldtransfer-Objekt enthält Fehler.";
-    gt->setMeineInfoFields(kopf);
-    if (!gt->prepareStream()) return "Sonstiger Fehler bei <GeldTransfer-Objekt>.";
+    GeldTransferAccess::setMeineInfoFields(*gt, kopf);
+    if (!GeldTransferAccess::prepareStream(*gt))
+      return "Sonstiger Fehler bei <GeldTransfer-Objekt>.";
     if (!compiled) {
-      if (!gt->compileFileRecord(shared_fields, &unmappable)) Unmappable(unmappable);
+      if (!GeldTransferAccess::compileFileRecord(*gt, shared_fields, &unmappable)) {
+        Unmappable(unmappable);
+      }
       compiled = true;
     }
-    char* const end = gt->writeFileRecord(Room(output, kMaxPaymentRecord + detail::kWordSlack),
-                                          shared_fields, &unmappable);
+    // The record's writers store whole words, up to kWordSlack bytes past its end.
+    char* const end = GeldTransferAccess::writeFileRecord(
+        *gt, Room(output, kMaxPaymentRecord + detail::kWordSlack), shared_fields, &unmappable);
     if (end == nullptr) Unmappable(unmappable);
     output.Advance(end);
     // The payment count is a 16-bit number: a file holds at most 32,767 payments.
@@ -183,12 +173,13 @@ std::string DtausDatei::State::Generate(const std::string& named, detail::FileWr
       throw GenerateFailure{"Überlauf: eine Datei fasst höchstens 32767 Zahlungen."};
     }
     ++count;
-    sum_konto += DigitsValue(gt->getKonto());
-    sum_blz += DigitsValue(gt->getBLZ());
-    sum_euro += DigitsValue(gt->getBetragEuro());
+    sum_konto += DigitsValue(GeldTransferAccess::getKonto(*gt));
+    sum_blz += DigitsValue(GeldTransferAccess::getBLZ(*gt));
+    sum_euro += DigitsValue(GeldTransferAccess::getBetragEuro(*gt));
   }
 
-  footer.setSatzlaenge(kopf.getDateiMedia() == MediaTyp::Diskette ? "0128" : "0256");
+  footer.setSatzlaenge(MeineInfoAccess::getDateiMedia(kopf) == MediaTyp::Diskette ? "0128"
+                                                                                  : "0256");
   footer.setTotalDatensatzItems(count);
   // The sums stay below 2^53 (32,767 times an 11-digit amount), so they are exact.
   footer.setTotalPasivKonto(static_cast<double>(sum_konto));

@@ -109,13 +109,13 @@ TEST_F(DtausDateiTest, RecordsAreWhatThePaymentsRenderEncoded) {
       payments.push_back(g);
     }
     ASSERT_EQ(datei.Generate(), "");
-    std::string expected = MeineInfoPeer::Header(*header);
+    std::string expected = MeineInfoAccess::getHeaderAsStream(*header);
     std::int64_t sums[3] = {};  // accounts, bank codes, cents
     for (const auto& g : payments) {
-      expected += GeldTransferPeer::Record(*g);
+      expected += GeldTransferAccess::getRecordAsStream(*g);
       sums[0] += std::stoll(g->Konto());
       sums[1] += std::stoll(g->BLZ());
-      sums[2] += std::stoll(GeldTransferPeer::Cents(*g));
+      sums[2] += std::stoll(std::string(GeldTransferAccess::getBetragEuro(*g)));
     }
     expected += RecordE(kPayments, sums[0], sums[1], sums[2], kassette);
     const std::string file = File();
@@ -185,7 +185,7 @@ TEST_F(DtausDateiTest, FailuresInTheOrderGenerateChecks) {
     EXPECT_EQ(FilesInDir(), c.path == path_ ? 1u : 0u);
     EXPECT_EQ(File(), "");
   }
-  EXPECT_EQ(GeldTransferPeer::Record(*later).substr(0, 5), "    C");  // never prepared
+  EXPECT_EQ(GeldTransferAccess::getRecordAsStream(*later).substr(0, 5), "    C");  // never prepared
 }
 
 // Record E counts the payments in a 16-bit number and sums the cents in 13 digits: a file
@@ -196,7 +196,7 @@ TEST_F(DtausDateiTest, LimitsOfRecordE) {
   g->VerwendungsZweck2("ZWECK 2");
   for (int i = 0; i < 32767; ++i) datei_.AddGeldTransfer(g);
   ASSERT_EQ(datei_.Generate(), "");
-  EXPECT_TRUE(File() == RecordA() + Repeat(GeldTransferPeer::Record(*g), 32767) +
+  EXPECT_TRUE(File() == RecordA() + Repeat(GeldTransferAccess::getRecordAsStream(*g), 32767) +
                             RecordE(32767, 32767 * 1234567LL, 32767 * 87654321LL, 389927300));
 
   DtausDatei rich;

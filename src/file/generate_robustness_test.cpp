@@ -525,7 +525,8 @@ TEST_F(GenerateRobustnessTest, TextsBeyondTheSixteenBitLengthOfAField) {
                 " - Wert hat nicht max. 10 Stellen in Feld <Konto>.\r"
                 " - Wert hat nicht max. 10 Stellen in Feld <FreieReferenz>.\r"
                 " - Ungültiger Format für Feld <AktuellesDatum> (Ungültiger Format ).\r");
-      EXPECT_EQ(MeineInfoPeer::Header(header), "ERROR: Header contains invalid fields");
+      EXPECT_EQ(MeineInfoAccess::getHeaderAsStream(header),
+                "ERROR: Header contains invalid fields");
 
       GeldTransfer g;
       for (const Setter setter : WrittenTexts()) (g.*setter)(text);

@@ -18,13 +18,12 @@
 #include <string_view>
 
 #include "dtaus/dtaus_reader.h"
+#include "records/record_geometry.h"
 
 namespace dtaus::detail {
 
-// DTAUS files are cut into blocks of 128 bytes; every record fills whole blocks.
-inline constexpr std::size_t kBlockSize = 128;
-// Records A and E on a Kassette (magnetic tape) take two blocks, the second blank.
-inline constexpr std::size_t kKassetteRecordSize = 256;
+// The block geometry (kBlockSize, the part positions, the 187 + 29 n rule) is the
+// writer's too: see records/record_geometry.h.
 
 // How the reader checks a field.
 enum class FieldKind {
@@ -81,7 +80,7 @@ inline constexpr std::array<FieldLayout<HeaderRecord>, 14> kHeaderFields = {{
 static_assert(fields_fill(kHeaderFields, kBlockSize), "record A fills one block");
 
 // Record C up to and including the extension-part count C18. The extension parts that
-// follow are laid out by part_offset below.
+// follow are laid out by part_offset.
 inline constexpr std::array<FieldLayout<PaymentRecord>, 21> kPaymentFields = {{
     {"C1", "record length", 0, 4, FieldKind::kNumber, &PaymentRecord::record_length},
     {"C2", "record type", 4, 1, FieldKind::kRecordType, nullptr},
@@ -110,55 +109,7 @@ inline constexpr std::array<FieldLayout<PaymentRecord>, 21> kPaymentFields = {{
     {"C17b", "reserve", 183, 2, FieldKind::kReserve, nullptr},
     {"C18", "number of extension parts", 185, 2, FieldKind::kNumber, &PaymentRecord::part_count},
 }};
-inline constexpr std::size_t kPaymentFixedLength = 187;
 static_assert(fields_fill(kPaymentFields, kPaymentFixedLength), "record C: 187 fixed bytes");
-
-// Extension parts: a type code of 2 bytes and 27 bytes of text. The second block holds
-// parts 1 and 2 and an 11-byte reserve; every further block holds four parts and a
-// 12-byte reserve, so 15 parts need six blocks.
-inline constexpr std::size_t kPartWidth = 29;
-inline constexpr std::size_t kPartTypeWidth = 2;
-inline constexpr int kMaxParts = 15;
-inline constexpr int kPartsInSecondBlock = 2;
-inline constexpr int kPartsPerBlock = 4;
-inline constexpr std::size_t kSecondBlockReserveOffset =
-    kPaymentFixedLength + kPartsInSecondBlock * kPartWidth;
-inline constexpr std::size_t kSecondBlockReserveWidth = 2 * kBlockSize - kSecondBlockReserveOffset;
-inline constexpr std::size_t kBlockReserveOffset = kPartsPerBlock * kPartWidth;
-inline constexpr std::size_t kBlockReserveWidth = kBlockSize - kBlockReserveOffset;
-static_assert(kSecondBlockReserveWidth == 11 && kBlockReserveWidth == 12);
-
-// The logical record length that C1 holds for `parts` extension parts.
-constexpr std::size_t payment_record_length(int parts) {
-  return kPaymentFixedLength + static_cast<std::size_t>(parts) * kPartWidth;
-}
-
-// The bytes a record C with `parts` extension parts occupies in the file.
-constexpr std::size_t payment_record_size(int parts) {
-  const int extra = parts <= kPartsInSecondBlock ? 0 : parts - kPartsInSecondBlock;
-  return (2 + static_cast<std::size_t>((extra + kPartsPerBlock - 1) / kPartsPerBlock)) * kBlockSize;
-}
-
-// The number of part slots in a record C of `size` bytes.
-constexpr int part_slots(std::size_t size) {
-  return kPartsInSecondBlock + static_cast<int>(size / kBlockSize - 2) * kPartsPerBlock;
-}
-
-// Offset of part `index` (0-based) from the start of the record.
-constexpr std::size_t part_offset(int index) {
-  if (index < kPartsInSecondBlock)
-    return kPaymentFixedLength + static_cast<std::size_t>(index) * kPartWidth;
-  const int later = index - kPartsInSecondBlock;
-  return static_cast<std::size_t>(2 + later / kPartsPerBlock) * kBlockSize +
-         static_cast<std::size_t>(later % kPartsPerBlock) * kPartWidth;
-}
-
-static_assert(payment_record_size(0) == 256 && payment_record_size(2) == 256);
-static_assert(payment_record_size(3) == 384 && payment_record_size(6) == 384);
-static_assert(payment_record_size(7) == 512 && payment_record_size(11) == 640);
-static_assert(payment_record_size(kMaxParts) == 768 && part_slots(768) == 18);
-static_assert(payment_record_length(kMaxParts) == 622);
-static_assert(part_offset(2) == 256 && part_offset(14) == 640);
 
 // Record E: the trailer with the count and the control sums.
 inline constexpr std::array<FieldLayout<TrailerRecord>, 9> kTrailerFields = {{

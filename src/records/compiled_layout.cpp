@@ -14,7 +14,7 @@ bool CompiledLayout::Compile(std::span<const FieldSpec> layout, std::span<const 
     steps_[count_++] = step;
   };
   for (const FieldSpec& f : layout) {
-    if (f.slot != FieldSpec::kConstant && (own_slots & Slot(f.slot)) != 0) {
+    if (f.slot != FieldSpec::kConstant && (own_slots & SlotBit(f.slot)) != 0) {
       const bool word_sized = f.width >= 0 && f.width <= 32 &&
                               (f.fill == kFillBlank || f.fill == kFillZero);
       add_step({word_sized ? Kind::kWordField : Kind::kOtherField, f.slot, f.width,

@@ -5,7 +5,6 @@
 #include <array>
 #include <string>
 
-#include "fields/dt_aus_field.h"
 #include "fields/dtaus_error.h"
 #include "fields/text_codec.h"
 
@@ -23,8 +22,7 @@ constexpr FieldSpec kLayout[] = {
     {"X7 shared text", 27, true, kFillBlank, 3, {}},
     {"X8 own account", 10, false, kFillZero, 4, {}},
 };
-constexpr std::uint64_t kOwn =
-    CompiledLayout::Slot(0) | CompiledLayout::Slot(2) | CompiledLayout::Slot(4);
+constexpr std::uint64_t kOwn = SlotBit(0) | SlotBit(2) | SlotBit(4);
 
 using Values = std::array<ShortText, 5>;
 
@@ -70,6 +68,49 @@ TEST(CompiledLayout, WritesWhatTheLayoutRendersEncoded) {
   EXPECT_EQ(bad, U'\u0141');
   values[2] = std::string(28, 'X');  // one character too many for its field
   EXPECT_THROW(layout.Write(buffer, values, &bad), DtausError);
+}
+
+// The file writer stores whole words and leaves whatever it likes behind the field; the
+// field itself must be exact, for every kind of value, and nothing may land beyond the
+// slack it was given.
+TEST(CompiledLayout, FileFieldIsExactWithinItsSlack) {
+  struct Case {
+    std::int16_t width;
+    std::int32_t fill;
+    bool left;
+    std::string value;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {10, kFillZero, false, "12345", "0000012345"},
+      {10, kFillZero, false, "1234567890", "1234567890"},
+      {8, kFillBlank, false, "", "        "},
+      {27, kFillBlank, true, "ERIKA MUSTERMANN", "ERIKA MUSTERMANN           "},
+      {27, kFillBlank, true, "MÜLLER, JÜRGEN", "M\xDCLLER, J\xDCRGEN             "},
+      {27, kFillBlank, true, "ÄÖÜäöüß€ÄÖÜäöüß€ÄÖÜäöüß€ÄÖÜ",
+       "\xC4\xD6\xDC\xE4\xF6\xFC\xDF\x80\xC4\xD6\xDC\xE4\xF6\xFC\xDF\x80\xC4\xD6\xDC\xE4\xF6\xFC"
+       "\xDF\x80\xC4\xD6\xDC"},
+      {5, kFillZero, false, "ß", "0000\xDF"},  // right-aligned with an umlaut: the careful way
+      {40, kFillBlank, true, "WIDER THAN A WORD", "WIDER THAN A WORD" + std::string(23, ' ')},
+      {2, kFillBlank, false, "15", "15"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    ShortText value(c.value);
+    std::string buffer(static_cast<std::size_t>(c.width) + kWordSlack + 8, '#');
+    char32_t bad = 0;
+    const char* end = WriteFileField(buffer.data(), value, c.width, c.left, c.fill, &bad);
+    ASSERT_NE(end, nullptr);
+    ASSERT_EQ(end - buffer.data(), c.width);
+    EXPECT_EQ(buffer.substr(0, static_cast<std::size_t>(c.width)), c.expected);
+    EXPECT_EQ(buffer.substr(buffer.size() - 8), "########");
+  }
+  char buffer[64];
+  char32_t bad = 0;
+  // A value longer than its field would shift the rest of the record: refused.
+  EXPECT_THROW(WriteFileField(buffer, ShortText("12345678901"), 10, false, kFillZero, &bad),
+               DtausError);
+  EXPECT_THROW(WriteFileField(buffer, ShortText("ÄÄÄ"), 2, true, kFillBlank, &bad), DtausError);
 }
 
 }  // namespace

@@ -4,23 +4,17 @@
 #include <cmath>
 #include <limits>
 
+#include "records/record_geometry.h"
 #include "records/record_layout.h"
 
 namespace dtaus::detail {
 namespace {
 
-constexpr FieldSpec kRecordE[] = {
-    {"E1 record length", 4, false, kFillBlank, 0, {}},
-    {"E2 record type", 1, false, kFillBlank, FieldSpec::kConstant, "E"},
-    {"E3 reserve", 5, false, kFillBlank, FieldSpec::kConstant, {}},
-    {"E4 number of records C", 7, false, kFillZero, 1, {}},
-    {"E5 sum in the former national currency", 13, false, kFillZero, FieldSpec::kConstant, {}},
-    {"E6 sum of account numbers", 17, false, kFillZero, 2, {}},
-    {"E7 sum of bank codes", 17, false, kFillZero, 3, {}},
-    {"E8 sum of euro amounts in cents", 13, false, kFillZero, 4, {}},
-    {"E9 reserve", 51, false, kFillBlank, FieldSpec::kConstant, {}},
-};
-static_assert(TotalWidth(kRecordE) == 128);
+using record_e::kBlz;
+using record_e::kEuro;
+using record_e::kItems;
+using record_e::kKonto;
+using record_e::kSatzlaenge;
 
 constexpr std::int16_t kSatzlaengeMissing = 1000;
 
@@ -90,7 +84,7 @@ void Footer::setTotalPasivKonto(double sum) { SetSum(kKonto, kKontoRules, sum); 
 void Footer::setTotalPasivBLZ(double sum) { SetSum(kBlz, kBlzRules, sum); }
 void Footer::setTotalEuro(double sum) { SetSum(kEuro, kEuroRules, sum); }
 
-void Footer::SetSum(Slot slot, const SumRules& rules, double sum) {
+void Footer::SetSum(record_e::Slot slot, const SumRules& rules, double sum) {
   errors_.RuleBroken(rules.missing, false);
   errors_.RuleBroken(rules.failure, false);
   if (std::isnan(sum)) {
@@ -124,9 +118,9 @@ std::string Footer::getFooterAsStream() const {
   if (!FooterIsValid()) return "ERROR: Footer contains invalis fields";
   try {
     std::string record;
-    record.reserve(256);
-    AppendLayout(record, kRecordE, values_);
-    if (values_[kSatzlaenge] == "0256") record.append(128, ' ');
+    record.reserve(kKassetteRecordSize);
+    AppendLayout(record, record_e::kLayout, values_);
+    if (values_[kSatzlaenge] == "0256") record.append(kBlockSize, ' ');
     return record;
   } catch (...) {
     return "ERROR: Unexpected error streaming the Footer.";

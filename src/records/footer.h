@@ -16,6 +16,7 @@
 
 #include "fields/broken_rules.h"
 #include "fields/short_text.h"
+#include "records/record_tables.h"
 
 namespace dtaus::detail {
 
@@ -44,11 +45,10 @@ class Footer {
   struct SumRules;
 
  private:
-  enum Slot { kSatzlaenge, kItems, kKonto, kBlz, kEuro, kSlotCount };
-  void SetSum(Slot slot, const SumRules& rules, double sum);
+  void SetSum(record_e::Slot slot, const SumRules& rules, double sum);
 
   BrokenRules errors_;  // mErrors
-  std::array<ShortText, kSlotCount> values_;
+  std::array<ShortText, record_e::kSlotCount> values_;
 };
 
 }  // namespace dtaus::detail

@@ -18,70 +18,39 @@
 #include "fields/text_codec.h"
 #include "fields/value_checks.h"
 #include "records/compiled_layout.h"
+#include "records/geld_transfer_access.h"
+#include "records/meine_info_access.h"
 #include "records/notifier.h"
 #include "records/opt_field.h"
 #include "records/opt_fields.h"
 #include "records/property_rules.h"
+#include "records/record_geometry.h"
 #include "records/record_layout.h"
+#include "records/record_tables.h"
 #include "records/slab_allocator.h"
 
 namespace dtaus {
 namespace {
 
-using detail::FieldSpec;
-using detail::kFillBlank;
-using detail::kFillZero;
 using detail::OptField;
 using detail::RuleText;
 
-// The stored values of record C; everything else in the record is constant.
-enum Slot {
-  kSatzlaenge,      // C1: logical record length, 187 + 29 per extension part
-  kMeineInfoBlz,    // C3 and C10: the ordering party's bank code, from the header
-  kBlz,             // C4
-  kKonto,           // C5
-  kReferenz,        // C6
-  kTextSchluessel,  // C7a: 05 direct debit, 51 credit transfer
-  kErgaenzung,      // C7b: 000
-  kMeineInfoKonto,  // C11
-  kBetrag,          // C12: gross amount in cents
-  kName,            // C14a
-  kMeineInfoName,   // C15
-  kZweck,           // C16
-  kErweiterungen,   // C18: number of extension parts, "00" to "15"
-  kSlotCount
-};
+using detail::record_c::kBetrag;
+using detail::record_c::kBlz;
+using detail::record_c::kErgaenzung;
+using detail::record_c::kErweiterungen;
+using detail::record_c::kKonto;
+using detail::record_c::kMeineInfoBlz;
+using detail::record_c::kMeineInfoKonto;
+using detail::record_c::kMeineInfoName;
+using detail::record_c::kName;
+using detail::record_c::kReferenz;
+using detail::record_c::kSatzlaenge;
+using detail::record_c::kSlotCount;
+using detail::record_c::kTextSchluessel;
+using detail::record_c::kZweck;
 
-// Positions 1-187: the fixed part of record C. Blocks of 128 characters follow from
-// position 188 with the extension parts (see the block functions below).
-constexpr FieldSpec kRecordC[] = {
-    {"C1 record length", 4, false, kFillBlank, kSatzlaenge, {}},
-    {"C2 record type", 1, false, kFillBlank, FieldSpec::kConstant, "C"},
-    {"C3 bank code of the first involved bank", 8, false, kFillBlank, kMeineInfoBlz, {}},
-    {"C4 bank code of the payee or payer", 8, false, kFillBlank, kBlz, {}},
-    {"C5 account of the payee or payer", 10, false, kFillZero, kKonto, {}},
-    {"C6 internal customer number", 13, false, kFillZero, kReferenz, {}},
-    {"C7a transaction key", 2, false, kFillBlank, kTextSchluessel, {}},
-    {"C7b transaction key supplement", 3, false, kFillBlank, kErgaenzung, {}},
-    {"C8 bank-internal field", 1, false, kFillBlank, FieldSpec::kConstant, {}},
-    {"C9 amount in the former national currency", 11, false, kFillZero, FieldSpec::kConstant, {}},
-    {"C10 bank code of the ordering party", 8, false, kFillBlank, kMeineInfoBlz, {}},
-    {"C11 account of the ordering party", 10, false, kFillZero, kMeineInfoKonto, {}},
-    {"C12 amount in euro cents", 11, false, kFillZero, kBetrag, {}},
-    {"C13 reserve", 3, false, kFillBlank, FieldSpec::kConstant, {}},
-    {"C14a name of the payee or payer", 27, true, kFillBlank, kName, {}},
-    {"C14b reserve", 8, false, kFillBlank, FieldSpec::kConstant, {}},
-    {"C15 name of the ordering party", 27, true, kFillBlank, kMeineInfoName, {}},
-    {"C16 purpose", 27, true, kFillBlank, kZweck, {}},
-    {"C17a currency code (1 = euro)", 1, false, kFillBlank, FieldSpec::kConstant, "1"},
-    {"C17b reserve", 2, false, kFillBlank, FieldSpec::kConstant, {}},
-    {"C18 number of extension parts", 2, false, kFillBlank, kErweiterungen, {}},
-};
-static_assert(TotalWidth(kRecordC) == 187);
-
-constexpr std::size_t kBlockWidth = 128;
-constexpr std::size_t kFirstBlockReserve = 11;  // after parts 1 and 2 in block 2
-constexpr std::size_t kBlockReserve = 12;       // after four parts in blocks 3 to 6
+static_assert(OptField::kStreamWidth == detail::kPartWidth);
 
 enum Rule : std::int16_t {
   kBlzMissing = 2060,
@@ -243,6 +212,11 @@ struct GeldTransfer::State {
   // The most bytes the blocks after the fixed part take: every part and at most 128
   // blanks for each block.
   std::size_t ExtensionBound() const;
+  // getRecordAsStream appended to `out` without a temporary.
+  void AppendRecord(std::string& out) const;
+  // The whole record C in the file's bytes (see GeldTransferAccess::writeFileRecord).
+  char* WriteFileRecord(char* out, const detail::CompiledLayout& layout,
+                        char32_t* unmappable) const;
 };
 
 char* GeldTransfer::State::WriteParts(char* out, std::int64_t from, std::int64_t to) const {
@@ -416,51 +390,9 @@ std::string GeldTransfer::InputFieldsErrors() const {
 
 // ---- Generation: called by the file object only ----
 
-void GeldTransfer::MeineInfoBLZ(std::string_view v) { s_->values[kMeineInfoBlz] = v; }
-void GeldTransfer::MeineInfoKonto(std::string_view v) { s_->values[kMeineInfoKonto] = v; }
-void GeldTransfer::MeineInfoName(std::string_view v) { s_->values[kMeineInfoName] = v; }
-void GeldTransfer::TextSchluessel(std::string_view v) { s_->values[kTextSchluessel] = v; }
-void GeldTransfer::TextSchluesselErgaenzung(std::string_view v) { s_->values[kErgaenzung] = v; }
-
-void GeldTransfer::setMeineInfoFields(const MeineInfo& header) {
-  // Transaction key 05 collects a direct debit, 51 pays out a credit transfer.
-  s_->values[kTextSchluessel].AssignAscii(
-      header.getGeldTransferTyp() == TransferTyp::Gutschrift ? "51" : "05");
-  s_->values[kErgaenzung].AssignAscii("000");
-  s_->values[kMeineInfoBlz] = header.getBLZ();
-  s_->values[kMeineInfoKonto] = header.getKonto();
-  s_->values[kMeineInfoName] = header.getName();
-}
-
-bool GeldTransfer::prepareStream() {
-  try {
-    // Every preparation starts from an empty collection, so that generating twice, or
-    // a payment added twice, writes the same record each time.
-    s_->collection.Clear();
-    for (const OptField& part : s_->parts) {
-      if (part.OptionalFieldValid()) s_->collection.Add(part);
-    }
-    // Record length "0187" to "0622" (logical: the fixed part plus 29 per part) and the
-    // part count "00" to "15".
-    const int n = s_->collection.Count();
-    const int length = 187 + OptField::kStreamWidth * n;
-    const char length_text[] = {'0', static_cast<char>('0' + length / 100),
-                                static_cast<char>('0' + length / 10 % 10),
-                                static_cast<char>('0' + length % 10)};
-    const char count_text[] = {static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)};
-    s_->values[kSatzlaenge].AssignAscii(std::string_view(length_text, sizeof length_text));
-    s_->values[kErweiterungen].AssignAscii(std::string_view(count_text, sizeof count_text));
-    return true;
-  } catch (...) {
-    return false;
-  }
-}
-
-std::string_view GeldTransfer::getBetragEuro() const { return s_->values[kBetrag].view(); }
-
 std::size_t GeldTransfer::State::BlockBound(std::int64_t from, std::int64_t to) const {
-  std::size_t bound =
-      std::max(kFirstBlockReserve, kBlockReserve) + BlankPartsWidth(to - collection.Count());
+  std::size_t bound = std::max(detail::kSecondBlockReserveWidth, detail::kBlockReserveWidth) +
+                      BlankPartsWidth(to - collection.Count());
   for (std::int64_t p = std::max<std::int64_t>(from, 1); p <= to && p <= collection.Count(); ++p) {
     bound += collection.begin()[p - 1]->StreamBound();
   }
@@ -471,7 +403,8 @@ char* GeldTransfer::State::WriteFirstBlock(char* out) const {
   // Positions 188-256: extension parts 1 and 2 (or blanks) and an 11-blank reserve.
   char* const start = out;
   try {
-    return WriteBlanks(WriteParts(out, 1, 2), kFirstBlockReserve);
+    return WriteBlanks(WriteParts(out, 1, detail::kPartsInSecondBlock),
+                       detail::kSecondBlockReserveWidth);
   } catch (const std::exception& e) {
     detail::Notify(e.what());
     return start;
@@ -480,40 +413,28 @@ char* GeldTransfer::State::WriteFirstBlock(char* out) const {
 
 char* GeldTransfer::State::WriteBlock(char* out, std::int64_t from, std::int64_t to) const {
   // A continuation block: four parts (or blanks) and a 12-blank reserve, 128 in all.
-  return WriteBlanks(WriteParts(out, from, to), kBlockReserve);
+  return WriteBlanks(WriteParts(out, from, to), detail::kBlockReserveWidth);
 }
 
 std::size_t GeldTransfer::State::ExtensionBound() const {
-  std::size_t bound = (1 + (collection.Count() + 1) / 4) * kBlockWidth;
+  const std::size_t blocks = detail::payment_record_size(collection.Count()) / detail::kBlockSize;
+  std::size_t bound = (blocks - 1) * detail::kBlockSize;
   for (const OptField* part : collection) bound += part->StreamBound();
   return bound;
 }
 
-std::string GeldTransfer::getOptFieldsFirstBlock() {
-  std::string out;
-  detail::RawAppend append(out, s_->BlockBound(1, 2));
-  append.cursor = s_->WriteFirstBlock(append.cursor);
-  return out;
-}
-
-std::string GeldTransfer::getOptFieldsBlock(std::int16_t from, std::int16_t to) const {
-  std::string out;
-  detail::RawAppend append(out, s_->BlockBound(from, to));
-  append.cursor = s_->WriteBlock(append.cursor, from, to);
-  return out;
-}
-
-void GeldTransfer::appendRecordAsStream(std::string& out) {
+void GeldTransfer::State::AppendRecord(std::string& out) const {
   const std::size_t start = out.size();
   try {
     // Blocks 3 to 6 carry parts 3-6, 7-10, 11-14 and 15, as far as there are parts.
-    const int n = s_->collection.Count();
+    const int n = collection.Count();
     // The whole record is written into room made once (see RawAppend).
-    detail::RawAppend append(out, detail::LayoutBound(kRecordC, s_->values) + s_->ExtensionBound());
-    append.cursor = detail::WriteLayout(append.cursor, kRecordC, s_->values);
-    append.cursor = s_->WriteFirstBlock(append.cursor);
-    for (int from = 3; from <= n; from += 4) {
-      append.cursor = s_->WriteBlock(append.cursor, from, from + 3);
+    detail::RawAppend append(
+        out, detail::LayoutBound(detail::record_c::kLayout, values) + ExtensionBound());
+    append.cursor = detail::WriteLayout(append.cursor, detail::record_c::kLayout, values);
+    append.cursor = WriteFirstBlock(append.cursor);
+    for (int from = detail::kPartsInSecondBlock + 1; from <= n; from += detail::kPartsPerBlock) {
+      append.cursor = WriteBlock(append.cursor, from, from + detail::kPartsPerBlock - 1);
     }
   } catch (...) {
     out.resize(start);
@@ -521,48 +442,135 @@ void GeldTransfer::appendRecordAsStream(std::string& out) {
   }
 }
 
-bool GeldTransfer::compileFileRecord(detail::CompiledLayout& layout, char32_t* unmappable) const {
-  using L = detail::CompiledLayout;
-  constexpr std::uint64_t kOwnSlots = L::Slot(kSatzlaenge) | L::Slot(kBlz) | L::Slot(kKonto) |
-                                      L::Slot(kReferenz) | L::Slot(kBetrag) | L::Slot(kName) |
-                                      L::Slot(kZweck) | L::Slot(kErweiterungen);
-  return layout.Compile(kRecordC, s_->values, kOwnSlots, unmappable);
-}
-
-char* GeldTransfer::writeFileRecord(char* out, const detail::CompiledLayout& layout,
-                                    char32_t* unmappable) const {
-  out = layout.Write(out, s_->values, unmappable);
+char* GeldTransfer::State::WriteFileRecord(char* out, const detail::CompiledLayout& layout,
+                                           char32_t* unmappable) const {
+  out = layout.Write(out, values, unmappable);
   if (out == nullptr) return nullptr;
   // The parts in order: two in block 2 before its 11-blank reserve, four in each later
-  // block before its 12-blank reserve. The last block is filled up with blanks.
+  // block before its 12-blank reserve. The last block is filled up with blanks. Like the
+  // fields, the parts and blanks are stored in whole words, up to kWordSlack bytes past
+  // the end.
   const auto blanks = [](char* at, std::size_t n) {
     return detail::FillWords(at, detail::field_bytes::kBlanks, n);
   };
-  std::size_t room = 2;  // places left in the current block
-  std::size_t reserve = kFirstBlockReserve;
-  for (const OptField* part : s_->collection) {
+  int room = detail::kPartsInSecondBlock;  // places left in the current block
+  std::size_t reserve = detail::kSecondBlockReserveWidth;
+  for (const OptField* part : collection) {
     out = part->writeEncodedStream(out, unmappable);
     if (out == nullptr) return nullptr;
     if (--room == 0) {
       out = blanks(out, reserve);
-      room = 4;
-      reserve = kBlockReserve;
+      room = detail::kPartsPerBlock;
+      reserve = detail::kBlockReserveWidth;
     }
   }
-  if (room < 4) out = blanks(out, room * OptField::kStreamWidth + reserve);  // block 2 always
+  if (room < detail::kPartsPerBlock) {  // always in block 2
+    out = blanks(out, static_cast<std::size_t>(room) * detail::kPartWidth + reserve);
+  }
   return out;
 }
 
-void GeldTransfer::prefetchState() const { detail::Prefetch(s_.get(), sizeof(State)); }
+namespace detail {
 
-std::string_view GeldTransfer::getBLZ() const { return s_->values[kBlz].view(); }
-std::string_view GeldTransfer::getKonto() const { return s_->values[kKonto].view(); }
+void GeldTransferAccess::MeineInfoBLZ(GeldTransfer& g, std::string_view v) {
+  g.s_->values[kMeineInfoBlz] = v;
+}
+void GeldTransferAccess::MeineInfoKonto(GeldTransfer& g, std::string_view v) {
+  g.s_->values[kMeineInfoKonto] = v;
+}
+void GeldTransferAccess::MeineInfoName(GeldTransfer& g, std::string_view v) {
+  g.s_->values[kMeineInfoName] = v;
+}
+void GeldTransferAccess::TextSchluessel(GeldTransfer& g, std::string_view v) {
+  g.s_->values[kTextSchluessel] = v;
+}
+void GeldTransferAccess::TextSchluesselErgaenzung(GeldTransfer& g, std::string_view v) {
+  g.s_->values[kErgaenzung] = v;
+}
 
-std::string GeldTransfer::getRecordAsStream() {
+void GeldTransferAccess::setMeineInfoFields(GeldTransfer& g, const MeineInfo& header) {
+  // Exactly the slots of record_c::kHeaderSlots: what every record of the file shares.
+  auto& values = g.s_->values;
+  // Transaction key 05 collects a direct debit, 51 pays out a credit transfer.
+  values[kTextSchluessel].AssignAscii(
+      MeineInfoAccess::getGeldTransferTyp(header) == TransferTyp::Gutschrift ? "51" : "05");
+  values[kErgaenzung].AssignAscii("000");
+  values[kMeineInfoBlz] = MeineInfoAccess::getBLZ(header);
+  values[kMeineInfoKonto] = MeineInfoAccess::getKonto(header);
+  values[kMeineInfoName] = MeineInfoAccess::getName(header);
+}
+
+bool GeldTransferAccess::prepareStream(GeldTransfer& g) {
+  GeldTransfer::State& s = *g.s_;
+  try {
+    // Every preparation starts from an empty collection, so that generating twice, or
+    // a payment added twice, writes the same record each time.
+    s.collection.Clear();
+    for (const OptField& part : s.parts) {
+      if (part.OptionalFieldValid()) s.collection.Add(part);
+    }
+    // Record length "0187" to "0622" (logical: the fixed part plus 29 per part) and the
+    // part count "00" to "15".
+    const int n = s.collection.Count();
+    const auto length = static_cast<int>(payment_record_length(n));
+    const char length_text[] = {'0', static_cast<char>('0' + length / 100),
+                                static_cast<char>('0' + length / 10 % 10),
+                                static_cast<char>('0' + length % 10)};
+    const char count_text[] = {static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)};
+    s.values[kSatzlaenge].AssignAscii(std::string_view(length_text, sizeof length_text));
+    s.values[kErweiterungen].AssignAscii(std::string_view(count_text, sizeof count_text));
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+std::string_view GeldTransferAccess::getBetragEuro(const GeldTransfer& g) {
+  return g.s_->values[kBetrag].view();
+}
+
+std::string GeldTransferAccess::getOptFieldsFirstBlock(GeldTransfer& g) {
+  std::string out;
+  RawAppend append(out, g.s_->BlockBound(1, kPartsInSecondBlock));
+  append.cursor = g.s_->WriteFirstBlock(append.cursor);
+  return out;
+}
+
+std::string GeldTransferAccess::getOptFieldsBlock(const GeldTransfer& g, std::int16_t from,
+                                                  std::int16_t to) {
+  std::string out;
+  RawAppend append(out, g.s_->BlockBound(from, to));
+  append.cursor = g.s_->WriteBlock(append.cursor, from, to);
+  return out;
+}
+
+std::string GeldTransferAccess::getRecordAsStream(GeldTransfer& g) {
   std::string record;
-  record.reserve(6 * kBlockWidth);
-  appendRecordAsStream(record);
+  record.reserve(kMaxPaymentRecordSize);
+  g.s_->AppendRecord(record);
   return record;
 }
 
+bool GeldTransferAccess::compileFileRecord(const GeldTransfer& g, CompiledLayout& layout,
+                                           char32_t* unmappable) {
+  return layout.Compile(record_c::kLayout, g.s_->values, record_c::kOwnSlots, unmappable);
+}
+
+char* GeldTransferAccess::writeFileRecord(const GeldTransfer& g, char* out,
+                                          const CompiledLayout& layout, char32_t* unmappable) {
+  return g.s_->WriteFileRecord(out, layout, unmappable);
+}
+
+void GeldTransferAccess::prefetchState(const GeldTransfer& g) {
+  Prefetch(g.s_.get(), sizeof(GeldTransfer::State));
+}
+
+std::string_view GeldTransferAccess::getBLZ(const GeldTransfer& g) {
+  return g.s_->values[kBlz].view();
+}
+std::string_view GeldTransferAccess::getKonto(const GeldTransfer& g) {
+  return g.s_->values[kKonto].view();
+}
+
+}  // namespace detail
 }  // namespace dtaus

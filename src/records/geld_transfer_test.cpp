@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "fields/number_punctuation.h"
+#include "records/record_tables.h"
 #include "records/test_support.h"
 
 namespace dtaus::detail {
@@ -29,9 +31,9 @@ class GeldTransferTest : public ::testing::Test {
   void SetUp() override { FillValidHeader(header_); }
 
   std::string Stream(GeldTransfer& g) {
-    GeldTransferPeer::TakeHeader(g, header_);
-    EXPECT_TRUE(GeldTransferPeer::Prepare(g));
-    return GeldTransferPeer::Record(g);
+    GeldTransferAccess::setMeineInfoFields(g, header_);
+    EXPECT_TRUE(GeldTransferAccess::prepareStream(g));
+    return GeldTransferAccess::getRecordAsStream(g);
   }
 };
 
@@ -307,8 +309,40 @@ TEST_F(GeldTransferTest, PartsFollowSlotOrderWithoutGaps) {
   EXPECT_EQ(r.substr(187, 29), "01EMPFAENGER 2" + Blanks(15));
   EXPECT_EQ(r.substr(216, 29), "02" + Blanks(27));
   EXPECT_EQ(r.substr(256, 29), "03AUFTRAGGEBER 2" + Blanks(13));
-  EXPECT_EQ(GeldTransferPeer::FirstBlock(*g).size(), 69u);
-  EXPECT_EQ(GeldTransferPeer::Block(*g, 3, 6), r.substr(256, 128));
+  EXPECT_EQ(GeldTransferAccess::getOptFieldsFirstBlock(*g).size(), 69u);
+  EXPECT_EQ(GeldTransferAccess::getOptFieldsBlock(*g, 3, 6), r.substr(256, 128));
+}
+
+// Generate renders the header's slots once per file and every other slot per record: a
+// slot in neither set, or in both, would be rendered wrongly or carry the first payment's
+// value into every record. The header's set must be exactly what setMeineInfoFields fills.
+TEST_F(GeldTransferTest, EverySlotIsTheHeadersOrThePaymentsOwn) {
+  GeldTransfer g;
+  ASSERT_TRUE(GeldTransferAccess::prepareStream(g));
+  const std::string before = GeldTransferAccess::getRecordAsStream(g);
+  GeldTransferAccess::setMeineInfoFields(g, header_);
+  const std::string after = GeldTransferAccess::getRecordAsStream(g);
+  std::vector<bool> filled(record_c::kSlotCount, false);
+  std::size_t offset = 0;
+  for (const FieldSpec& f : record_c::kLayout) {
+    const auto width = static_cast<std::size_t>(f.width);
+    if (f.slot != FieldSpec::kConstant &&
+        before.substr(offset, width) != after.substr(offset, width)) {
+      filled[static_cast<std::size_t>(f.slot)] = true;
+    }
+    offset += width;
+  }
+  for (int slot = 0; slot < 64; ++slot) {
+    SCOPED_TRACE(slot);
+    const bool header = (record_c::kHeaderSlots & SlotBit(slot)) != 0;
+    const bool own = (record_c::kOwnSlots & SlotBit(slot)) != 0;
+    if (slot >= record_c::kSlotCount) {
+      EXPECT_FALSE(header || own);
+      continue;
+    }
+    EXPECT_NE(header, own);
+    EXPECT_EQ(header, filled[static_cast<std::size_t>(slot)]);
+  }
 }
 
 }  // namespace

@@ -11,47 +11,26 @@
 #include "fields/short_text.h"
 #include "fields/text_codec.h"
 #include "fields/value_checks.h"
+#include "records/meine_info_access.h"
 #include "records/property_rules.h"
 #include "records/record_layout.h"
+#include "records/record_tables.h"
 
 namespace dtaus {
 namespace {
 
-using detail::FieldSpec;
-using detail::kFillBlank;
-using detail::kFillZero;
 using detail::RuleText;
 
-// The stored values of record A; everything else in the record is constant.
-enum Slot {
-  kSatzlaenge,    // A1: "0128" (Diskette) or "0256" (Kassette)
-  kKennzeichen,   // A3: "LK" (Lastschrift) or "GK" (Gutschrift)
-  kBlz,           // A4
-  kName,          // A6
-  kDatum,         // A7: ddmmyy
-  kKonto,         // A9
-  kReferenz,      // A10
-  kAusfuehrung,   // A11b: ddmmyyyy, or empty
-  kSlotCount
-};
-
-constexpr FieldSpec kRecordA[] = {
-    {"A1 record length", 4, false, kFillBlank, kSatzlaenge, {}},
-    {"A2 record type", 1, false, kFillBlank, FieldSpec::kConstant, "A"},
-    {"A3 file kind", 2, false, kFillBlank, kKennzeichen, {}},
-    {"A4 bank code of the ordering party", 8, false, kFillBlank, kBlz, {}},
-    {"A5 bank code of a sending bank", 8, false, kFillZero, FieldSpec::kConstant, {}},
-    {"A6 name of the ordering party", 27, true, kFillBlank, kName, {}},
-    {"A7 creation date", 6, false, kFillBlank, kDatum, {}},
-    {"A8 reserve", 4, false, kFillBlank, FieldSpec::kConstant, {}},
-    {"A9 account of the ordering party", 10, false, kFillZero, kKonto, {}},
-    {"A10 reference number", 10, false, kFillZero, kReferenz, {}},
-    {"A11a reserve", 15, false, kFillBlank, FieldSpec::kConstant, {}},
-    {"A11b execution date", 8, false, kFillBlank, kAusfuehrung, {}},
-    {"A11c reserve", 24, false, kFillBlank, FieldSpec::kConstant, {}},
-    {"A12 currency code (1 = euro)", 1, false, kFillBlank, FieldSpec::kConstant, "1"},
-};
-static_assert(TotalWidth(kRecordA) == 128);
+using detail::record_a::kAusfuehrung;
+using detail::record_a::kBlz;
+using detail::record_a::kDatum;
+using detail::record_a::kKennzeichen;
+using detail::record_a::kKonto;
+using detail::record_a::kName;
+using detail::record_a::kReferenz;
+using detail::record_a::kSatzlaenge;
+using detail::record_a::kSlotCount;
+using detail::record_a::Slot;
 
 // Rules of the header. The numbers are the keys of the tracker; the host sees only the
 // messages, in the order in which the rules were broken.
@@ -329,30 +308,33 @@ std::string MeineInfo::MeineInfoErrors() const {
   return s_->rules.Report("Fehler in MeineInfo:", " - ");
 }
 
-MediaTyp MeineInfo::getDateiMedia() const {
-  return s_->values[kSatzlaenge] == "0128" ? MediaTyp::Diskette : MediaTyp::Kassette;
+namespace detail {
+
+MediaTyp MeineInfoAccess::getDateiMedia(const MeineInfo& m) {
+  return m.s_->values[kSatzlaenge] == "0128" ? MediaTyp::Diskette : MediaTyp::Kassette;
 }
 
-TransferTyp MeineInfo::getGeldTransferTyp() const {
-  return s_->values[kKennzeichen] == "GK" ? TransferTyp::Gutschrift : TransferTyp::Lastschrift;
+TransferTyp MeineInfoAccess::getGeldTransferTyp(const MeineInfo& m) {
+  return m.s_->values[kKennzeichen] == "GK" ? TransferTyp::Gutschrift : TransferTyp::Lastschrift;
 }
 
-const detail::ShortText& MeineInfo::getBLZ() const { return s_->values[kBlz]; }
-const detail::ShortText& MeineInfo::getName() const { return s_->values[kName]; }
-const detail::ShortText& MeineInfo::getKonto() const { return s_->values[kKonto]; }
+const ShortText& MeineInfoAccess::getBLZ(const MeineInfo& m) { return m.s_->values[kBlz]; }
+const ShortText& MeineInfoAccess::getName(const MeineInfo& m) { return m.s_->values[kName]; }
+const ShortText& MeineInfoAccess::getKonto(const MeineInfo& m) { return m.s_->values[kKonto]; }
 
-std::string MeineInfo::getHeaderAsStream() const {
-  if (!MeineInfoIsValid()) return "ERROR: Header contains invalid fields";
+std::string MeineInfoAccess::getHeaderAsStream(const MeineInfo& m) {
+  if (!m.MeineInfoIsValid()) return "ERROR: Header contains invalid fields";
   try {
     std::string record;
-    record.reserve(256);
-    detail::AppendLayout(record, kRecordA, s_->values);
-    // On tape (Kassette) records A and E fill 256 characters.
-    if (s_->values[kSatzlaenge] == "0256") record.append(128, ' ');
+    record.reserve(kKassetteRecordSize);
+    AppendLayout(record, record_a::kLayout, m.s_->values);
+    // On tape (Kassette) records A and E fill two blocks, the second blank.
+    if (m.s_->values[kSatzlaenge] == "0256") record.append(kBlockSize, ' ');
     return record;
   } catch (...) {
     return "FEHLER: Sonstiger Fehler streaming <MeineInfo> Felder.";
   }
 }
 
+}  // namespace detail
 }  // namespace dtaus

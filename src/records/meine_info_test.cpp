@@ -49,9 +49,9 @@ TEST_F(MeineInfoTest, NewHeaderThenRecordAOnTapeForDirectDebits) {
   EXPECT_EQ(m_.MeineInfoErrors(), "Fehler in MeineInfo:\r\r - Wert <DateiMedia> fehlt.\r"
                                   " - Wert <GeldTransferTyp> fehlt.\r" + missing);
   EXPECT_EQ(m_.AktuellesDatum(), "100326");
-  EXPECT_EQ(MeineInfoPeer::Header(m_), "ERROR: Header contains invalid fields");
-  EXPECT_EQ(MeineInfoPeer::Typ(m_), TransferTyp::Lastschrift);
-  EXPECT_EQ(MeineInfoPeer::Media(m_), MediaTyp::Kassette);
+  EXPECT_EQ(MeineInfoAccess::getHeaderAsStream(m_), "ERROR: Header contains invalid fields");
+  EXPECT_EQ(MeineInfoAccess::getGeldTransferTyp(m_), TransferTyp::Lastschrift);
+  EXPECT_EQ(MeineInfoAccess::getDateiMedia(m_), MediaTyp::Kassette);
   m_.DateiMedia(static_cast<MediaTyp>(2));
   m_.GeldTransferTyp(static_cast<TransferTyp>(-1));
   EXPECT_EQ(Messages(), missing + " - Ungültiger Wert in Feld <DateiMedia>.\r"
@@ -62,9 +62,9 @@ TEST_F(MeineInfoTest, NewHeaderThenRecordAOnTapeForDirectDebits) {
   m_.FreieReferenz("42");
   m_.AusfuehrungsDatum("");
   EXPECT_EQ(m_.MeineInfoErrors(), "Fehler in MeineInfo:\r\r");
-  EXPECT_EQ(MeineInfoPeer::Header(m_), "0256ALK12345678" + Zeros(8) + "MUSTERMANN GMBH" +
-                                           Blanks(12) + "100326" + Blanks(4) + "1234567890" +
-                                           "0000000042" + Blanks(15 + 8 + 24) + "1" + Blanks(128));
+  EXPECT_EQ(MeineInfoAccess::getHeaderAsStream(m_),
+            "0256ALK12345678" + Zeros(8) + "MUSTERMANN GMBH" + Blanks(12) + "100326" + Blanks(4) +
+                "1234567890" + "0000000042" + Blanks(15 + 8 + 24) + "1" + Blanks(128));
 }
 
 TEST_F(MeineInfoTest, BlzKontoReferenzNameRules) {
@@ -94,9 +94,9 @@ TEST_F(MeineInfoTest, BlzKontoReferenzNameRules) {
       {&MeineInfo::Name, Repeat("Ä", 27), ""},
       {&MeineInfo::Name, "", ""},
   });
-  EXPECT_EQ(MeineInfoPeer::Header(m_), "0128AGK" + Zeros(16) + Blanks(27) + "100326" + Blanks(4) +
-                                           "0000000042" + "9876543210" + Blanks(15) + "10032026" +
-                                           Blanks(24) + "1");
+  EXPECT_EQ(MeineInfoAccess::getHeaderAsStream(m_), "0128AGK" + Zeros(16) + Blanks(27) + "100326" +
+                                                        Blanks(4) + "0000000042" + "9876543210" +
+                                                        Blanks(15) + "10032026" + Blanks(24) + "1");
 }
 
 TEST_F(MeineInfoTest, InvalidUtf8IsAnUnexpectedFailureOfEachProperty) {
@@ -190,7 +190,7 @@ TEST_F(MeineInfoTest, WindowAcrossMonthAndYear) {
     FillValidHeader(m);
     m.AusfuehrungsDatum(execution);
     EXPECT_TRUE(m.MeineInfoIsValid()) << m.MeineInfoErrors();
-    EXPECT_EQ(MeineInfoPeer::Header(m).substr(95, 8),
+    EXPECT_EQ(MeineInfoAccess::getHeaderAsStream(m).substr(95, 8),
               execution.substr(0, 2) + execution.substr(3, 2) + execution.substr(6));
   }
 }

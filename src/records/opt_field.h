@@ -22,6 +22,7 @@
 #include "fields/dt_aus_field.h"
 #include "fields/packed_rules.h"
 #include "fields/short_text.h"
+#include "records/compiled_layout.h"
 
 namespace dtaus::detail {
 
@@ -82,7 +83,8 @@ class OptField {
   std::size_t StreamBound() const { return FieldBound(text_.view(), kTextWidth) + 2; }
   // writeFieldAsStream as the file carries it, in Windows-1252; nullptr after storing a
   // character the code page lacks in `*unmappable`.
-  // Writes with whole words: kWordSlack bytes of room are needed behind the part.
+  // Writes with whole words and may store up to kWordSlack bytes past the part (see
+  // compiled_layout.h): the room must reach that far.
   char* writeEncodedStream(char* out, char32_t* unmappable) const {
     if (!OptionalFieldValid()) return writeInvalidStream(out);
     out[0] = code_[0];

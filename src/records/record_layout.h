@@ -30,11 +30,14 @@ struct FieldSpec {
 };
 
 template <std::size_t N>
-constexpr int TotalWidth(const FieldSpec (&layout)[N]) {
-  int total = 0;
-  for (const FieldSpec& f : layout) total += f.width;
+constexpr std::size_t TotalWidth(const FieldSpec (&layout)[N]) {
+  std::size_t total = 0;
+  for (const FieldSpec& f : layout) total += static_cast<std::size_t>(f.width);
   return total;
 }
+
+// A set of slots as a mask: bit s stands for slot s.
+constexpr std::uint64_t SlotBit(int slot) { return std::uint64_t{1} << slot; }
 
 // The slot value or constant that field `f` shows.
 inline std::string_view FieldValueOf(const FieldSpec& f, std::span<const ShortText> values) {

@@ -40,8 +40,8 @@ std::shared_ptr<GeldTransfer> ValidPayment(const std::string& blz, const std::st
 
 std::shared_ptr<GeldTransfer> PreparedPayment(const MeineInfo& header) {
   auto g = ValidPayment();
-  GeldTransferPeer::TakeHeader(*g, header);
-  GeldTransferPeer::Prepare(*g);
+  GeldTransferAccess::setMeineInfoFields(*g, header);
+  GeldTransferAccess::prepareStream(*g);
   return g;
 }
 

@@ -2,32 +2,15 @@
 #ifndef DTAUS_RECORDS_TEST_SUPPORT_H_
 #define DTAUS_RECORDS_TEST_SUPPORT_H_
 
-#include <cstdint>
 #include <memory>
 #include <string>
 
 #include "dtaus/dtaus.h"
 #include "fields/clock.h"
+#include "records/geld_transfer_access.h"
+#include "records/meine_info_access.h"
 
 namespace dtaus::detail {
-
-// The internal members of the public classes, as the file object sees them.
-struct MeineInfoPeer {
-  static std::string Header(const MeineInfo& m) { return m.getHeaderAsStream(); }
-  static MediaTyp Media(const MeineInfo& m) { return m.getDateiMedia(); }
-  static TransferTyp Typ(const MeineInfo& m) { return m.getGeldTransferTyp(); }
-};
-
-struct GeldTransferPeer {
-  static void TakeHeader(GeldTransfer& g, const MeineInfo& h) { g.setMeineInfoFields(h); }
-  static bool Prepare(GeldTransfer& g) { return g.prepareStream(); }
-  static std::string Record(GeldTransfer& g) { return g.getRecordAsStream(); }
-  static std::string FirstBlock(GeldTransfer& g) { return g.getOptFieldsFirstBlock(); }
-  static std::string Block(const GeldTransfer& g, std::int16_t from, std::int16_t to) {
-    return g.getOptFieldsBlock(from, to);
-  }
-  static std::string Cents(const GeldTransfer& g) { return std::string(g.getBetragEuro()); }
-};
 
 // A payment's setters by pointer.
 using Setter = void (GeldTransfer::*)(std::string_view);

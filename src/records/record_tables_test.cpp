@@ -1,0 +1,99 @@
+#include "records/record_tables.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "reader/record_layout.h"
+#include "records/record_geometry.h"
+#include "records/test_support.h"
+
+namespace dtaus::detail {
+namespace {
+
+// The writer names a field by its DTAUS name and a description: "C14a name of ...".
+std::string_view DtausName(const FieldSpec& f) { return f.field.substr(0, f.field.find(' ')); }
+
+// Whether the reader's check fits what the writer puts into the field.
+bool ReaderKindFits(const FieldSpec& f, FieldKind kind) {
+  if (f.slot == FieldSpec::kConstant) {
+    if (f.constant == "1") return kind == FieldKind::kCurrency;
+    if (!f.constant.empty()) return kind == FieldKind::kRecordType;
+    if (f.fill == kFillZero) return kind == FieldKind::kNumber;
+    return kind == FieldKind::kReserve || kind == FieldKind::kFree;  // C8 is the bank's
+  }
+  if (f.left_aligned) return kind == FieldKind::kText;
+  if (f.fill == kFillZero) return kind == FieldKind::kNumber;
+  // Right-aligned and blank-filled: codes, record lengths and dates, always complete.
+  return kind == FieldKind::kNumber || kind == FieldKind::kFileKind || kind == FieldKind::kDate ||
+         kind == FieldKind::kOptionalDate;
+}
+
+template <typename Record, std::size_t N>
+void ExpectSameFields(std::span<const FieldSpec> writer,
+                      const std::array<FieldLayout<Record>, N>& reader) {
+  ASSERT_EQ(writer.size(), reader.size());
+  std::size_t offset = 0;
+  for (std::size_t i = 0; i < writer.size(); ++i) {
+    const FieldSpec& w = writer[i];
+    SCOPED_TRACE(w.field);
+    EXPECT_EQ(DtausName(w), reader[i].dtaus_field);
+    EXPECT_EQ(offset, reader[i].offset);
+    EXPECT_EQ(static_cast<std::size_t>(w.width), reader[i].width);
+    EXPECT_TRUE(ReaderKindFits(w, reader[i].kind));
+    offset += static_cast<std::size_t>(w.width);
+  }
+}
+
+// What the writer lays out is where the reader looks for it, field by field.
+TEST(RecordTables, WriterAndReaderAgreePositionByPosition) {
+  {
+    SCOPED_TRACE("record A");
+    ExpectSameFields(record_a::kLayout, kHeaderFields);
+  }
+  {
+    SCOPED_TRACE("record C");
+    ExpectSameFields(record_c::kLayout, kPaymentFields);
+  }
+  {
+    SCOPED_TRACE("record E");
+    ExpectSameFields(record_e::kLayout, kTrailerFields);
+  }
+}
+
+// The extension parts of a written record C stand where the shared geometry puts them,
+// the reserves between them blank, for every number of parts.
+TEST(RecordTables, WrittenPartsFollowTheGeometry) {
+  ScopedToday today(2026, 3, 10);
+  MeineInfo header;
+  FillValidHeader(header);
+  for (int n = 0; n <= kMaxParts; ++n) {
+    SCOPED_TRACE(n);
+    auto g = ValidPayment();
+    for (int i = 0; i < n; ++i) ((*g).*kContinuations[i])("TEXT" + std::to_string(i));
+    GeldTransferAccess::setMeineInfoFields(*g, header);
+    ASSERT_TRUE(GeldTransferAccess::prepareStream(*g));
+    const std::string r = GeldTransferAccess::getRecordAsStream(*g);
+    ASSERT_EQ(r.size(), payment_record_size(n));
+    EXPECT_EQ(std::stoul(r.substr(0, 4)), payment_record_length(n));
+    for (int i = 0; i < part_slots(r.size()); ++i) {
+      const std::string_view part = std::string_view(r).substr(part_offset(i), kPartWidth);
+      EXPECT_EQ(part.substr(0, kPartTypeWidth), i >= n    ? "  "
+                                                : i == 0  ? "01"
+                                                : i == 14 ? "03"
+                                                          : "02");
+    }
+    EXPECT_EQ(r.substr(kSecondBlockReserveOffset, kSecondBlockReserveWidth),
+              Blanks(kSecondBlockReserveWidth));
+    for (std::size_t block = 2; block < r.size() / kBlockSize; ++block) {
+      EXPECT_EQ(r.substr(block * kBlockSize + kBlockReserveOffset, kBlockReserveWidth),
+                Blanks(kBlockReserveWidth));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace dtaus::detail
