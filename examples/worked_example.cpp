@@ -4,11 +4,19 @@
 //                            one 128-character block per line.
 #include <dtaus/dtaus.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <memory>
 #include <string>
+
+// The error reports end every line with a carriage return (character 13), as Windows
+// hosts expect; a terminal wants line feeds.
+std::string Lines(std::string report) {
+  std::replace(report.begin(), report.end(), '\r', '\n');
+  return report;
+}
 
 int main(int argc, char** argv) {
   const std::string path = argc > 1 ? argv[1] : "DTAUS0.TXT";
@@ -31,8 +39,8 @@ int main(int argc, char** argv) {
   zahlung->BetragEuro("100");
   datei->AddGeldTransfer(zahlung);
 
-  if (!kopf->MeineInfoIsValid()) std::cerr << kopf->MeineInfoErrors() << '\n';
-  if (!zahlung->InputFieldsValid()) std::cerr << zahlung->InputFieldsErrors() << '\n';
+  if (!kopf->MeineInfoIsValid()) std::cerr << Lines(kopf->MeineInfoErrors());
+  if (!zahlung->InputFieldsValid()) std::cerr << Lines(zahlung->InputFieldsErrors());
 
   const std::string fehler = datei->Generate();
   if (!fehler.empty()) {

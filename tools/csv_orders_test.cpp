@@ -54,7 +54,7 @@ TEST(CsvOrdersTest, RefusesWhatItCannotTake) {
   const char* const kCases[][2] = {
       {"", "z.csv: no header row with the property names"},
       {"BLZ;Betrag;Kontonummer;IBAN;Verwendungszweck\n",
-       "z.csv: 3 unknown columns (see the README for the property names):\n"
+       "z.csv: 3 unknown columns (see docs/tool.md for the property names):\n"
        " - row 1, column 2: \"Betrag\" (nearest property: BetragEuro)\n"
        " - row 1, column 3: \"Kontonummer\" (nearest property: Konto)\n"
        " - row 1, column 5: \"Verwendungszweck\" (nearest property: VerwendungsZweck)"},

@@ -528,7 +528,7 @@ TEST_F(DtausCliTest, GenerateRefusesInputThatCouldPayTheWrongAmount) {
        "2 dtaus: nul-value.json: $.GeldTransfer[0].BLZ: a NUL character (\\u0000) inside the "
        "text\n"},
       {{"escape.json"},
-       "2 dtaus: escape.json: 1 unknown property (see the README for the property names):\n"
+       "2 dtaus: escape.json: 1 unknown property (see docs/tool.md for the property names):\n"
        " - $.GeldTransfer[0].\\x1B[2J: \"\\x1B[2J\"\n"},
       {{"escape.csv", "--header", "kopf.json"},
        "2 dtaus: escape.csv: row 2, column 4 (BetragEuroBrutto): \"1\\x1B]0;x\\x07\" is not an "
@@ -956,7 +956,7 @@ TEST_F(DtausCliTest, UnknownNamesAndCharactersAllAtOnce) {
   Result r = Dtaus({"generate", "names.csv", "--header", "kopf.json", "-o", "out.dtaus"});
   EXPECT_EQ(r.code, 2);
   EXPECT_EQ(r.err,
-            "dtaus: names.csv: 3 unknown columns (see the README for the property names):\n"
+            "dtaus: names.csv: 3 unknown columns (see docs/tool.md for the property names):\n"
             " - row 1, column 1: \"Kontonummer\" (nearest property: Konto)\n"
             " - row 1, column 4: \"Betrag\" (nearest property: BetragEuro)\n"
             " - row 1, column 5: \"Verwendungszweck\" (nearest property: VerwendungsZweck)\n");

@@ -63,7 +63,7 @@ TEST(JsonOrdersTest, RefusesWhatItCannotTake) {
       {R"({"MeineInfo": {"BetragEuro": "1", "Bankleitzahl": "1"},
            "GeldTransfer": [{}, {"blz": "1", "Kontonummer": "1", "Verwendungszwek": "x",
                                  "Empfänger": "A", "Betrag": "1", "Gutschrift": "1"}]})",
-       "o.json: 8 unknown properties (see the README for the property names):\n"
+       "o.json: 8 unknown properties (see docs/tool.md for the property names):\n"
        " - $.MeineInfo.BetragEuro: \"BetragEuro\"\n"
        " - $.MeineInfo.Bankleitzahl: \"Bankleitzahl\" (nearest property: BLZ)\n"
        " - $.GeldTransfer[1].blz: \"blz\" (nearest property: BLZ)\n"

@@ -147,7 +147,7 @@ std::string describe_unknown_names(const std::string& source, std::string_view n
   std::string plural(noun);
   if (names.size() != 1) plural = noun == "property" ? "properties" : plural + "s";
   std::string message = source + ": " + std::to_string(names.size()) + " unknown " + plural +
-                        " (see the README for the property names):";
+                        " (see docs/tool.md for the property names):";
   for (const UnknownName& unknown : names) {
     message += "\n - " + unknown.place + ": \"" + unknown.name + "\"";
     if (!unknown.nearest.empty()) {

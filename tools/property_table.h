@@ -56,7 +56,7 @@ struct UnknownName {
 
 // All unknown names of one input in one message, so that a spreadsheet's headings are
 // put right in one go:
-//   z.csv: 2 unknown columns (see the README for the property names):
+//   z.csv: 2 unknown columns (see docs/tool.md for the property names):
 //    - row 1, column 2: "Kontonummer" (nearest property: Konto)
 //    - row 1, column 5: "Verwendungszweck" (nearest property: VerwendungsZweck)
 // `noun` is "column" or "property".
