@@ -51,7 +51,7 @@ struct FieldLayout {
 
 // True when the fields follow each other without gaps and end at `length`.
 template <typename Record, std::size_t N>
-constexpr bool fields_fill(const std::array<FieldLayout<Record>, N>& fields, std::size_t length) {
+constexpr bool FieldsFill(const std::array<FieldLayout<Record>, N>& fields, std::size_t length) {
   std::size_t next = 0;
   for (const auto& field : fields) {
     if (field.offset != next || field.width == 0) return false;
@@ -78,10 +78,10 @@ inline constexpr std::array<FieldLayout<HeaderRecord>, 14> kHeaderFields = {{
     {"A11c", "reserve", 103, 24, FieldKind::kReserve, nullptr},
     {"A12", "currency code", 127, 1, FieldKind::kCurrency, &HeaderRecord::currency},
 }};
-static_assert(fields_fill(kHeaderFields, kBlockSize), "record A fills one block");
+static_assert(FieldsFill(kHeaderFields, kBlockSize), "record A fills one block");
 
 // Record C up to and including the extension-part count C18. The extension parts that
-// follow are laid out by part_offset below.
+// follow are laid out by PartOffset below.
 inline constexpr std::array<FieldLayout<PaymentRecord>, 21> kPaymentFields = {{
     {"C1", "record length", 0, 4, FieldKind::kNumber, &PaymentRecord::record_length},
     {"C2", "record type", 4, 1, FieldKind::kRecordType, nullptr},
@@ -111,7 +111,7 @@ inline constexpr std::array<FieldLayout<PaymentRecord>, 21> kPaymentFields = {{
     {"C18", "number of extension parts", 185, 2, FieldKind::kNumber, &PaymentRecord::part_count},
 }};
 inline constexpr std::size_t kPaymentFixedLength = 187;
-static_assert(fields_fill(kPaymentFields, kPaymentFixedLength), "record C: 187 fixed bytes");
+static_assert(FieldsFill(kPaymentFields, kPaymentFixedLength), "record C: 187 fixed bytes");
 
 // Extension parts: a type code of 2 bytes and 27 bytes of text. The second block holds
 // parts 1 and 2 and an 11-byte reserve; every further block holds four parts and a
@@ -129,23 +129,23 @@ inline constexpr std::size_t kBlockReserveWidth = kBlockSize - kBlockReserveOffs
 static_assert(kSecondBlockReserveWidth == 11 && kBlockReserveWidth == 12);
 
 // The logical record length that C1 holds for `parts` extension parts.
-constexpr std::size_t payment_record_length(int parts) {
+constexpr std::size_t PaymentRecordLength(int parts) {
   return kPaymentFixedLength + static_cast<std::size_t>(parts) * kPartWidth;
 }
 
 // The bytes a record C with `parts` extension parts occupies in the file.
-constexpr std::size_t payment_record_size(int parts) {
+constexpr std::size_t PaymentRecordSize(int parts) {
   const int extra = parts <= kPartsInSecondBlock ? 0 : parts - kPartsInSecondBlock;
   return (2 + static_cast<std::size_t>((extra + kPartsPerBlock - 1) / kPartsPerBlock)) * kBlockSize;
 }
 
 // The number of part slots in a record C of `size` bytes.
-constexpr int part_slots(std::size_t size) {
+constexpr int PartSlots(std::size_t size) {
   return kPartsInSecondBlock + static_cast<int>(size / kBlockSize - 2) * kPartsPerBlock;
 }
 
 // Offset of part `index` (0-based) from the start of the record.
-constexpr std::size_t part_offset(int index) {
+constexpr std::size_t PartOffset(int index) {
   if (index < kPartsInSecondBlock)
     return kPaymentFixedLength + static_cast<std::size_t>(index) * kPartWidth;
   const int later = index - kPartsInSecondBlock;
@@ -153,12 +153,12 @@ constexpr std::size_t part_offset(int index) {
          static_cast<std::size_t>(later % kPartsPerBlock) * kPartWidth;
 }
 
-static_assert(payment_record_size(0) == 256 && payment_record_size(2) == 256);
-static_assert(payment_record_size(3) == 384 && payment_record_size(6) == 384);
-static_assert(payment_record_size(7) == 512 && payment_record_size(11) == 640);
-static_assert(payment_record_size(kMaxParts) == 768 && part_slots(768) == 18);
-static_assert(payment_record_length(kMaxParts) == 622);
-static_assert(part_offset(2) == 256 && part_offset(14) == 640);
+static_assert(PaymentRecordSize(0) == 256 && PaymentRecordSize(2) == 256);
+static_assert(PaymentRecordSize(3) == 384 && PaymentRecordSize(6) == 384);
+static_assert(PaymentRecordSize(7) == 512 && PaymentRecordSize(11) == 640);
+static_assert(PaymentRecordSize(kMaxParts) == 768 && PartSlots(768) == 18);
+static_assert(PaymentRecordLength(kMaxParts) == 622);
+static_assert(PartOffset(2) == 256 && PartOffset(14) == 640);
 
 // Record E: the trailer with the count and the control sums.
 inline constexpr std::array<FieldLayout<TrailerRecord>, 9> kTrailerFields = {{
@@ -173,7 +173,7 @@ inline constexpr std::array<FieldLayout<TrailerRecord>, 9> kTrailerFields = {{
     {"E8", "sum of the amounts in euro", 64, 13, FieldKind::kNumber, &TrailerRecord::TotalEuro},
     {"E9", "reserve", 77, 51, FieldKind::kReserve, nullptr},
 }};
-static_assert(fields_fill(kTrailerFields, kBlockSize), "record E fills one block");
+static_assert(FieldsFill(kTrailerFields, kBlockSize), "record E fills one block");
 
 }  // namespace dtaus::detail
 
