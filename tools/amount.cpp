@@ -6,22 +6,22 @@
 namespace dtaus::tool {
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string two_digits(std::uint64_t value) {
+std::string TwoDigits(std::uint64_t value) {
   return std::string(1, static_cast<char>('0' + value / 10)) + static_cast<char>('0' + value % 10);
 }
 
 }  // namespace
 
-std::optional<std::string> to_library_amount(std::string_view text, char decimal_point) {
+std::optional<std::string> ToLibraryAmount(std::string_view text, char decimal_point) {
   const std::size_t separator = text.find_first_of(".,");
   const std::string_view whole = text.substr(0, separator);
   const std::string_view fraction =
       separator == std::string_view::npos ? std::string_view() : text.substr(separator + 1);
   auto digits_only = [](std::string_view s) {
     for (char c : s) {
-      if (!is_digit(c)) return false;
+      if (!IsDigit(c)) return false;
     }
     return !s.empty();
   };
@@ -41,7 +41,7 @@ std::size_t DecimalPlaces(std::string_view amount) {
 
 std::optional<std::uint64_t> ParseCents(std::string_view amount) {
   constexpr std::size_t kMaxWholeDigits = 15;
-  if (!to_library_amount(amount, '.') || DecimalPlaces(amount) > 2) return std::nullopt;
+  if (!ToLibraryAmount(amount, '.') || DecimalPlaces(amount) > 2) return std::nullopt;
   const std::size_t separator = std::min(amount.find_first_of(".,"), amount.size());
   if (separator > kMaxWholeDigits) return std::nullopt;
   std::uint64_t cents = 0;
@@ -52,22 +52,22 @@ std::optional<std::uint64_t> ParseCents(std::string_view amount) {
          static_cast<unsigned>(fraction[1] - '0');
 }
 
-char library_decimal_point() {
+char LibraryDecimalPoint() {
   return std::use_facet<std::numpunct<char>>(std::locale()).decimal_point();
 }
 
-std::string format_euro(std::uint64_t cents) {
-  return std::to_string(cents / 100) + "." + two_digits(cents % 100);
+std::string FormatEuro(std::uint64_t cents) {
+  return std::to_string(cents / 100) + "." + TwoDigits(cents % 100);
 }
 
-std::string format_euro_german(std::uint64_t cents) {
+std::string FormatEuroGerman(std::uint64_t cents) {
   const std::string whole = std::to_string(cents / 100);
   std::string grouped;
   for (std::size_t i = 0; i < whole.size(); ++i) {
     if (i > 0 && (whole.size() - i) % 3 == 0) grouped.push_back('.');
     grouped.push_back(whole[i]);
   }
-  return grouped + "," + two_digits(cents % 100);
+  return grouped + "," + TwoDigits(cents % 100);
 }
 
 }  // namespace dtaus::tool

@@ -17,15 +17,15 @@ TEST(AmountTest, AcceptsDecimalNumbersWithPointOrComma) {
       {"007", "007", "007"},    {"840336134.44", "840336134.44", "840336134,44"}};
   for (const auto& [input, with_point, with_comma] : kAccepted) {
     SCOPED_TRACE(input);
-    EXPECT_EQ(to_library_amount(input, '.'), with_point);
-    EXPECT_EQ(to_library_amount(input, ','), with_comma);
+    EXPECT_EQ(ToLibraryAmount(input, '.'), with_point);
+    EXPECT_EQ(ToLibraryAmount(input, ','), with_comma);
   }
   // "١٢" is digits, but not ASCII ones.
   for (const char* refused :
        {"", "1.234,56", "1,234.56", "-5", "+5", " 5", "5 ", ".5", "5.", "1e3", "12 EUR", "١٢"}) {
     SCOPED_TRACE(refused);
-    EXPECT_EQ(to_library_amount(refused, '.'), std::nullopt);
-    EXPECT_EQ(to_library_amount(refused, ','), std::nullopt);
+    EXPECT_EQ(ToLibraryAmount(refused, '.'), std::nullopt);
+    EXPECT_EQ(ToLibraryAmount(refused, ','), std::nullopt);
   }
 }
 
@@ -72,8 +72,8 @@ TEST(AmountTest, FormatsCentsAsEuro) {
                         {9999999999999, "99999999999.99", "99.999.999.999,99"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.cents);
-    EXPECT_EQ(format_euro(c.cents), c.plain);
-    EXPECT_EQ(format_euro_german(c.cents), c.german);
+    EXPECT_EQ(FormatEuro(c.cents), c.plain);
+    EXPECT_EQ(FormatEuroGerman(c.cents), c.german);
   }
 }
 

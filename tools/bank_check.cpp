@@ -11,19 +11,19 @@
 namespace dtaus::tool {
 namespace {
 
-bool all_digits(std::string_view text) {
+bool AllDigits(std::string_view text) {
   return !text.empty() &&
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-std::string directory_date(const BankDirectory& directory) {
+std::string DirectoryDate(const BankDirectory& directory) {
   return directory.Date().empty() ? "of unknown date" : "of " + directory.Date();
 }
 
 // The finding's field text for a DTAUS field, as the reader writes it: "A4 bank code of
 // the ordering party".
 template <typename Fields>
-std::pair<std::size_t, std::string> field(const Fields& fields, std::string_view name) {
+std::pair<std::size_t, std::string> Field(const Fields& fields, std::string_view name) {
   for (const auto& f : fields) {
     if (f.dtaus_field == name) {
       return {f.offset, std::string(f.dtaus_field) + " " + std::string(f.label)};
@@ -34,7 +34,7 @@ std::pair<std::size_t, std::string> field(const Fields& fields, std::string_view
 
 }  // namespace
 
-BankDirectory open_bank_directory(const std::string& bank_data) {
+BankDirectory OpenBankDirectory(const std::string& bank_data) {
   BankDirectory directory =
       bank_data.empty() ? BankDirectory::Bundled() : BankDirectory::FromFile(bank_data);
   if (!directory.Error().empty()) {
@@ -44,23 +44,23 @@ BankDirectory open_bank_directory(const std::string& bank_data) {
   return directory;
 }
 
-std::string describe_directory(const BankDirectory& directory) {
-  return "the bank directory " + directory_date(directory) + " (" + directory.Path() + ")";
+std::string DescribeDirectory(const BankDirectory& directory) {
+  return "the bank directory " + DirectoryDate(directory) + " (" + directory.Path() + ")";
 }
 
-std::string account_problem(const BankDirectory& directory, const std::string& blz,
-                            const std::string& account) {
-  if (blz.size() != 8 || !all_digits(blz) || account.size() > 10 ||
-      (!account.empty() && !all_digits(account))) {
+std::string AccountProblem(const BankDirectory& directory, const std::string& blz,
+                           const std::string& account) {
+  if (blz.size() != 8 || !AllDigits(blz) || account.size() > 10 ||
+      (!account.empty() && !AllDigits(account))) {
     return "";
   }
   if (account.empty() && directory.Find(blz) != nullptr) return "";
   switch (account.empty() ? AccountCheck::kBankUnknown : directory.Check(blz, account)) {
     case AccountCheck::kBankUnknown:
-      return "bank code " + blz + " is not in the bank directory " + directory_date(directory);
+      return "bank code " + blz + " is not in the bank directory " + DirectoryDate(directory);
     case AccountCheck::kInvalid: {
       const Bank& bank = *directory.Find(blz);
-      return "account " + strip_zeros(account) + " does not pass the check-digit " + "method " +
+      return "account " + StripZeros(account) + " does not pass the check-digit " + "method " +
              bank.method + " of bank code " + blz + " (" + bank.name + ", " + bank.place + ")";
     }
     case AccountCheck::kValid:
@@ -70,15 +70,15 @@ std::string account_problem(const BankDirectory& directory, const std::string& b
   return "";
 }
 
-std::size_t check_accounts(const OrderDocument& orders, const BankDirectory& directory,
-                           ObjectProblems& problems) {
+std::size_t CheckAccounts(const OrderDocument& orders, const BankDirectory& directory,
+                          ObjectProblems& problems) {
   std::size_t count = 0;
-  for_each_object(orders, [&](std::size_t object, const InputObject& input) {
-    const InputValue* blz = final_value(input, "BLZ");
-    const InputValue* konto = final_value(input, "Konto");
+  ForEachObject(orders, [&](std::size_t object, const InputObject& input) {
+    const InputValue* blz = FinalValue(input, "BLZ");
+    const InputValue* konto = FinalValue(input, "Konto");
     if (blz == nullptr) return;
     // Without an account only the bank code is checked; the library says it is missing.
-    std::string problem = account_problem(directory, blz->value, konto ? konto->value : "");
+    std::string problem = AccountProblem(directory, blz->value, konto ? konto->value : "");
     if (problem.empty()) return;
     problems.Add(object, std::move(problem));
     ++count;
@@ -100,7 +100,7 @@ void BankNotes::NoteAccount(std::vector<Finding>& into, std::size_t record_offse
                             const std::pair<std::size_t, std::string>& blz_field,
                             const std::pair<std::size_t, std::string>& konto_field,
                             const std::string& blz, const std::string& konto) {
-  const std::string problem = account_problem(*directory_, blz, konto);
+  const std::string problem = AccountProblem(*directory_, blz, konto);
   if (problem.empty()) return;
   const bool bank = problem.rfind("bank code ", 0) == 0;
   const auto& [offset, name] = bank ? blz_field : konto_field;
@@ -110,8 +110,8 @@ void BankNotes::NoteAccount(std::vector<Finding>& into, std::size_t record_offse
 void BankNotes::Note(const PaymentRecord& c) {
   ++payments_;
   if (!check_) return;
-  static const auto c4 = field(detail::kPaymentFields, "C4");
-  static const auto c5 = field(detail::kPaymentFields, "C5");
+  static const auto c4 = Field(detail::kPaymentFields, "C4");
+  static const auto c5 = Field(detail::kPaymentFields, "C5");
   NoteAccount(payment_findings_, c.offset, "C " + std::to_string(payments_), c4, c5, c.BLZ,
               c.Konto);
 }
@@ -124,8 +124,8 @@ void BankNotes::Join(const DtausReader& reader) {
   if (!check_) return;
   const std::size_t reader_findings = findings_.size();
   if (const auto& a = reader.Header()) {
-    NoteAccount(findings_, a->offset, "A", field(detail::kHeaderFields, "A4"),
-                field(detail::kHeaderFields, "A9"), a->BLZ, a->Konto);
+    NoteAccount(findings_, a->offset, "A", Field(detail::kHeaderFields, "A4"),
+                Field(detail::kHeaderFields, "A9"), a->BLZ, a->Konto);
   }
   findings_.insert(findings_.end(), std::make_move_iterator(payment_findings_.begin()),
                    std::make_move_iterator(payment_findings_.end()));

@@ -3,8 +3,8 @@
 // banking program checks them before a payment leaves the house; and the banks' names
 // for show and the slip.
 //
-//   BankDirectory directory = open_bank_directory("");       // Debian's; may throw
-//   check_accounts(orders, directory, problems);             // generate
+//   BankDirectory directory = OpenBankDirectory("");       // Debian's; may throw
+//   CheckAccounts(orders, directory, problems);             // generate
 //   BankNotes notes(reader, &directory, /*check=*/true);     // show and slip
 //   notes.BankOf("37040044")                                 // "Commerzbank, Köln"
 #ifndef DTAUS_TOOLS_BANK_CHECK_H_
@@ -28,11 +28,11 @@ struct BankOptions {
 
 // The directory at `bank_data`, or Debian's for "". Throws ToolError (exit code 2) when
 // it cannot be read, with the reason and what to do.
-BankDirectory open_bank_directory(const std::string& bank_data);
+BankDirectory OpenBankDirectory(const std::string& bank_data);
 
 // "the bank directory of 2020-04-20 (/usr/share/ktoblzcheck/blz_20200420.txt)"; the
 // date reads "of unknown date" when the file name does not give it.
-std::string describe_directory(const BankDirectory& directory);
+std::string DescribeDirectory(const BankDirectory& directory);
 
 // Why a bank code and account cannot be used, or "" when they can (or when they are no
 // bank code and account at all: the library and the reader say so themselves). An empty
@@ -40,13 +40,13 @@ std::string describe_directory(const BankDirectory& directory);
 //   "bank code 10020030 is not in the bank directory of 2020-04-20"
 //   "account 5431224 does not pass the check-digit method C1 of bank code 50010517
 //    (ING-DiBa, Frankfurt am Main)"
-std::string account_problem(const BankDirectory& directory, const std::string& blz,
-                            const std::string& account);
+std::string AccountProblem(const BankDirectory& directory, const std::string& blz,
+                           const std::string& account);
 
 // Checks the bank code and account of the header and of every payment (after IBANs are
 // resolved) and adds what fails to `problems`. Returns the number of problems added.
-std::size_t check_accounts(const OrderDocument& orders, const BankDirectory& directory,
-                           ObjectProblems& problems);
+std::size_t CheckAccounts(const OrderDocument& orders, const BankDirectory& directory,
+                          ObjectProblems& problems);
 
 // What the directory adds to a DTAUS file shown: the banks' names and, when checking,
 // an error finding at the field of each unknown bank code and each account that fails

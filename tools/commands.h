@@ -2,7 +2,7 @@
 // can be called from tests with string streams.
 //
 //   GenerateOptions options{"orders.json", "DTAUS0.TXT", "", false, false};
-//   int code = run_generate(options, std::cout, std::cerr);
+//   int code = RunGenerate(options, std::cout, std::cerr);
 //
 // Each returns the exit code (tool_error.h) or throws ToolError; main prints the
 // message of a ToolError as "dtaus: <message>".
@@ -34,22 +34,22 @@ struct GenerateOptions {
 // and writes nothing when the library rejects the input. Refuses an output that is one
 // of the inputs and, unless `allow_empty`, orders without payments. Everything it echoes
 // from the input passes through SafeEcho.
-int run_generate(const GenerateOptions& options, std::ostream& out, std::ostream& err);
+int RunGenerate(const GenerateOptions& options, std::ostream& out, std::ostream& err);
 
 // Prints the content of a DTAUS file and the reader's findings, and the bank directory's
 // (unknown bank codes, accounts that fail their bank's method); 1 when it has errors.
 // With `summary`, the header, the totals and the findings without the payments: the
 // file is checked without being held decoded in memory.
-int run_show(const std::string& path, bool json, std::ostream& out, const BankOptions& bank = {},
-             bool summary = false);
+int RunShow(const std::string& path, bool json, std::ostream& out, const BankOptions& bank = {},
+            bool summary = false);
 
 // Prints the accompanying slip; refuses (exit code 1) a file with errors, the bank
 // directory's included.
-int run_slip(const std::string& path, bool html, std::ostream& out, const BankOptions& bank = {});
+int RunSlip(const std::string& path, bool html, std::ostream& out, const BankOptions& bank = {});
 
 // What `dtaus --version` says: the tool's version and the bank directory it checks
 // against.
-std::string version_text(const std::string& version);
+std::string VersionText(const std::string& version);
 
 }  // namespace dtaus::tool
 

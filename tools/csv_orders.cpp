@@ -16,7 +16,7 @@
 namespace dtaus::tool {
 namespace {
 
-[[noreturn]] void fail(const std::string& message) { throw ToolError(kExitUsage, message); }
+[[noreturn]] void Fail(const std::string& message) { throw ToolError(kExitUsage, message); }
 
 struct Row {
   std::size_t line = 0;
@@ -32,7 +32,7 @@ struct Collector {
   std::size_t line = 1;
   bool out_of_memory = false;
 
-  static void on_field(void* data, std::size_t length, void* context) {
+  static void OnField(void* data, std::size_t length, void* context) {
     auto* self = static_cast<Collector*>(context);
     try {
       if (!self->row_started) {
@@ -49,7 +49,7 @@ struct Collector {
     }
   }
 
-  static void on_row_end(int, void* context) {
+  static void OnRowEnd(int, void* context) {
     auto* self = static_cast<Collector*>(context);
     try {
       self->rows.push_back(std::move(self->current));
@@ -61,7 +61,7 @@ struct Collector {
   }
 };
 
-char detect_separator(std::string_view text) {
+char DetectSeparator(std::string_view text) {
   const std::string_view first_line = text.substr(0, text.find('\n'));
   std::size_t semicolons = 0;
   std::size_t commas = 0;
@@ -72,13 +72,13 @@ char detect_separator(std::string_view text) {
   return semicolons > commas ? ';' : ',';
 }
 
-std::vector<Row> parse_rows(std::string_view text, const std::string& source) {
+std::vector<Row> ParseRows(std::string_view text, const std::string& source) {
   csv_parser parser;
   if (csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI | CSV_EMPTY_IS_NULL) != 0) {
-    fail(source + ": out of memory");
+    Fail(source + ": out of memory");
   }
   std::unique_ptr<csv_parser, void (*)(csv_parser*)> guard(&parser, csv_free);
-  csv_set_delim(&parser, static_cast<unsigned char>(detect_separator(text)));
+  csv_set_delim(&parser, static_cast<unsigned char>(DetectSeparator(text)));
 
   // Fed one line at a time, so that every row knows the line it starts on.
   Collector collector;
@@ -86,28 +86,28 @@ std::vector<Row> parse_rows(std::string_view text, const std::string& source) {
   while (pos < text.size()) {
     const std::size_t end = text.find('\n', pos);
     const std::size_t length = (end == std::string_view::npos ? text.size() : end + 1) - pos;
-    const std::size_t parsed = csv_parse(&parser, text.data() + pos, length, Collector::on_field,
-                                         Collector::on_row_end, &collector);
+    const std::size_t parsed = csv_parse(&parser, text.data() + pos, length, Collector::OnField,
+                                         Collector::OnRowEnd, &collector);
     if (parsed != length) {
       // libcsv stops at the offending byte: its column is what a text editor shows.
       const std::size_t column = detail::CountCodePoints(text.substr(pos, parsed)) + 1;
-      fail(source + ": line " + std::to_string(collector.line) + ", column " +
+      Fail(source + ": line " + std::to_string(collector.line) + ", column " +
            std::to_string(column) +
            ": malformed CSV: a quote inside an unquoted cell, or text after a closing quote");
     }
-    if (collector.out_of_memory) fail(source + ": out of memory");
+    if (collector.out_of_memory) Fail(source + ": out of memory");
     pos += length;
     ++collector.line;
   }
-  if (csv_fini(&parser, Collector::on_field, Collector::on_row_end, &collector) != 0) {
-    fail(source + ": malformed CSV: a quoted cell is still open at the end of the file");
+  if (csv_fini(&parser, Collector::OnField, Collector::OnRowEnd, &collector) != 0) {
+    Fail(source + ": malformed CSV: a quoted cell is still open at the end of the file");
   }
-  if (collector.out_of_memory) fail(source + ": out of memory");
+  if (collector.out_of_memory) Fail(source + ": out of memory");
   return std::move(collector.rows);
 }
 
-std::string cell_location(const std::string& source, std::size_t line, std::size_t column,
-                          std::string_view property) {
+std::string CellLocation(const std::string& source, std::size_t line, std::size_t column,
+                         std::string_view property) {
   std::string location =
       source + ": row " + std::to_string(line) + ", column " + std::to_string(column);
   if (!property.empty()) location += " (" + std::string(property) + ")";
@@ -123,7 +123,7 @@ struct PaymentStreamer {
   InputObject payment;
   bool failed = false;
 
-  static void on_field(void* data, std::size_t length, void* context) {
+  static void OnField(void* data, std::size_t length, void* context) {
     auto* self = static_cast<PaymentStreamer*>(context);
     if (self->failed) return;
     try {
@@ -137,7 +137,7 @@ struct PaymentStreamer {
     }
   }
 
-  static void on_row_end(int, void* context) {
+  static void OnRowEnd(int, void* context) {
     auto* self = static_cast<PaymentStreamer*>(context);
     try {
       if (!self->failed) self->failed = !self->Row();
@@ -151,7 +151,7 @@ struct PaymentStreamer {
     if (columns.empty()) {
       for (const auto& cell : cells) {
         if (!cell || cell->empty() || !detail::IsValidUtf8(*cell) ||
-            find_payment_property(*cell) == nullptr ||
+            FindPaymentProperty(*cell) == nullptr ||
             std::find(columns.begin(), columns.end(), *cell) != columns.end()) {
           return false;
         }
@@ -176,50 +176,49 @@ struct PaymentStreamer {
 
 }  // namespace
 
-bool stream_csv_payments(std::string_view text,
-                         const std::function<bool(InputObject& payment)>& on_payment) {
+bool StreamCsvPayments(std::string_view text,
+                       const std::function<bool(InputObject& payment)>& on_payment) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
     text.remove_prefix(kByteOrderMark.size());
   csv_parser parser;
   if (csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI | CSV_EMPTY_IS_NULL) != 0) return false;
   std::unique_ptr<csv_parser, void (*)(csv_parser*)> guard(&parser, csv_free);
-  csv_set_delim(&parser, static_cast<unsigned char>(detect_separator(text)));
+  csv_set_delim(&parser, static_cast<unsigned char>(DetectSeparator(text)));
   PaymentStreamer streamer{&on_payment, {}, {}, {}, false};
-  if (csv_parse(&parser, text.data(), text.size(), PaymentStreamer::on_field,
-                PaymentStreamer::on_row_end, &streamer) != text.size() ||
-      csv_fini(&parser, PaymentStreamer::on_field, PaymentStreamer::on_row_end, &streamer) != 0) {
+  if (csv_parse(&parser, text.data(), text.size(), PaymentStreamer::OnField,
+                PaymentStreamer::OnRowEnd, &streamer) != text.size() ||
+      csv_fini(&parser, PaymentStreamer::OnField, PaymentStreamer::OnRowEnd, &streamer) != 0) {
     return false;
   }
   return !streamer.failed && !streamer.columns.empty();
 }
 
-OrderDocument read_csv_orders(std::string_view text, const std::string& source,
-                              InputObject header) {
+OrderDocument ReadCsvOrders(std::string_view text, const std::string& source, InputObject header) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
     text.remove_prefix(kByteOrderMark.size());
 
-  const std::vector<Row> rows = parse_rows(text, source);
-  if (rows.empty()) fail(source + ": no header row with the property names");
+  const std::vector<Row> rows = ParseRows(text, source);
+  if (rows.empty()) Fail(source + ": no header row with the property names");
 
   const Row& names = rows.front();
   std::vector<std::string> columns;
   std::set<std::string> seen;
   std::vector<UnknownName> unknown;
   for (std::size_t i = 0; i < names.cells.size(); ++i) {
-    const std::string location = cell_location(source, names.line, i + 1, "");
-    if (!names.cells[i] || names.cells[i]->empty()) fail(location + ": the column has no name");
+    const std::string location = CellLocation(source, names.line, i + 1, "");
+    if (!names.cells[i] || names.cells[i]->empty()) Fail(location + ": the column has no name");
     const std::string& name = *names.cells[i];
-    if (!detail::IsValidUtf8(name)) fail(location + ": " + std::string(kNotUtf8));
-    if (find_payment_property(name) == nullptr) {
+    if (!detail::IsValidUtf8(name)) Fail(location + ": " + std::string(kNotUtf8));
+    if (FindPaymentProperty(name) == nullptr) {
       unknown.push_back({"row " + std::to_string(names.line) + ", column " + std::to_string(i + 1),
-                         name, nearest_payment_property(name)});
+                         name, NearestPaymentProperty(name)});
     }
-    if (!seen.insert(name).second) fail(location + ": column \"" + name + "\" appears twice");
+    if (!seen.insert(name).second) Fail(location + ": column \"" + name + "\" appears twice");
     columns.push_back(name);
   }
-  if (!unknown.empty()) fail(describe_unknown_names(source, "column", unknown));
+  if (!unknown.empty()) Fail(DescribeUnknownNames(source, "column", unknown));
 
   OrderDocument document;
   document.header = std::move(header);
@@ -229,7 +228,7 @@ OrderDocument read_csv_orders(std::string_view text, const std::string& source,
     for (const auto& cell : row.cells) blank = blank && !cell;
     if (blank) continue;  // a row of separators only, as spreadsheets write at the end
     if (row.cells.size() != columns.size()) {
-      fail(source + ": row " + std::to_string(row.line) + " has " +
+      Fail(source + ": row " + std::to_string(row.line) + " has " +
            std::to_string(row.cells.size()) + " cells, the header row has " +
            std::to_string(columns.size()));
     }
@@ -238,8 +237,8 @@ OrderDocument read_csv_orders(std::string_view text, const std::string& source,
                      ": row " + std::to_string(row.line) + ")";
     for (std::size_t c = 0; c < columns.size(); ++c) {
       if (!row.cells[c]) continue;
-      const std::string location = cell_location(source, row.line, c + 1, columns[c]);
-      if (!detail::IsValidUtf8(*row.cells[c])) fail(location + ": " + std::string(kNotUtf8));
+      const std::string location = CellLocation(source, row.line, c + 1, columns[c]);
+      if (!detail::IsValidUtf8(*row.cells[c])) Fail(location + ": " + std::string(kNotUtf8));
       payment.values.push_back(InputValue{columns[c], *row.cells[c], location});
     }
     document.payments.push_back(std::move(payment));
@@ -247,12 +246,12 @@ OrderDocument read_csv_orders(std::string_view text, const std::string& source,
   return document;
 }
 
-std::vector<CsvRow> read_csv_rows(std::string_view text, const std::string& source) {
+std::vector<CsvRow> ReadCsvRows(std::string_view text, const std::string& source) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
     text.remove_prefix(kByteOrderMark.size());
   std::vector<CsvRow> table;
-  for (Row& row : parse_rows(text, source)) table.push_back({row.line, std::move(row.cells)});
+  for (Row& row : ParseRows(text, source)) table.push_back({row.line, std::move(row.cells)});
   return table;
 }
 

@@ -28,7 +28,7 @@ namespace dtaus::tool {
 
 // Reads the payments of `text` and puts them together with `header`, the MeineInfo
 // object read from the header file.
-OrderDocument read_csv_orders(std::string_view text, const std::string& source, InputObject header);
+OrderDocument ReadCsvOrders(std::string_view text, const std::string& source, InputObject header);
 
 // Any CSV table read by the same rules (separator, byte-order mark, quoting, line
 // numbers), for the tool's other tables. A cell is nullopt when it is empty and unquoted.
@@ -36,16 +36,16 @@ struct CsvRow {
   std::size_t line = 0;
   std::vector<std::optional<std::string>> cells;
 };
-std::vector<CsvRow> read_csv_rows(std::string_view text, const std::string& source);
+std::vector<CsvRow> ReadCsvRows(std::string_view text, const std::string& source);
 
 // The quick way through payments that have nothing to report: hands each payment to
 // `on_payment` as soon as its row is read, without holding the table, and without
 // origins or locations (the objects are empty there). Returns false as soon as anything
 // is not plain (malformed CSV, a column that is unknown, unnamed or repeated, a row with
 // the wrong number of cells, text that is not UTF-8) or `on_payment` says stop or
-// throws; read_csv_orders then words what it is.
-bool stream_csv_payments(std::string_view text,
-                         const std::function<bool(InputObject& payment)>& on_payment);
+// throws; ReadCsvOrders then words what it is.
+bool StreamCsvPayments(std::string_view text,
+                       const std::function<bool(InputObject& payment)>& on_payment);
 
 }  // namespace dtaus::tool
 

@@ -40,13 +40,13 @@ TEST(CsvOrdersTest, ReadsFilesAsSpreadsheetsWriteThem) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     std::vector<std::string> payments;
-    for (const InputObject& p : read_csv_orders(c.text, "z.csv", {}).payments) {
-      payments.push_back(describe(p));
+    for (const InputObject& p : ReadCsvOrders(c.text, "z.csv", {}).payments) {
+      payments.push_back(Describe(p));
     }
     EXPECT_EQ(payments, c.payments);
   }
   // Every value knows its cell, for the builder's messages.
-  EXPECT_EQ(read_csv_orders("Name;BetragEuro\nA;1\n", "z.csv", {}).payments[0].values[1].location,
+  EXPECT_EQ(ReadCsvOrders("Name;BetragEuro\nA;1\n", "z.csv", {}).payments[0].values[1].location,
             "z.csv: row 2, column 2 (BetragEuro)");
 }
 
@@ -73,7 +73,7 @@ TEST(CsvOrdersTest, RefusesWhatItCannotTake) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c[0]);
-    EXPECT_EQ(refusal([&] { read_csv_orders(c[0], "z.csv", {}); }), std::string("exit 2: ") + c[1]);
+    EXPECT_EQ(Refusal([&] { ReadCsvOrders(c[0], "z.csv", {}); }), std::string("exit 2: ") + c[1]);
   }
 }
 

@@ -8,7 +8,7 @@ namespace dtaus::tool {
 namespace {
 
 // The DIN 66003 code of a German letter in either case, or 0.
-char din_66003_code(char32_t c) {
+char Din66003Code(char32_t c) {
   switch (c) {
     case U'Ä':
     case U'ä':
@@ -57,15 +57,15 @@ constexpr std::array<std::string_view, 0x180 - 0xC0> kBaseLetters = {
     "Y", "Z", "Z",  "Z",  "Z", "Z", "Z",  "S",  // Ÿ Ź ź Ż ż Ž ž ſ
 };
 
-std::string_view base_letters(char32_t c) {
+std::string_view BaseLetters(char32_t c) {
   if (c < kFirstAccented || c >= kFirstAccented + kBaseLetters.size()) return {};
   return kBaseLetters[c - kFirstAccented];
 }
 
 }  // namespace
 
-std::string convert_to_dtaus_alphabet(std::string_view utf8,
-                                      std::vector<RejectedCharacter>* rejected) {
+std::string ConvertToDtausAlphabet(std::string_view utf8,
+                                   std::vector<RejectedCharacter>* rejected) {
   std::string out;
   out.reserve(utf8.size());
   std::size_t pos = 0;
@@ -77,11 +77,11 @@ std::string convert_to_dtaus_alphabet(std::string_view utf8,
       continue;
     }
     if (c >= 'a' && c <= 'z') c = c - 'a' + 'A';
-    if (const char code = din_66003_code(c); code != 0) {
+    if (const char code = Din66003Code(c); code != 0) {
       out.push_back(code);
     } else if (detail::IsDtausBasicCharacter(c)) {
       out.push_back(static_cast<char>(c));
-    } else if (const std::string_view base = base_letters(c); !base.empty()) {
+    } else if (const std::string_view base = BaseLetters(c); !base.empty()) {
       out += base;
     } else if (rejected != nullptr) {
       rejected->push_back({position, detail::DescribeCharacter(c)});
@@ -90,15 +90,15 @@ std::string convert_to_dtaus_alphabet(std::string_view utf8,
   return out;
 }
 
-std::optional<std::string> to_dtaus_alphabet(std::string_view utf8, std::string* rejected) {
+std::optional<std::string> ToDtausAlphabet(std::string_view utf8, std::string* rejected) {
   std::vector<RejectedCharacter> all;
-  std::string out = convert_to_dtaus_alphabet(utf8, &all);
+  std::string out = ConvertToDtausAlphabet(utf8, &all);
   if (all.empty()) return out;
   if (rejected != nullptr) *rejected = all.front().description;
   return std::nullopt;
 }
 
-std::string from_dtaus_alphabet(std::string_view utf8) {
+std::string FromDtausAlphabet(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (char c : utf8) {

@@ -8,10 +8,10 @@
 // software has always written them (é -> E, ç -> C, ø -> O, æ -> AE, ł -> L).
 //
 //   std::string rejected;
-//   to_dtaus_alphabet("Müller", &rejected)        // "M]LLER"
-//   to_dtaus_alphabet("Café", &rejected)          // "CAFE"
-//   to_dtaus_alphabet("5 €", &rejected)           // nullopt, rejected == "'€' (U+20AC)"
-//   from_dtaus_alphabet("M]LLER")                 // "MÜLLER"
+//   ToDtausAlphabet("Müller", &rejected)        // "M]LLER"
+//   ToDtausAlphabet("Café", &rejected)          // "CAFE"
+//   ToDtausAlphabet("5 €", &rejected)           // nullopt, rejected == "'€' (U+20AC)"
+//   FromDtausAlphabet("M]LLER")                 // "MÜLLER"
 #ifndef DTAUS_TOOLS_DTAUS_ALPHABET_H_
 #define DTAUS_TOOLS_DTAUS_ALPHABET_H_
 
@@ -31,15 +31,14 @@ struct RejectedCharacter {
 // Upper-cases `utf8`, replaces Ä Ö Ü ß by [ \ ] ~ and accented Latin letters by their
 // base letter. Every character that remains outside the DTAUS character set is left out
 // of the result and listed in `rejected`, in text order.
-std::string convert_to_dtaus_alphabet(std::string_view utf8,
-                                      std::vector<RejectedCharacter>* rejected);
+std::string ConvertToDtausAlphabet(std::string_view utf8, std::vector<RejectedCharacter>* rejected);
 
-// As convert_to_dtaus_alphabet, but nullopt when any character is rejected; `rejected`
+// As ConvertToDtausAlphabet, but nullopt when any character is rejected; `rejected`
 // then receives the description of the first.
-std::optional<std::string> to_dtaus_alphabet(std::string_view utf8, std::string* rejected);
+std::optional<std::string> ToDtausAlphabet(std::string_view utf8, std::string* rejected);
 
 // Shows DIN 66003 codes as the letters they stand for: [ \ ] ~ become Ä Ö Ü ß.
-std::string from_dtaus_alphabet(std::string_view utf8);
+std::string FromDtausAlphabet(std::string_view utf8);
 
 }  // namespace dtaus::tool
 

@@ -25,7 +25,7 @@ TEST(DtausAlphabetTest, ConvertsToTheDtausCharacterSetAndBack) {
                                        {"ÀÿĀſ", "AYAS"}};
   for (const auto& [input, converted] : kConverted) {
     SCOPED_TRACE(input);
-    EXPECT_EQ(to_dtaus_alphabet(input, nullptr), converted);
+    EXPECT_EQ(ToDtausAlphabet(input, nullptr), converted);
   }
   // The codes themselves are not input.
   const char* const kRejected[][2] = {
@@ -34,17 +34,17 @@ TEST(DtausAlphabetTest, ConvertsToTheDtausCharacterSetAndBack) {
   for (const auto& [input, named] : kRejected) {
     SCOPED_TRACE(input);
     std::string rejected;
-    EXPECT_EQ(to_dtaus_alphabet(input, &rejected), std::nullopt);
+    EXPECT_EQ(ToDtausAlphabet(input, &rejected), std::nullopt);
     EXPECT_EQ(rejected, named);
   }
-  EXPECT_EQ(from_dtaus_alphabet("M]LLER & S\\HNE, STRA~E, [RGER"), "MÜLLER & SÖHNE, STRAßE, ÄRGER");
-  EXPECT_EQ(from_dtaus_alphabet("MÜLLER"), "MÜLLER");
+  EXPECT_EQ(FromDtausAlphabet("M]LLER & S\\HNE, STRA~E, [RGER"), "MÜLLER & SÖHNE, STRAßE, ÄRGER");
+  EXPECT_EQ(FromDtausAlphabet("MÜLLER"), "MÜLLER");
 }
 
 // Every character that stays outside is reported, with its position in the input.
 TEST(DtausAlphabetTest, ReportsEveryRejectedCharacter) {
   std::vector<RejectedCharacter> rejected;
-  EXPECT_EQ(convert_to_dtaus_alphabet("Zoë; 5 € \xFF ŋ!", &rejected), "ZOE 5   ");
+  EXPECT_EQ(ConvertToDtausAlphabet("Zoë; 5 € \xFF ŋ!", &rejected), "ZOE 5   ");
   std::vector<std::string> described;
   for (const RejectedCharacter& r : rejected) {
     described.push_back(std::to_string(r.position) + " " + r.description);

@@ -7,7 +7,7 @@
 
 namespace dtaus::tool {
 
-InputEncoding parse_encoding(std::string_view name) {
+InputEncoding ParseEncoding(std::string_view name) {
   if (name == "windows-1252") return InputEncoding::kWindows1252;
   if (name == "latin-1") return InputEncoding::kLatin1;
   if (name == "utf-8") return InputEncoding::kUtf8;
@@ -15,7 +15,7 @@ InputEncoding parse_encoding(std::string_view name) {
                   "--encoding " + std::string(name) + ": name utf-8, windows-1252 or latin-1");
 }
 
-std::size_t first_line_not_utf8(std::string_view text) {
+std::size_t FirstLineNotUtf8(std::string_view text) {
   std::size_t pos = 0;
   char32_t c;
   while (detail::ReadCodePoint(text, pos, c)) {
@@ -24,7 +24,7 @@ std::size_t first_line_not_utf8(std::string_view text) {
   return static_cast<std::size_t>(std::count(text.begin(), text.begin() + pos, '\n')) + 1;
 }
 
-std::string decode_input(std::string bytes, InputEncoding encoding) {
+std::string DecodeInput(std::string bytes, InputEncoding encoding) {
   if (encoding == InputEncoding::kUtf8 || detail::IsValidUtf8(bytes)) return bytes;
   if (encoding == InputEncoding::kWindows1252) return detail::DecodeWindows1252(bytes);
   std::string utf8;

@@ -3,7 +3,7 @@
 // Windows-1252, older exports are Latin-1. `--encoding` names the encoding of INPUT, and
 // its text is converted to UTF-8 before it is read.
 //
-//   std::string text = decode_input(read_input(path), InputEncoding::kWindows1252);
+//   std::string text = DecodeInput(ReadInput(path), InputEncoding::kWindows1252);
 #ifndef DTAUS_TOOLS_INPUT_ENCODING_H_
 #define DTAUS_TOOLS_INPUT_ENCODING_H_
 
@@ -20,7 +20,7 @@ inline constexpr std::string_view kNotUtf8 =
     "windows-1252)";
 
 // "utf-8", "windows-1252" or "latin-1", as the option takes them.
-InputEncoding parse_encoding(std::string_view name);
+InputEncoding ParseEncoding(std::string_view name);
 
 // `bytes` as UTF-8. UTF-8 input is returned as it is: the readers check it and say
 // where it goes wrong. Windows-1252 and Latin-1 map every byte to one character, except
@@ -28,10 +28,10 @@ InputEncoding parse_encoding(std::string_view name);
 // which text in a single-byte code page practically never does): that one is kept, so
 // that a UTF-8 header file goes with a Windows-1252 spreadsheet and nothing turns into
 // "MÃ¼ller".
-std::string decode_input(std::string bytes, InputEncoding encoding);
+std::string DecodeInput(std::string bytes, InputEncoding encoding);
 
 // The 1-based line of the first byte of `text` that is not UTF-8, 0 when all is UTF-8.
-std::size_t first_line_not_utf8(std::string_view text);
+std::size_t FirstLineNotUtf8(std::string_view text);
 
 }  // namespace dtaus::tool
 

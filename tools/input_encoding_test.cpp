@@ -27,12 +27,12 @@ TEST(InputEncodingTest, ConvertsSingleByteFilesAndKeepsUtf8) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes);
-    EXPECT_EQ(decode_input(c.bytes, c.encoding), c.utf8);
+    EXPECT_EQ(DecodeInput(c.bytes, c.encoding), c.utf8);
   }
-  EXPECT_EQ(first_line_not_utf8("a\nb\xC3\x28\n"), 2u);
-  EXPECT_EQ(first_line_not_utf8("a\nÜ\n"), 0u);
-  EXPECT_EQ(parse_encoding("latin-1"), InputEncoding::kLatin1);
-  EXPECT_EQ(refusal([] { parse_encoding("cp850"); }),
+  EXPECT_EQ(FirstLineNotUtf8("a\nb\xC3\x28\n"), 2u);
+  EXPECT_EQ(FirstLineNotUtf8("a\nÜ\n"), 0u);
+  EXPECT_EQ(ParseEncoding("latin-1"), InputEncoding::kLatin1);
+  EXPECT_EQ(Refusal([] { ParseEncoding("cp850"); }),
             "exit 2: --encoding cp850: name utf-8, windows-1252 or latin-1");
 }
 

@@ -22,7 +22,7 @@ constexpr std::size_t kUnlimited = std::numeric_limits<std::size_t>::max();
 // Appends what `in` holds to `content`, a chunk at a time, and stops as soon as more
 // than `max_bytes` have arrived: a pipe or a device such as /dev/zero may never end.
 // True when the input was longer than that.
-bool read_chunks(std::istream& in, std::string& content, std::size_t max_bytes) {
+bool ReadChunks(std::istream& in, std::string& content, std::size_t max_bytes) {
   constexpr std::size_t kChunk = 64 * 1024;
   char buffer[kChunk];
   while (in) {
@@ -44,11 +44,11 @@ struct LimitedInput {
 // The whole content, unless it holds more than `max_bytes`. A regular file is measured
 // before it is read; a file that grew since, a FIFO, a device or standard input is read
 // up to the limit and no further.
-LimitedInput read_limited(const std::string& path, std::size_t max_bytes) {
+LimitedInput ReadLimited(const std::string& path, std::size_t max_bytes) {
   const std::string more = "more than " + std::to_string(max_bytes) + " bytes";
   LimitedInput input;
   if (path == "-") {
-    if (read_chunks(std::cin, input.content, max_bytes)) return {"", more};
+    if (ReadChunks(std::cin, input.content, max_bytes)) return {"", more};
     if (std::cin.bad()) throw ToolError(kExitUsage, "<stdin>: cannot read standard input");
     return input;
   }
@@ -65,28 +65,28 @@ LimitedInput read_limited(const std::string& path, std::size_t max_bytes) {
   }
   std::ifstream in(path, std::ios::binary);
   if (!in) throw ToolError(kExitUsage, path + ": cannot open: " + std::strerror(errno));
-  if (read_chunks(in, input.content, max_bytes)) return {"", more};
+  if (ReadChunks(in, input.content, max_bytes)) return {"", more};
   if (in.bad()) throw ToolError(kExitUsage, path + ": cannot read: " + std::strerror(errno));
   return input;
 }
 
 }  // namespace
 
-std::string read_input(const std::string& path) {
-  return std::move(read_limited(path, kUnlimited).content);
+std::string ReadInput(const std::string& path) {
+  return std::move(ReadLimited(path, kUnlimited).content);
 }
 
-std::string read_dtaus_input(const std::string& path) {
-  LimitedInput input = read_limited(path, DtausReader::kMaxFileSize);
+std::string ReadDtausInput(const std::string& path) {
+  LimitedInput input = ReadLimited(path, DtausReader::kMaxFileSize);
   if (!input.too_large.empty()) {
-    throw ToolError(kExitInvalid, source_name(path) + ": " + input.too_large +
+    throw ToolError(kExitInvalid, SourceName(path) + ": " + input.too_large +
                                       ", more than any DTAUS file can have (" +
                                       std::to_string(DtausReader::kMaxFileSize) + "); not read");
   }
   return std::move(input.content);
 }
 
-std::string source_name(const std::string& path) { return path == "-" ? "<stdin>" : path; }
+std::string SourceName(const std::string& path) { return path == "-" ? "<stdin>" : path; }
 
 void RefuseOutputOverInputs(const std::string& output, std::initializer_list<NamedInput> inputs,
                             const char* product) {
@@ -99,13 +99,13 @@ void RefuseOutputOverInputs(const std::string& output, std::initializer_list<Nam
         input.path == "-" ? ::fstat(STDIN_FILENO, &file) : ::stat(input.path.c_str(), &file);
     if (status == 0 && file.st_dev == target.st_dev && file.st_ino == target.st_ino) {
       throw ToolError(kExitUsage, output + ": is the same file as the " + input.role + " " +
-                                      source_name(input.path) + "; " + product +
+                                      SourceName(input.path) + "; " + product +
                                       " would overwrite it");
     }
   }
 }
 
-std::string base_name(const std::string& path) {
+std::string BaseName(const std::string& path) {
   if (path == "-") return "<stdin>";
   return std::filesystem::path(path).filename().string();
 }

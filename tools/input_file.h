@@ -1,7 +1,7 @@
 // Reading the tool's inputs: a file, or standard input for "-".
 //
-//   std::string bytes = read_input("orders.json");        // throws ToolError, exit code 2
-//   std::string file = read_dtaus_input("DTAUS0.TXT");   // at most the largest DTAUS file
+//   std::string bytes = ReadInput("orders.json");        // throws ToolError, exit code 2
+//   std::string file = ReadDtausInput("DTAUS0.TXT");   // at most the largest DTAUS file
 #ifndef DTAUS_TOOLS_INPUT_FILE_H_
 #define DTAUS_TOOLS_INPUT_FILE_H_
 
@@ -11,16 +11,16 @@
 namespace dtaus::tool {
 
 // The whole content, bytes as they are.
-std::string read_input(const std::string& path);
+std::string ReadInput(const std::string& path);
 
-// A DTAUS file for show and slip, as read_input, but refused (ToolError, exit code 1)
+// A DTAUS file for show and slip, as ReadInput, but refused (ToolError, exit code 1)
 // once it is larger than any DTAUS file can be (DtausReader::kMaxFileSize): a regular
 // file by its size, before it is read; a FIFO, a device or standard input as soon as
 // more has arrived. No input can make the tool hold more than that.
-std::string read_dtaus_input(const std::string& path);
+std::string ReadDtausInput(const std::string& path);
 
 // How messages name an input: the path as given, "<stdin>" for "-".
-std::string source_name(const std::string& path);
+std::string SourceName(const std::string& path);
 
 // Refuses (ToolError, exit code 2) an output that is the same file as one of the inputs,
 // before anything is read or written: writing over its own input would destroy what the
@@ -36,7 +36,7 @@ void RefuseOutputOverInputs(const std::string& output, std::initializer_list<Nam
                             const char* product);
 
 // The file name without its directories, as the slip shows it.
-std::string base_name(const std::string& path);
+std::string BaseName(const std::string& path);
 
 }  // namespace dtaus::tool
 

@@ -18,12 +18,12 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-[[noreturn]] void fail(const std::string& message) { throw ToolError(kExitUsage, message); }
+[[noreturn]] void Fail(const std::string& message) { throw ToolError(kExitUsage, message); }
 
 // nlohmann's message reads "[json.exception.parse_error.101] parse error at line 2,
 // column 7: syntax error ...". Keep the place and the reason; the part it quotes from
 // the input may hold bytes that are not UTF-8, which must not reach the terminal.
-std::string describe_parse_error(const Json::parse_error& e) {
+std::string DescribeParseError(const Json::parse_error& e) {
   std::string what = e.what();
   const std::string marker = "parse error at ";
   const std::size_t at = what.find(marker);
@@ -45,29 +45,29 @@ std::string describe_parse_error(const Json::parse_error& e) {
 }
 
 // Names that are no property are collected in `unknown`, to be reported all at once.
-InputObject read_object(const Json& object, const std::string& path, const std::string& source,
-                        std::string origin, bool header, std::vector<UnknownName>& unknown) {
+InputObject ReadObject(const Json& object, const std::string& path, const std::string& source,
+                       std::string origin, bool header, std::vector<UnknownName>& unknown) {
   if (!object.is_object()) {
-    fail(source + ": " + path + ": expected an object, found " + object.type_name());
+    Fail(source + ": " + path + ": expected an object, found " + object.type_name());
   }
   InputObject result;
   result.origin = std::move(origin);
   for (const auto& [name, value] : object.items()) {
     const std::string location = source + ": " + path + "." + name;
     const bool known =
-        header ? find_header_property(name) != nullptr : find_payment_property(name) != nullptr;
+        header ? FindHeaderProperty(name) != nullptr : FindPaymentProperty(name) != nullptr;
     if (!known) {
       unknown.push_back({path + "." + name, name,
-                         header ? nearest_header_property(name) : nearest_payment_property(name)});
+                         header ? NearestHeaderProperty(name) : NearestPaymentProperty(name)});
       continue;
     }
     if (!value.is_string()) {
-      fail(location + ": expected a string, found " + std::string(value.type_name()));
+      Fail(location + ": expected a string, found " + std::string(value.type_name()));
     }
     // "\u0000" is valid JSON, but no property takes a NUL, and C strings on the way to a
     // bank would end at it.
     if (value.get_ref<const std::string&>().find('\0') != std::string::npos) {
-      fail(location + ": a NUL character (\\u0000) inside the text");
+      Fail(location + ": a NUL character (\\u0000) inside the text");
     }
     result.values.push_back(InputValue{name, value.get<std::string>(), location});
   }
@@ -117,9 +117,9 @@ std::string PlaceOf(std::string_view text, std::size_t offset) {
 
 // JSON itself lets a key appear twice and keeps one of the values, silently; in a payment
 // that could be the wrong amount or account, so a repeated key is refused.
-Json parse(std::string_view text, const std::string& source) {
-  if (const std::size_t line = first_line_not_utf8(text); line != 0) {
-    fail(source + ": line " + std::to_string(line) + ": " + std::string(kNotUtf8));
+Json Parse(std::string_view text, const std::string& source) {
+  if (const std::size_t line = FirstLineNotUtf8(text); line != 0) {
+    Fail(source + ": line " + std::to_string(line) + ": " + std::string(kNotUtf8));
   }
   std::size_t line = 1;
   std::vector<std::set<std::string>> open_objects;
@@ -128,7 +128,7 @@ Json parse(std::string_view text, const std::string& source) {
     if (event == Json::parse_event_t::object_end) open_objects.pop_back();
     if (event == Json::parse_event_t::key &&
         !open_objects.back().insert(parsed.get<std::string>()).second) {
-      fail(source + ": line " + std::to_string(line) + ": key \"" + parsed.get<std::string>() +
+      Fail(source + ": line " + std::to_string(line) + ": key \"" + parsed.get<std::string>() +
            "\" appears twice in one object");
     }
     return true;
@@ -138,63 +138,63 @@ Json parse(std::string_view text, const std::string& source) {
     document = Json::parse(LineCountingIterator(text.data(), &line),
                            LineCountingIterator(text.data() + text.size(), &line), check_keys);
   } catch (const Json::parse_error& e) {
-    fail(source + ": " + describe_parse_error(e));
+    Fail(source + ": " + DescribeParseError(e));
   }
   // The parser takes a NUL byte for the end of the text and ignores what follows it. A
   // NUL inside a string is a parse error already, so one that is left stands after the
   // document.
   if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
-    fail(source + ": " + PlaceOf(text, nul) +
+    Fail(source + ": " + PlaceOf(text, nul) +
          ": malformed JSON: a NUL byte after the document; only white space may follow it");
   }
   return document;
 }
 
-OrderDocument read_document(std::string_view text, const std::string& source, bool payments) {
-  const Json root = parse(text, source);
+OrderDocument ReadDocument(std::string_view text, const std::string& source, bool payments) {
+  const Json root = Parse(text, source);
   const char* expected =
       payments ? "an object with MeineInfo and GeldTransfer" : "an object with MeineInfo";
   if (!root.is_object()) {
-    fail(source + ": expected " + std::string(expected) + ", found " + root.type_name());
+    Fail(source + ": expected " + std::string(expected) + ", found " + root.type_name());
   }
   for (const auto& [name, value] : root.items()) {
     if (name != "MeineInfo" && (!payments || name != "GeldTransfer")) {
-      fail(source + ": $." + name + ": unknown property \"" + name + "\"; expected " + expected);
+      Fail(source + ": $." + name + ": unknown property \"" + name + "\"; expected " + expected);
     }
   }
   OrderDocument document;
   std::vector<UnknownName> unknown;
   const auto header = root.find("MeineInfo");
-  if (header == root.end()) fail(source + ": $.MeineInfo is missing");
-  document.header = read_object(*header, "$.MeineInfo", source,
-                                "MeineInfo (" + source + ": $.MeineInfo)", true, unknown);
+  if (header == root.end()) Fail(source + ": $.MeineInfo is missing");
+  document.header = ReadObject(*header, "$.MeineInfo", source,
+                               "MeineInfo (" + source + ": $.MeineInfo)", true, unknown);
   if (!payments) {
-    if (!unknown.empty()) fail(describe_unknown_names(source, "property", unknown));
+    if (!unknown.empty()) Fail(DescribeUnknownNames(source, "property", unknown));
     return document;
   }
 
   const auto list = root.find("GeldTransfer");
-  if (list == root.end()) fail(source + ": $.GeldTransfer is missing");
+  if (list == root.end()) Fail(source + ": $.GeldTransfer is missing");
   if (!list->is_array()) {
-    fail(source + ": $.GeldTransfer: expected an array of objects, found " + list->type_name());
+    Fail(source + ": $.GeldTransfer: expected an array of objects, found " + list->type_name());
   }
   for (std::size_t i = 0; i < list->size(); ++i) {
     const std::string path = "$.GeldTransfer[" + std::to_string(i) + "]";
-    document.payments.push_back(read_object(
+    document.payments.push_back(ReadObject(
         (*list)[i], path, source,
         "payment " + std::to_string(i + 1) + " (" + source + ": " + path + ")", false, unknown));
   }
-  if (!unknown.empty()) fail(describe_unknown_names(source, "property", unknown));
+  if (!unknown.empty()) Fail(DescribeUnknownNames(source, "property", unknown));
   return document;
 }
 
 // One object of plain string values with known, distinct property names into `out`.
-bool read_plain_object(simdjson::ondemand::object object, bool header, InputObject& out) {
+bool ReadPlainObject(simdjson::ondemand::object object, bool header, InputObject& out) {
   std::size_t count = 0;
   for (auto field : object) {
     const std::string_view name = field.unescaped_key();
     const bool known =
-        header ? find_header_property(name) != nullptr : find_payment_property(name) != nullptr;
+        header ? FindHeaderProperty(name) != nullptr : FindPaymentProperty(name) != nullptr;
     if (!known || std::any_of(out.values.begin(), out.values.begin() + count,
                               [name](const InputValue& v) { return v.property == name; })) {
       return false;
@@ -213,8 +213,8 @@ bool read_plain_object(simdjson::ondemand::object object, bool header, InputObje
 
 }  // namespace
 
-bool stream_json_orders(std::string& text, const ObjectSink& on_header,
-                        const ObjectSink& on_payment) {
+bool StreamJsonOrders(std::string& text, const ObjectSink& on_header,
+                      const ObjectSink& on_payment) {
   // simdjson: several times faster than building a document, and it holds no node per
   // value. Whatever it does not take goes the thorough way, which finds the words.
   if (text.find('\0') != std::string::npos) return false;
@@ -230,13 +230,13 @@ bool stream_json_orders(std::string& text, const ObjectSink& on_header,
       const std::string_view name = field.unescaped_key();
       if (name == "MeineInfo" && !header_seen && !payments_seen) {
         header_seen = true;
-        if (!read_plain_object(field.value().get_object(), true, object) || !on_header(object)) {
+        if (!ReadPlainObject(field.value().get_object(), true, object) || !on_header(object)) {
           return false;
         }
       } else if (name == "GeldTransfer" && header_seen && !payments_seen) {
         payments_seen = true;
         for (auto element : field.value().get_array()) {
-          if (!read_plain_object(element.get_object(), false, object) || !on_payment(object)) {
+          if (!ReadPlainObject(element.get_object(), false, object) || !on_payment(object)) {
             return false;
           }
         }
@@ -251,12 +251,12 @@ bool stream_json_orders(std::string& text, const ObjectSink& on_header,
   }
 }
 
-OrderDocument read_json_orders(std::string_view text, const std::string& source) {
-  return read_document(text, source, true);
+OrderDocument ReadJsonOrders(std::string_view text, const std::string& source) {
+  return ReadDocument(text, source, true);
 }
 
-InputObject read_json_header(std::string_view text, const std::string& source) {
-  return read_document(text, source, false).header;
+InputObject ReadJsonHeader(std::string_view text, const std::string& source) {
+  return ReadDocument(text, source, false).header;
 }
 
 }  // namespace dtaus::tool

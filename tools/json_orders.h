@@ -32,10 +32,10 @@ namespace dtaus::tool {
 
 // {"MeineInfo": {...}, "GeldTransfer": [{...}, ...]}; `source` names the input in
 // messages.
-OrderDocument read_json_orders(std::string_view text, const std::string& source);
+OrderDocument ReadJsonOrders(std::string_view text, const std::string& source);
 
 // The header file that goes with CSV input: {"MeineInfo": {...}}.
-InputObject read_json_header(std::string_view text, const std::string& source);
+InputObject ReadJsonHeader(std::string_view text, const std::string& source);
 
 // Receives one object of the orders at a time; returns false to stop reading.
 using ObjectSink = std::function<bool(InputObject& object)>;
@@ -45,10 +45,9 @@ using ObjectSink = std::function<bool(InputObject& object)>;
 // without origins or locations (the objects are empty there). Returns false as soon as
 // anything is not plain (malformed JSON, an unknown or repeated key, a value that is not
 // a string, a control character or NUL in a value, the payments before the header) or
-// a sink says stop; read_json_orders then words what it is. `text` gets the spare
+// a sink says stop; ReadJsonOrders then words what it is. `text` gets the spare
 // capacity the parser reads ahead into; its content stays as it is.
-bool stream_json_orders(std::string& text, const ObjectSink& on_header,
-                        const ObjectSink& on_payment);
+bool StreamJsonOrders(std::string& text, const ObjectSink& on_header, const ObjectSink& on_payment);
 
 }  // namespace dtaus::tool
 

@@ -13,23 +13,23 @@ namespace {
 // because the library checks some properties against others assigned before. Where each
 // value stands reaches the user through the builder's messages.
 TEST(JsonOrdersTest, KeepsDocumentOrderAndValues) {
-  const OrderDocument orders = read_json_orders(R"({
+  const OrderDocument orders = ReadJsonOrders(R"({
     "MeineInfo": {"Name": "MÜLLER", "DateiMedia": "Kassette", "BLZ": "10020030"},
     "GeldTransfer": [{"BetragEuro": "1,50", "Name": "A", "VerwendungsZweck2": ""}, {}]})",
-                                                "orders.json");
-  EXPECT_EQ(describe(orders.header),
+                                              "orders.json");
+  EXPECT_EQ(Describe(orders.header),
             "MeineInfo (orders.json: $.MeineInfo): Name=MÜLLER | DateiMedia=Kassette | "
             "BLZ=10020030");
   ASSERT_EQ(orders.payments.size(), 2u);
-  EXPECT_EQ(describe(orders.payments[0]),
+  EXPECT_EQ(Describe(orders.payments[0]),
             "payment 1 (orders.json: $.GeldTransfer[0]): BetragEuro=1,50 | Name=A | "
             "VerwendungsZweck2=");
-  EXPECT_EQ(describe(orders.payments[1]), "payment 2 (orders.json: $.GeldTransfer[1]):");
+  EXPECT_EQ(Describe(orders.payments[1]), "payment 2 (orders.json: $.GeldTransfer[1]):");
 
   // The header file that goes with CSV input, here with a byte-order mark.
   const InputObject header =
-      read_json_header("\xEF\xBB\xBF{\"MeineInfo\": {\"Konto\": \"42\"}}", "kopf.json");
-  EXPECT_EQ(describe(header), "MeineInfo (kopf.json: $.MeineInfo): Konto=42");
+      ReadJsonHeader("\xEF\xBB\xBF{\"MeineInfo\": {\"Konto\": \"42\"}}", "kopf.json");
+  EXPECT_EQ(Describe(header), "MeineInfo (kopf.json: $.MeineInfo): Konto=42");
 }
 
 TEST(JsonOrdersTest, RefusesWhatItCannotTake) {
@@ -79,7 +79,7 @@ TEST(JsonOrdersTest, RefusesWhatItCannotTake) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c[0]);
-    EXPECT_EQ(refusal([&] { read_json_orders(c[0], "o.json"); }), std::string("exit 2: ") + c[1]);
+    EXPECT_EQ(Refusal([&] { ReadJsonOrders(c[0], "o.json"); }), std::string("exit 2: ") + c[1]);
   }
   // A key twice in one object, text after the document and a NUL in a value: JSON parsers
   // differ on them (the last key wins, a NUL ends the text), so each would put a payment
@@ -103,17 +103,17 @@ TEST(JsonOrdersTest, RefusesWhatItCannotTake) {
   for (const auto& [text, message] : kAmbiguous) {
     SCOPED_TRACE(text);
     const std::string orders = text;  // clang 14 cannot capture a structured binding
-    EXPECT_EQ(refusal([&] { read_json_orders(orders, "o.json"); }), "exit 2: " + message);
+    EXPECT_EQ(Refusal([&] { ReadJsonOrders(orders, "o.json"); }), "exit 2: " + message);
   }
   // The same key in different objects is what a list of payments looks like.
-  EXPECT_EQ(refusal([] {
-              read_json_orders(R"({"MeineInfo": {"BLZ": "1", "Name": "A"},
+  EXPECT_EQ(Refusal([] {
+              ReadJsonOrders(R"({"MeineInfo": {"BLZ": "1", "Name": "A"},
                 "GeldTransfer": [{"BLZ": "1", "Name": "A"}, {"BLZ": "2", "Name": "B"}]} )",
-                               "o.json");
+                             "o.json");
             }),
             "accepted");
   // The header file holds MeineInfo and nothing else.
-  EXPECT_EQ(refusal([] { read_json_header(R"({"MeineInfo": {}, "GeldTransfer": []})", "k.json"); }),
+  EXPECT_EQ(Refusal([] { ReadJsonHeader(R"({"MeineInfo": {}, "GeldTransfer": []})", "k.json"); }),
             "exit 2: k.json: $.GeldTransfer: unknown property \"GeldTransfer\"; expected an "
             "object with MeineInfo");
 }

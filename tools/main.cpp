@@ -24,7 +24,7 @@
 namespace {
 
 // Every command that meets bank codes checks them against the bank directory.
-void add_bank_options(CLI::App& command, dtaus::tool::BankOptions& bank) {
+void AddBankOptions(CLI::App& command, dtaus::tool::BankOptions& bank) {
   command.add_flag("--no-account-check", bank.no_account_check,
                    "Do not check bank codes and accounts against the bank directory");
   command.add_option("--bank-data", bank.bank_data,
@@ -32,7 +32,7 @@ void add_bank_options(CLI::App& command, dtaus::tool::BankOptions& bank) {
                      "instead of the directory that comes with the system");
 }
 
-int run(int argc, char** argv) {
+int Run(int argc, char** argv) {
   using dtaus::tool::kExitUsage;
   // The library parses amounts with the global locale's decimal point; the tool hands
   // them over in the classic form, whatever LANG or LC_NUMERIC say.
@@ -40,7 +40,7 @@ int run(int argc, char** argv) {
   dtaus::tool::InstallInterruptCleanup();
 
   CLI::App app{"Writes DTAUS files, shows and checks them, prints the accompanying slip.", "dtaus"};
-  app.set_version_flag("--version", [] { return dtaus::tool::version_text(DTAUS_VERSION); });
+  app.set_version_flag("--version", [] { return dtaus::tool::VersionText(DTAUS_VERSION); });
   app.require_subcommand(1);
 
   dtaus::tool::GenerateOptions generate;
@@ -69,7 +69,7 @@ int run(int argc, char** argv) {
   generate_command->add_flag("--no-wrap", generate.no_wrap,
                              "Do not wrap a long VerwendungsZweck or Name into its continuation "
                              "lines: text longer than 27 characters is an error");
-  add_bank_options(*generate_command, generate.bank);
+  AddBankOptions(*generate_command, generate.bank);
   generate_command->add_flag("--allow-empty", generate.allow_empty,
                              "Write a file even when the input holds no payments (refused "
                              "otherwise, as an export that most likely went wrong)");
@@ -85,7 +85,7 @@ int run(int argc, char** argv) {
                          "Print the header, the totals and the findings without the list of "
                          "payments");
   dtaus::tool::BankOptions show_bank;
-  add_bank_options(*show_command, show_bank);
+  AddBankOptions(*show_command, show_bank);
 
   std::string slip_path;
   bool slip_html = false;
@@ -94,7 +94,7 @@ int run(int argc, char** argv) {
   slip_command->add_option("FILE", slip_path, "The DTAUS file; - reads standard input")->required();
   slip_command->add_flag("--html", slip_html, "Print a page for one A4 sheet instead of text");
   dtaus::tool::BankOptions slip_bank;
-  add_bank_options(*slip_command, slip_bank);
+  AddBankOptions(*slip_command, slip_bank);
 
   dtaus::tool::SepaCommandOptions sepa;
   CLI::App* sepa_command = app.add_subcommand(
@@ -126,7 +126,7 @@ int run(int argc, char** argv) {
   sepa_command->add_option("--encoding", sepa.encoding,
                            "The encoding of --mandates and --iban-map: utf-8 (the default), "
                            "windows-1252 or latin-1");
-  add_bank_options(*sepa_command, sepa.bank);
+  AddBankOptions(*sepa_command, sepa.bank);
 
   try {
     app.parse(argc, argv);
@@ -137,15 +137,15 @@ int run(int argc, char** argv) {
   }
 
   int code = kExitUsage;
-  generate.encoding = dtaus::tool::parse_encoding(encoding);
-  if (generate_command->parsed()) code = dtaus::tool::run_generate(generate, std::cout, std::cerr);
+  generate.encoding = dtaus::tool::ParseEncoding(encoding);
+  if (generate_command->parsed()) code = dtaus::tool::RunGenerate(generate, std::cout, std::cerr);
   if (show_command->parsed()) {
-    code = dtaus::tool::run_show(show_path, show_json, std::cout, show_bank, show_summary);
+    code = dtaus::tool::RunShow(show_path, show_json, std::cout, show_bank, show_summary);
   }
   if (slip_command->parsed()) {
-    code = dtaus::tool::run_slip(slip_path, slip_html, std::cout, slip_bank);
+    code = dtaus::tool::RunSlip(slip_path, slip_html, std::cout, slip_bank);
   }
-  if (sepa_command->parsed()) code = dtaus::tool::run_sepa(sepa, std::cout, std::cerr);
+  if (sepa_command->parsed()) code = dtaus::tool::RunSepa(sepa, std::cout, std::cerr);
   std::cout.flush();
   if (!std::cout) {
     std::cerr << "dtaus: cannot write to standard output\n";
@@ -158,7 +158,7 @@ int run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   try {
-    return run(argc, argv);
+    return Run(argc, argv);
   } catch (const dtaus::tool::ToolError& e) {
     // Messages quote the input: values, property names, paths.
     std::cerr << "dtaus: " << dtaus::tool::SafeEchoLines(e.what()) << "\n";

@@ -11,17 +11,17 @@
 namespace dtaus::tool {
 namespace {
 
-[[noreturn]] void fail(const std::string& message) { throw ToolError(kExitUsage, message); }
+[[noreturn]] void Fail(const std::string& message) { throw ToolError(kExitUsage, message); }
 
-std::string amount(const InputValue& value) {
-  std::optional<std::string> converted = to_library_amount(value.value, library_decimal_point());
+std::string Amount(const InputValue& value) {
+  std::optional<std::string> converted = ToLibraryAmount(value.value, LibraryDecimalPoint());
   if (!converted) {
-    fail(value.location + ": \"" + value.value +
+    Fail(value.location + ": \"" + value.value +
          "\" is not an amount: write digits with . or , before the cents, no sign, no "
          "thousands separators");
   }
   if (DecimalPlaces(value.value) > 2) {
-    fail(value.location + ": \"" + value.value +
+    Fail(value.location + ": \"" + value.value +
          "\" has more than two decimals; a DTAUS file pays whole cents");
   }
   return *converted;
@@ -32,7 +32,7 @@ std::string amount(const InputValue& value) {
 const InputValue* NetAmount(const InputObject& payment) {
   const InputValue* last = nullptr;
   for (const InputValue& value : payment.values) {
-    const PaymentProperty* property = find_payment_property(value.property);
+    const PaymentProperty* property = FindPaymentProperty(value.property);
     if (property != nullptr && property->kind == ValueKind::kAmount) last = &value;
   }
   return last != nullptr && last->property != "BetragEuroBrutto" ? last : nullptr;
@@ -40,7 +40,7 @@ const InputValue* NetAmount(const InputObject& payment) {
 
 }  // namespace
 
-std::vector<std::string> split_error_report(std::string_view report) {
+std::vector<std::string> SplitErrorReport(std::string_view report) {
   std::vector<std::string> messages;
   bool heading = true;
   std::size_t pos = 0;
@@ -70,16 +70,16 @@ std::string_view OrderBuilder::Text(const InputValue& value, std::string& conver
       } else if (!detail::ReadCodePoint(value.value, pos, c)) {
         break;
       } else if (detail::CodePointToWindows1252(c) < 0) {
-        fail(value.location + ": " + detail::DescribeCharacter(c) +
+        Fail(value.location + ": " + detail::DescribeCharacter(c) +
              " cannot be written in a DTAUS file (Windows-1252)");
       }
     }
     return value.value;
   }
   std::string rejected;
-  std::optional<std::string> in_alphabet = to_dtaus_alphabet(value.value, &rejected);
+  std::optional<std::string> in_alphabet = ToDtausAlphabet(value.value, &rejected);
   if (!in_alphabet) {
-    fail(value.location + ": " + rejected +
+    Fail(value.location + ": " + rejected +
          " is outside the DTAUS character set (capitals, digits, blank, . , & - / + * $ % "
          "and Ä Ö Ü ß)");
   }
@@ -88,8 +88,8 @@ std::string_view OrderBuilder::Text(const InputValue& value, std::string& conver
 }
 
 void OrderBuilder::AssignHeader(MeineInfo& header, const InputValue& value) const {
-  const HeaderProperty* property = find_header_property(value.property);
-  if (property == nullptr) fail(value.location + ": unknown property of MeineInfo");
+  const HeaderProperty* property = FindHeaderProperty(value.property);
+  if (property == nullptr) Fail(value.location + ": unknown property of MeineInfo");
   switch (property->kind) {
     case ValueKind::kMedia:
       if (value.value == "Diskette") {
@@ -97,7 +97,7 @@ void OrderBuilder::AssignHeader(MeineInfo& header, const InputValue& value) cons
       } else if (value.value == "Kassette") {
         header.DateiMedia(MediaTyp::Kassette);
       } else {
-        fail(value.location + ": \"" + value.value + "\" is neither Diskette nor Kassette");
+        Fail(value.location + ": \"" + value.value + "\" is neither Diskette nor Kassette");
       }
       break;
     case ValueKind::kTransfer:
@@ -106,11 +106,11 @@ void OrderBuilder::AssignHeader(MeineInfo& header, const InputValue& value) cons
       } else if (value.value == "Lastschrift") {
         header.GeldTransferTyp(TransferTyp::Lastschrift);
       } else {
-        fail(value.location + ": \"" + value.value + "\" is neither Gutschrift nor Lastschrift");
+        Fail(value.location + ": \"" + value.value + "\" is neither Gutschrift nor Lastschrift");
       }
       break;
     case ValueKind::kIban:  // taken apart into BLZ and Konto before
-      fail(value.location + ": an IBAN is handed over as BLZ and Konto");
+      Fail(value.location + ": an IBAN is handed over as BLZ and Konto");
     case ValueKind::kAmount:  // the header has no amounts
     case ValueKind::kText: {
       std::string converted;
@@ -121,12 +121,12 @@ void OrderBuilder::AssignHeader(MeineInfo& header, const InputValue& value) cons
 }
 
 void OrderBuilder::AssignPayment(GeldTransfer& payment, const InputValue& value) const {
-  const PaymentProperty* property = find_payment_property(value.property);
+  const PaymentProperty* property = FindPaymentProperty(value.property);
   if (property == nullptr || property->set == nullptr) {
-    fail(value.location + ": unknown property of GeldTransfer");
+    Fail(value.location + ": unknown property of GeldTransfer");
   }
   if (property->kind == ValueKind::kAmount) {
-    (payment.*(property->set))(amount(value));
+    (payment.*(property->set))(Amount(value));
   } else {
     std::string converted;
     (payment.*(property->set))(Text(value, converted));
@@ -155,7 +155,7 @@ std::shared_ptr<DtausDatei> OrderBuilder::Begin(const InputObject& header_object
     if (value.property == "AusfuehrungsDatum") AssignHeader(*header, value);
   }
   if (!header->MeineInfoIsValid()) {
-    invalid_.push_back({header_object.origin, split_error_report(header->MeineInfoErrors())});
+    invalid_.push_back({header_object.origin, SplitErrorReport(header->MeineInfoErrors())});
   }
   return datei;
 }
@@ -165,7 +165,7 @@ bool OrderBuilder::Add(DtausDatei& datei, const InputObject& object) {
   for (const InputValue& value : object.values) AssignPayment(*payment, value);
   const bool valid = payment->InputFieldsValid();
   if (!valid) {
-    invalid_.push_back({object.origin, split_error_report(payment->InputFieldsErrors())});
+    invalid_.push_back({object.origin, SplitErrorReport(payment->InputFieldsErrors())});
   } else if (const InputValue* net = NetAmount(object); net != nullptr) {
     const std::string gross = payment->BetragEuroBrutto();
     std::uint64_t gross_cents = 0;

@@ -33,7 +33,7 @@ struct InvalidObject {
 
 // Splits a library error report ("Fehler in GeldTransfer:\r\r - Wert <BLZ> fehlt.\r")
 // into its messages, without heading and " - ".
-std::vector<std::string> split_error_report(std::string_view report);
+std::vector<std::string> SplitErrorReport(std::string_view report);
 
 // What the payments given as net amounts come to. BetragEuro and BetragEuroNetto take a
 // net amount and the library adds 19 %: "BetragEuro": "100" pays 119.00 EUR, which the

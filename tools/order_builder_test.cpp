@@ -28,14 +28,14 @@ class CommaLocale : public std::numpunct<char> {
 };
 
 TEST(OrderBuilderTest, AmountsDoNotDependOnTheGlobalLocale) {
-  const OrderDocument orders = read_json_orders(R"({
+  const OrderDocument orders = ReadJsonOrders(R"({
     "MeineInfo": {"DateiMedia": "Diskette", "GeldTransferTyp": "Gutschrift", "BLZ": "10020030",
                   "Name": "M", "AktuellesDatum": "010226", "AusfuehrungsDatum": "",
                   "Konto": "1"},
     "GeldTransfer": [
       {"BLZ": "50010517", "Konto": "1", "Name": "A", "BetragEuro": "12,34"},
       {"BLZ": "50010517", "Konto": "1", "Name": "B", "BetragEuroBrutto": "1234.5"}]})",
-                                                "o.json");
+                                              "o.json");
   const char* dir = std::getenv("DTAUS_TEST_TMP");
   const std::filesystem::path path =
       std::filesystem::path(dir != nullptr ? dir : std::filesystem::temp_directory_path()) /
@@ -63,7 +63,7 @@ TEST(OrderBuilderTest, AmountsDoNotDependOnTheGlobalLocale) {
 
 // Only the amount a payment keeps counts: the last one assigned, of a valid payment.
 TEST(OrderBuilderTest, TotalsThePaymentsGivenNet) {
-  const OrderDocument orders = read_json_orders(R"({
+  const OrderDocument orders = ReadJsonOrders(R"({
     "MeineInfo": {"DateiMedia": "Diskette", "GeldTransferTyp": "Gutschrift", "BLZ": "10020030",
                   "Name": "M", "Konto": "1"},
     "GeldTransfer": [
@@ -74,7 +74,7 @@ TEST(OrderBuilderTest, TotalsThePaymentsGivenNet) {
        "BetragEuro": "1.01"},
       {"BLZ": "50010517", "Konto": "1", "Name": "E", "BetragEuro": "7", "BetragEuroBrutto": "2"},
       {"Konto": "1", "Name": "F", "BetragEuro": "1000"}]})",
-                                                "o.json");
+                                              "o.json");
   OrderBuilder builder(false);
   builder.Build(orders);
   EXPECT_EQ(builder.Invalid().size(), 1u);
@@ -97,7 +97,7 @@ TEST(OrderBuilderTest, MeasuresTheExecutionDateAgainstTheFinalCreationDate) {
   };
   for (const auto& [dates, messages] : kCases) {
     SCOPED_TRACE(dates);
-    const OrderDocument orders = read_json_orders(
+    const OrderDocument orders = ReadJsonOrders(
         std::string(R"({"MeineInfo": {"DateiMedia": "Diskette", "GeldTransferTyp": "Gutschrift",
                     "BLZ": "50010517", "Name": "M", "Konto": "1", )") +
             dates + R"(}, "GeldTransfer": []})",
@@ -144,10 +144,9 @@ TEST(OrderBuilderTest, RefusesValuesTheLibraryCannotBeGiven) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.orders);
-    EXPECT_EQ(refusal([&] {
-                OrderBuilder(c.dtaus_alphabet).Build(read_json_orders(c.orders, "o.json"));
-              }),
-              std::string("exit 2: ") + c.message);
+    EXPECT_EQ(
+        Refusal([&] { OrderBuilder(c.dtaus_alphabet).Build(ReadJsonOrders(c.orders, "o.json")); }),
+        std::string("exit 2: ") + c.message);
   }
 }
 

@@ -5,7 +5,7 @@
 // object and value, where it came from, so that any message can point the user at the
 // right place.
 //
-//   OrderDocument orders = read_json_orders(text, "orders.json");
+//   OrderDocument orders = ReadJsonOrders(text, "orders.json");
 //   for (const InputObject& payment : orders.payments)
 //     for (const InputValue& v : payment.values) std::cout << v.location << '\n';
 #ifndef DTAUS_TOOLS_ORDER_DOCUMENT_H_

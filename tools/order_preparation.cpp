@@ -23,7 +23,7 @@ struct LineGroup {
   std::vector<std::string_view> properties;
 };
 
-const std::array<LineGroup, 2>& line_groups() {
+const std::array<LineGroup, 2>& LineGroups() {
   static const std::array<LineGroup, 2> groups = {{
       {"VerwendungsZweck to VerwendungsZweck14",
        {"VerwendungsZweck", "VerwendungsZweck2", "VerwendungsZweck3", "VerwendungsZweck4",
@@ -35,25 +35,25 @@ const std::array<LineGroup, 2>& line_groups() {
   return groups;
 }
 
-bool is_text(std::size_t object, std::string_view property) {
+bool IsText(std::size_t object, std::string_view property) {
   if (object == 0) {
-    const HeaderProperty* p = find_header_property(property);
+    const HeaderProperty* p = FindHeaderProperty(property);
     return p != nullptr && p->kind == ValueKind::kText;
   }
-  const PaymentProperty* p = find_payment_property(property);
+  const PaymentProperty* p = FindPaymentProperty(property);
   return p != nullptr && p->kind == ValueKind::kText;
 }
 
 // Wraps one group of a payment; true when a line was wrapped.
-bool wrap_group(InputObject& payment, std::size_t object, const LineGroup& group,
-                ObjectProblems& problems) {
+bool WrapGroup(InputObject& payment, std::size_t object, const LineGroup& group,
+               ObjectProblems& problems) {
   auto in_group = [&group](const InputValue& v) {
     return std::find(group.properties.begin(), group.properties.end(), v.property) !=
            group.properties.end();
   };
   bool too_long = false;
   for (std::string_view property : group.properties) {
-    const InputValue* value = final_value(payment, property);
+    const InputValue* value = FinalValue(payment, property);
     too_long = too_long || (value != nullptr && detail::CountCodePoints(value->value) > kLineWidth);
   }
   if (!too_long) return false;
@@ -61,9 +61,9 @@ bool wrap_group(InputObject& payment, std::size_t object, const LineGroup& group
   // The lines in reading order, each remembering the cell it came from.
   std::vector<InputValue> lines;
   for (std::string_view property : group.properties) {
-    const InputValue* value = final_value(payment, property);
+    const InputValue* value = FinalValue(payment, property);
     if (value == nullptr || value->value.empty()) continue;
-    for (std::string& line : wrap_words(value->value, kLineWidth)) {
+    for (std::string& line : WrapWords(value->value, kLineWidth)) {
       lines.push_back({std::string(property), std::move(line), value->location});
     }
   }
@@ -138,27 +138,27 @@ void ObjectProblems::Print(std::ostream& out) const {
   }
 }
 
-const InputValue* final_value(const InputObject& object, std::string_view property) {
+const InputValue* FinalValue(const InputObject& object, std::string_view property) {
   for (auto it = object.values.rbegin(); it != object.values.rend(); ++it) {
     if (it->property == property) return &*it;
   }
   return nullptr;
 }
 
-std::vector<std::string> convert_orders_to_dtaus_alphabet(OrderDocument& orders) {
+std::vector<std::string> ConvertOrdersToDtausAlphabet(OrderDocument& orders) {
   std::vector<std::string> rejected;
-  for_each_object(orders, [&rejected](std::size_t object, InputObject& input) {
-    convert_object_to_dtaus_alphabet(object, input, rejected);
+  ForEachObject(orders, [&rejected](std::size_t object, InputObject& input) {
+    ConvertObjectToDtausAlphabet(object, input, rejected);
   });
   return rejected;
 }
 
-void convert_object_to_dtaus_alphabet(std::size_t object, InputObject& input,
-                                      std::vector<std::string>& rejected) {
+void ConvertObjectToDtausAlphabet(std::size_t object, InputObject& input,
+                                  std::vector<std::string>& rejected) {
   for (InputValue& value : input.values) {
-    if (!is_text(object, value.property)) continue;
+    if (!IsText(object, value.property)) continue;
     std::vector<RejectedCharacter> characters;
-    value.value = convert_to_dtaus_alphabet(value.value, &characters);
+    value.value = ConvertToDtausAlphabet(value.value, &characters);
     for (const RejectedCharacter& c : characters) {
       rejected.push_back(value.location + ", character " + std::to_string(c.position) + ": " +
                          c.description);
@@ -166,14 +166,14 @@ void convert_object_to_dtaus_alphabet(std::size_t object, InputObject& input,
   }
 }
 
-void resolve_ibans(OrderDocument& orders, ObjectProblems& problems) {
-  for_each_object(orders, [&problems](std::size_t object, InputObject& input) {
-    resolve_iban(object, input, problems);
+void ResolveIbans(OrderDocument& orders, ObjectProblems& problems) {
+  ForEachObject(orders, [&problems](std::size_t object, InputObject& input) {
+    ResolveIban(object, input, problems);
   });
 }
 
-void resolve_iban(std::size_t object, InputObject& input, ObjectProblems& problems) {
-  const InputValue* given = final_value(input, "IBAN");
+void ResolveIban(std::size_t object, InputObject& input, ObjectProblems& problems) {
+  const InputValue* given = FinalValue(input, "IBAN");
   if (given == nullptr) return;
   const InputValue iban = *given;
   std::erase_if(input.values, [](const InputValue& v) { return v.property == "IBAN"; });
@@ -183,16 +183,16 @@ void resolve_iban(std::size_t object, InputObject& input, ObjectProblems& proble
     problems.AddIbanProblem(object, "IBAN " + iban.value + ": " + parts.error);
     return;
   }
-  const std::string account = strip_zeros(parts.account);
-  const InputValue* blz = final_value(input, "BLZ");
-  const InputValue* konto = final_value(input, "Konto");
+  const std::string account = StripZeros(parts.account);
+  const InputValue* blz = FinalValue(input, "BLZ");
+  const InputValue* konto = FinalValue(input, "Konto");
   bool agrees = true;
   if (blz != nullptr && blz->value != parts.blz) {
     problems.AddIbanProblem(object, "IBAN " + iban.value + " holds bank code " + parts.blz +
                                         ", but BLZ is " + blz->value);
     agrees = false;
   }
-  if (konto != nullptr && strip_zeros(konto->value) != account) {
+  if (konto != nullptr && StripZeros(konto->value) != account) {
     problems.AddIbanProblem(object, "IBAN " + iban.value + " holds account " + account +
                                         ", but Konto is " + konto->value);
     agrees = false;
@@ -202,15 +202,15 @@ void resolve_iban(std::size_t object, InputObject& input, ObjectProblems& proble
   if (konto == nullptr) input.values.push_back({"Konto", account, iban.location});
 }
 
-std::size_t wrap_long_texts(OrderDocument& orders, ObjectProblems& problems) {
+std::size_t WrapLongTexts(OrderDocument& orders, ObjectProblems& problems) {
   std::size_t wrapped = 0;
   for (std::size_t i = 0; i < orders.payments.size(); ++i) {
-    wrapped += wrap_payment(i + 1, orders.payments[i], problems) ? 1 : 0;
+    wrapped += WrapPayment(i + 1, orders.payments[i], problems) ? 1 : 0;
   }
   return wrapped;
 }
 
-bool wrap_payment(std::size_t object, InputObject& payment, ObjectProblems& problems) {
+bool WrapPayment(std::size_t object, InputObject& payment, ObjectProblems& problems) {
   // A text no longer than a line in bytes is no longer in characters either: most
   // payments need no closer look.
   if (std::none_of(payment.values.begin(), payment.values.end(),
@@ -218,13 +218,13 @@ bool wrap_payment(std::size_t object, InputObject& payment, ObjectProblems& prob
     return false;
   }
   bool any = false;
-  for (const LineGroup& group : line_groups()) {
-    any = wrap_group(payment, object, group, problems) || any;
+  for (const LineGroup& group : LineGroups()) {
+    any = WrapGroup(payment, object, group, problems) || any;
   }
   return any;
 }
 
-std::vector<std::string> wrap_words(std::string_view text, std::size_t width) {
+std::vector<std::string> WrapWords(std::string_view text, std::size_t width) {
   std::vector<std::string> lines;
   std::string line;
   std::size_t line_length = 0;

@@ -8,8 +8,8 @@
 //     its continuation lines.
 //
 //   ObjectProblems problems(orders);
-//   resolve_ibans(orders, problems);
-//   const std::size_t wrapped = wrap_long_texts(orders, problems);
+//   ResolveIbans(orders, problems);
+//   const std::size_t wrapped = WrapLongTexts(orders, problems);
 //   if (problems.Count() > 0) problems.Print(std::cerr);
 //
 // Problems are kept per object, so that the user sees each payment once with everything
@@ -54,28 +54,28 @@ class ObjectProblems {
 
 // Calls `visit(object_number, object)` for the header (0) and every payment (1...).
 template <typename Orders, typename Visit>
-void for_each_object(Orders& orders, Visit visit) {
+void ForEachObject(Orders& orders, Visit visit) {
   visit(std::size_t{0}, orders.header);
   for (std::size_t i = 0; i < orders.payments.size(); ++i) visit(i + 1, orders.payments[i]);
 }
 
 // The value the library ends up with for `property`: the last one assigned; nullptr
 // when there is none.
-const InputValue* final_value(const InputObject& object, std::string_view property);
+const InputValue* FinalValue(const InputObject& object, std::string_view property);
 
 // Converts every text value to the DTAUS character set (dtaus_alphabet.h). Returns one
 // line per character that stays outside it: "<location>, character 12: '€' (U+20AC)".
-std::vector<std::string> convert_orders_to_dtaus_alphabet(OrderDocument& orders);
+std::vector<std::string> ConvertOrdersToDtausAlphabet(OrderDocument& orders);
 // The same for one object (0 the header), adding its lines to `rejected`.
-void convert_object_to_dtaus_alphabet(std::size_t object, InputObject& input,
-                                      std::vector<std::string>& rejected);
+void ConvertObjectToDtausAlphabet(std::size_t object, InputObject& input,
+                                  std::vector<std::string>& rejected);
 
 // Replaces each IBAN value by the BLZ and Konto it holds. A foreign or damaged IBAN, and
 // an IBAN that disagrees with a BLZ or Konto given beside it, is a problem of its object.
 // An empty IBAN counts as not given.
-void resolve_ibans(OrderDocument& orders, ObjectProblems& problems);
+void ResolveIbans(OrderDocument& orders, ObjectProblems& problems);
 // The same for one object (0 the header).
-void resolve_iban(std::size_t object, InputObject& input, ObjectProblems& problems);
+void ResolveIban(std::size_t object, InputObject& input, ObjectProblems& problems);
 
 // Wraps the purpose of every payment (VerwendungsZweck and VerwendungsZweck2 to 14) and
 // the name (Name and Name2) at word boundaries into lines of 27 characters; a word
@@ -83,12 +83,12 @@ void resolve_iban(std::size_t object, InputObject& input, ObjectProblems& proble
 // the input moves down behind the wrapped text. Text that does not fit into the lines
 // there are is left out and is a problem that says how many characters are left over.
 // Returns the number of payments with wrapped text.
-std::size_t wrap_long_texts(OrderDocument& orders, ObjectProblems& problems);
+std::size_t WrapLongTexts(OrderDocument& orders, ObjectProblems& problems);
 // The same for one payment, object number `object`; true when it has wrapped text.
-bool wrap_payment(std::size_t object, InputObject& payment, ObjectProblems& problems);
+bool WrapPayment(std::size_t object, InputObject& payment, ObjectProblems& problems);
 
 // The lines of `text` wrapped at blanks to at most `width` characters each.
-std::vector<std::string> wrap_words(std::string_view text, std::size_t width);
+std::vector<std::string> WrapWords(std::string_view text, std::size_t width);
 
 }  // namespace dtaus::tool
 

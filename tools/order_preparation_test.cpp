@@ -13,8 +13,8 @@ namespace dtaus::tool {
 namespace {
 
 OrderDocument Orders(const std::string& payments, const std::string& header = "") {
-  return read_json_orders(
-      R"({"MeineInfo": {)" + header + R"(}, "GeldTransfer": [)" + payments + "]}", "o.json");
+  return ReadJsonOrders(R"({"MeineInfo": {)" + header + R"(}, "GeldTransfer": [)" + payments + "]}",
+                        "o.json");
 }
 
 std::string Printed(const ObjectProblems& problems) {
@@ -45,7 +45,7 @@ TEST(WrapWordsTest, FillsLinesAtBlanksAndCutsLongWords) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    EXPECT_EQ(wrap_words(c.text, 27), c.lines);
+    EXPECT_EQ(WrapWords(c.text, 27), c.lines);
   }
 }
 
@@ -53,7 +53,7 @@ TEST(WrapLongTextsTest, FlowsIntoContinuationLinesInReadingOrder) {
   struct Case {
     std::string payment;
     std::size_t wrapped_payments;
-    std::string wrapped;  // describe() of the payment afterwards
+    std::string wrapped;  // Describe() of the payment afterwards
     std::string problems;
   };
   const Case cases[] = {
@@ -83,8 +83,8 @@ TEST(WrapLongTextsTest, FlowsIntoContinuationLinesInReadingOrder) {
     SCOPED_TRACE(c.payment);
     OrderDocument orders = Orders(c.payment);
     ObjectProblems problems(orders);
-    EXPECT_EQ(wrap_long_texts(orders, problems), c.wrapped_payments);
-    EXPECT_EQ(describe(orders.payments[0]), c.wrapped);
+    EXPECT_EQ(WrapLongTexts(orders, problems), c.wrapped_payments);
+    EXPECT_EQ(Describe(orders.payments[0]), c.wrapped);
     EXPECT_EQ(Printed(problems), c.problems);
   }
 }
@@ -94,7 +94,7 @@ TEST(WrapLongTextsTest, FourteenLinesAtMost) {
   for (int i = 0; i < 15 * 3; ++i) words += "WORT" + std::to_string(100 + i) + " ";
   OrderDocument orders = Orders(R"({"VerwendungsZweck": ")" + words + R"("}, {"Name": "B"})");
   ObjectProblems problems(orders);
-  EXPECT_EQ(wrap_long_texts(orders, problems), 1u);
+  EXPECT_EQ(WrapLongTexts(orders, problems), 1u);
   // Three words of 7 characters per line: 14 lines hold 42 words.
   ASSERT_EQ(orders.payments[0].values.size(), 14u);
   EXPECT_EQ(orders.payments[0].values[13].property, "VerwendungsZweck14");
@@ -137,15 +137,15 @@ TEST(ResolveIbansTest, TakesGermanIbansApartOrSaysWhy) {
     SCOPED_TRACE(c.payment);
     OrderDocument orders = Orders(c.payment);
     ObjectProblems problems(orders);
-    resolve_ibans(orders, problems);
-    EXPECT_EQ(describe(orders.payments[0]), c.resolved);
+    ResolveIbans(orders, problems);
+    EXPECT_EQ(Describe(orders.payments[0]), c.resolved);
     EXPECT_EQ(Printed(problems), c.problems);
   }
   // The header, too.
   OrderDocument orders = Orders("", R"("Name": "M", "IBAN": "DE02120300000000202051")");
   ObjectProblems problems(orders);
-  resolve_ibans(orders, problems);
-  EXPECT_EQ(describe(orders.header),
+  ResolveIbans(orders, problems);
+  EXPECT_EQ(Describe(orders.header),
             "MeineInfo (o.json: $.MeineInfo): Name=M | BLZ=12030000 | "
             "Konto=202051");
 }
@@ -175,13 +175,13 @@ TEST(ObjectProblemsTest, ListsEachObjectOnceInInputOrder) {
 TEST(DtausAlphabetOrdersTest, ConvertsTextsAndNamesEveryCharacterLeft) {
   OrderDocument orders =
       Orders(R"({"Name": "José; Zoë €", "BetragEuro": "1,50"})", R"("Name": "Café Noël")");
-  EXPECT_EQ(convert_orders_to_dtaus_alphabet(orders),
+  EXPECT_EQ(ConvertOrdersToDtausAlphabet(orders),
             (std::vector<std::string>{"o.json: $.GeldTransfer[0].Name, character 5: ';' (U+003B)",
                                       "o.json: $.GeldTransfer[0].Name, character 11: '€' "
                                       "(U+20AC)"}));
-  EXPECT_EQ(describe(orders.header), "MeineInfo (o.json: $.MeineInfo): Name=CAFE NOEL");
+  EXPECT_EQ(Describe(orders.header), "MeineInfo (o.json: $.MeineInfo): Name=CAFE NOEL");
   // Amounts are no text.
-  EXPECT_EQ(describe(orders.payments[0]),
+  EXPECT_EQ(Describe(orders.payments[0]),
             "payment 1 (o.json: $.GeldTransfer[0]): Name=JOSE ZOE  | BetragEuro=1,50");
 }
 

@@ -30,21 +30,21 @@ OrderStream::OrderStream(bool dtaus_alphabet, bool no_wrap, const BankDirectory*
 bool OrderStream::Prepare(std::size_t object, InputObject& input) {
   if (dtaus_alphabet_) {
     std::vector<std::string> rejected;
-    convert_object_to_dtaus_alphabet(object, input, rejected);
+    ConvertObjectToDtausAlphabet(object, input, rejected);
     if (!rejected.empty()) return false;
   }
-  resolve_iban(object, input, problems_);
-  if (object > 0 && !no_wrap_ && wrap_payment(object, input, problems_)) ++wrapped_;
+  ResolveIban(object, input, problems_);
+  if (object > 0 && !no_wrap_ && WrapPayment(object, input, problems_)) ++wrapped_;
   return problems_.Count() == 0;
 }
 
 bool OrderStream::AccountPasses(const InputObject& input) const {
   if (directory_ == nullptr) return true;
-  const InputValue* blz = final_value(input, "BLZ");
+  const InputValue* blz = FinalValue(input, "BLZ");
   if (blz == nullptr) return true;
-  const InputValue* konto = final_value(input, "Konto");
+  const InputValue* konto = FinalValue(input, "Konto");
   static const std::string kNoAccount;
-  return account_problem(*directory_, blz->value, konto ? konto->value : kNoAccount).empty();
+  return AccountProblem(*directory_, blz->value, konto ? konto->value : kNoAccount).empty();
 }
 
 bool OrderStream::Header(InputObject& header) {

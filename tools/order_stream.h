@@ -9,7 +9,7 @@
 // skips (origins, locations, the messages themselves) is ever missed.
 //
 //   OrderStream stream(options, &directory);
-//   if (stream_json_orders(text, stream.HeaderSink(), stream.PaymentSink()) &&
+//   if (StreamJsonOrders(text, stream.HeaderSink(), stream.PaymentSink()) &&
 //       stream.Complete())
 //     write(stream.File(), stream.Wrapped(), stream.Net());
 #ifndef DTAUS_TOOLS_ORDER_STREAM_H_

@@ -30,7 +30,7 @@ Streamed Stream(const std::string& json, bool dtaus_alphabet = false) {
   std::string text = json;
   Streamed result;
   const auto payment = stream.PaymentSink();
-  result.read = stream_json_orders(text, stream.HeaderSink(), [&](InputObject& object) {
+  result.read = StreamJsonOrders(text, stream.HeaderSink(), [&](InputObject& object) {
     const bool taken = payment(object);
     result.payments += taken ? 1 : 0;
     return taken;
@@ -92,7 +92,7 @@ TEST(OrderStreamTest, TakesPlainOrdersAndStopsAtTheFirstProblem) {
     EXPECT_FALSE(streamed.read && streamed.complete);
   }
   // A value the builder cannot hand over is its ToolError, for the caller to fall back on.
-  EXPECT_EQ(refusal([] { Stream(Orders(R"({"BetragEuro": "1.234"})")); }).substr(0, 7), "exit 2:");
+  EXPECT_EQ(Refusal([] { Stream(Orders(R"({"BetragEuro": "1.234"})")); }).substr(0, 7), "exit 2:");
   // Without payments the stream is not complete: the thorough way decides.
   EXPECT_FALSE(Stream(Orders("")).complete);
   // Characters outside the DTAUS alphabet stop it where the alphabet is asked for.

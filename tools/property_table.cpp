@@ -9,11 +9,11 @@ namespace dtaus::tool {
 namespace {
 
 // Picks the setter among the overloads of a property that also has a getter.
-constexpr void (MeineInfo::*header_setter(void (MeineInfo::*set)(std::string_view)))(
+constexpr void (MeineInfo::*HeaderSetter(void (MeineInfo::*set)(std::string_view)))(
     std::string_view) {
   return set;
 }
-constexpr void (GeldTransfer::*payment_setter(void (GeldTransfer::*set)(std::string_view)))(
+constexpr void (GeldTransfer::*PaymentSetter(void (GeldTransfer::*set)(std::string_view)))(
     std::string_view) {
   return set;
 }
@@ -23,7 +23,7 @@ constexpr std::array<HeaderProperty, 9> kHeaderProperties = {{
     {"GeldTransferTyp", ValueKind::kTransfer, nullptr},
     {"BLZ", ValueKind::kText, &MeineInfo::BLZ},
     {"Name", ValueKind::kText, &MeineInfo::Name},
-    {"AktuellesDatum", ValueKind::kText, header_setter(&MeineInfo::AktuellesDatum)},
+    {"AktuellesDatum", ValueKind::kText, HeaderSetter(&MeineInfo::AktuellesDatum)},
     {"Konto", ValueKind::kText, &MeineInfo::Konto},
     {"FreieReferenz", ValueKind::kText, &MeineInfo::FreieReferenz},
     {"AusfuehrungsDatum", ValueKind::kText, &MeineInfo::AusfuehrungsDatum},
@@ -31,13 +31,13 @@ constexpr std::array<HeaderProperty, 9> kHeaderProperties = {{
 }};
 
 constexpr std::array<PaymentProperty, 24> kPaymentProperties = {{
-    {"BLZ", ValueKind::kText, payment_setter(&GeldTransfer::BLZ)},
+    {"BLZ", ValueKind::kText, PaymentSetter(&GeldTransfer::BLZ)},
     {"Name", ValueKind::kText, &GeldTransfer::Name},
-    {"Konto", ValueKind::kText, payment_setter(&GeldTransfer::Konto)},
+    {"Konto", ValueKind::kText, PaymentSetter(&GeldTransfer::Konto)},
     {"FreieReferenz", ValueKind::kText, &GeldTransfer::FreieReferenz},
     {"BetragEuro", ValueKind::kAmount, &GeldTransfer::BetragEuro},
     {"BetragEuroNetto", ValueKind::kAmount, &GeldTransfer::BetragEuroNetto},
-    {"BetragEuroBrutto", ValueKind::kAmount, payment_setter(&GeldTransfer::BetragEuroBrutto)},
+    {"BetragEuroBrutto", ValueKind::kAmount, PaymentSetter(&GeldTransfer::BetragEuroBrutto)},
     {"VerwendungsZweck", ValueKind::kText, &GeldTransfer::VerwendungsZweck},
     {"VerwendungsZweck2", ValueKind::kText, &GeldTransfer::VerwendungsZweck2},
     {"VerwendungsZweck3", ValueKind::kText, &GeldTransfer::VerwendungsZweck3},
@@ -58,7 +58,7 @@ constexpr std::array<PaymentProperty, 24> kPaymentProperties = {{
 }};
 
 template <typename Object, std::size_t N>
-const Property<Object>* find(const std::array<Property<Object>, N>& table, std::string_view name) {
+const Property<Object>* Find(const std::array<Property<Object>, N>& table, std::string_view name) {
   for (const auto& property : table) {
     if (property.name == name) return &property;
   }
@@ -98,10 +98,10 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kHeadings
 }};
 
 template <typename Object, std::size_t N>
-std::string_view nearest(const std::array<Property<Object>, N>& table, std::string_view name) {
+std::string_view Nearest(const std::array<Property<Object>, N>& table, std::string_view name) {
   const std::string wanted = Lower(name);
   for (const auto& [heading, property] : kHeadings) {
-    if (wanted.compare(0, heading.size(), heading) == 0 && find(table, property) != nullptr) {
+    if (wanted.compare(0, heading.size(), heading) == 0 && Find(table, property) != nullptr) {
       return property;
     }
   }
@@ -126,24 +126,24 @@ std::string_view nearest(const std::array<Property<Object>, N>& table, std::stri
 
 }  // namespace
 
-std::string_view nearest_header_property(std::string_view name) {
-  return nearest(kHeaderProperties, name);
+std::string_view NearestHeaderProperty(std::string_view name) {
+  return Nearest(kHeaderProperties, name);
 }
 
-std::string_view nearest_payment_property(std::string_view name) {
-  return nearest(kPaymentProperties, name);
+std::string_view NearestPaymentProperty(std::string_view name) {
+  return Nearest(kPaymentProperties, name);
 }
 
-const HeaderProperty* find_header_property(std::string_view name) {
-  return find(kHeaderProperties, name);
+const HeaderProperty* FindHeaderProperty(std::string_view name) {
+  return Find(kHeaderProperties, name);
 }
 
-const PaymentProperty* find_payment_property(std::string_view name) {
-  return find(kPaymentProperties, name);
+const PaymentProperty* FindPaymentProperty(std::string_view name) {
+  return Find(kPaymentProperties, name);
 }
 
-std::string describe_unknown_names(const std::string& source, std::string_view noun,
-                                   const std::vector<UnknownName>& names) {
+std::string DescribeUnknownNames(const std::string& source, std::string_view noun,
+                                 const std::vector<UnknownName>& names) {
   std::string plural(noun);
   if (names.size() != 1) plural = noun == "property" ? "properties" : plural + "s";
   std::string message = source + ": " + std::to_string(names.size()) + " unknown " + plural +

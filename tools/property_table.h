@@ -4,7 +4,7 @@
 // Both JSON and CSV input are checked against these tables before anything reaches the
 // library, so a misspelt name is reported as such instead of being ignored.
 //
-//   const PaymentProperty* p = find_payment_property("BetragEuro");
+//   const PaymentProperty* p = FindPaymentProperty("BetragEuro");
 //   if (p != nullptr && p->kind == ValueKind::kAmount) ((*payment).*(p->set))("12.50");
 #ifndef DTAUS_TOOLS_PROPERTY_TABLE_H_
 #define DTAUS_TOOLS_PROPERTY_TABLE_H_
@@ -37,15 +37,15 @@ using HeaderProperty = Property<MeineInfo>;
 using PaymentProperty = Property<GeldTransfer>;
 
 // nullptr for a name that is not a property of the object.
-const HeaderProperty* find_header_property(std::string_view name);
-const PaymentProperty* find_payment_property(std::string_view name);
+const HeaderProperty* FindHeaderProperty(std::string_view name);
+const PaymentProperty* FindPaymentProperty(std::string_view name);
 
 // For a name that is not a property: the property the user most likely meant, or "" when
 // none is close. Spreadsheet headings are compared without regard to case, a heading
 // that begins with a property name points at it ("Kontonummer" -> "Konto"), and small
 // typing errors are forgiven ("Verwendungszwek" -> "VerwendungsZweck").
-std::string_view nearest_header_property(std::string_view name);
-std::string_view nearest_payment_property(std::string_view name);
+std::string_view NearestHeaderProperty(std::string_view name);
+std::string_view NearestPaymentProperty(std::string_view name);
 
 // A name in the input that is no property, where it stands and what it is closest to.
 struct UnknownName {
@@ -60,8 +60,8 @@ struct UnknownName {
 //    - row 1, column 2: "Kontonummer" (nearest property: Konto)
 //    - row 1, column 5: "Verwendungszweck" (nearest property: VerwendungsZweck)
 // `noun` is "column" or "property".
-std::string describe_unknown_names(const std::string& source, std::string_view noun,
-                                   const std::vector<UnknownName>& names);
+std::string DescribeUnknownNames(const std::string& source, std::string_view noun,
+                                 const std::vector<UnknownName>& names);
 
 }  // namespace dtaus::tool
 

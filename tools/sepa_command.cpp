@@ -17,7 +17,7 @@ namespace dtaus::tool {
 namespace {
 
 // The bank directory's answers in the form the converter asks for them.
-SepaBankLookup bank_lookup(const BankDirectory& directory, bool check_accounts) {
+SepaBankLookup BankLookup(const BankDirectory& directory, bool check_accounts) {
   SepaBankLookup lookup;
   lookup.bic = [&directory](std::string_view blz) {
     const Bank* bank = directory.Find(blz);
@@ -25,7 +25,7 @@ SepaBankLookup bank_lookup(const BankDirectory& directory, bool check_accounts) 
   };
   if (check_accounts) {
     lookup.account_problem = [&directory](std::string_view blz, std::string_view konto) {
-      return account_problem(directory, std::string(blz), std::string(konto));
+      return AccountProblem(directory, std::string(blz), std::string(konto));
     };
   }
   return lookup;
@@ -33,13 +33,13 @@ SepaBankLookup bank_lookup(const BankDirectory& directory, bool check_accounts) 
 
 }  // namespace
 
-int run_sepa(const SepaCommandOptions& options, std::ostream& out, std::ostream& err) {
+int RunSepa(const SepaCommandOptions& options, std::ostream& out, std::ostream& err) {
   RefuseOutputOverInputs(options.output,
                          {{options.input, "input"},
                           {options.mandates, "mandates file"},
                           {options.iban_map, "IBAN map"}},
                          "the SEPA message");
-  const DtausReader reader(read_dtaus_input(options.input));
+  const DtausReader reader(ReadDtausInput(options.input));
   SepaOptions sepa;
   sepa.date = options.date;
   sepa.german_charset = options.german_charset;
@@ -47,20 +47,20 @@ int run_sepa(const SepaCommandOptions& options, std::ostream& out, std::ostream&
   sepa.creditor_id = options.creditor_id;
   sepa.sequence = options.sequence;
   sepa.b2b = options.b2b;
-  const InputEncoding encoding = parse_encoding(options.encoding);
+  const InputEncoding encoding = ParseEncoding(options.encoding);
   if (!options.mandates.empty()) {
-    sepa.mandates = read_mandates(decode_input(read_input(options.mandates), encoding),
-                                  source_name(options.mandates));
+    sepa.mandates = ReadMandates(DecodeInput(ReadInput(options.mandates), encoding),
+                                 SourceName(options.mandates));
   }
   if (!options.iban_map.empty()) {
-    sepa.iban_map = read_iban_map(decode_input(read_input(options.iban_map), encoding),
-                                  source_name(options.iban_map));
+    sepa.iban_map = ReadIbanMap(DecodeInput(ReadInput(options.iban_map), encoding),
+                                SourceName(options.iban_map));
   }
-  const BankDirectory directory = open_bank_directory(options.bank.bank_data);
-  sepa.banks = bank_lookup(directory, !options.bank.no_account_check);
+  const BankDirectory directory = OpenBankDirectory(options.bank.bank_data);
+  sepa.banks = BankLookup(directory, !options.bank.no_account_check);
 
   const SepaMessage message = ConvertToSepa(reader, sepa);
-  const std::string source = source_name(options.input);
+  const std::string source = SourceName(options.input);
   if (!message.problems.empty()) {
     err << SafeEcho(source) << ":\n";
     for (const std::string& problem : message.problems) err << " - " << SafeEcho(problem) << "\n";
@@ -80,7 +80,7 @@ int run_sepa(const SepaCommandOptions& options, std::ostream& out, std::ostream&
     throw ToolError(kExitUsage, options.output + ": cannot write: " + failure);
   }
   out << SafeEcho(options.output) << ": " << message.message_type << ", " << message.payments
-      << (message.payments == 1 ? " payment, " : " payments, ") << format_euro(message.cents)
+      << (message.payments == 1 ? " payment, " : " payments, ") << FormatEuro(message.cents)
       << " EUR, message id " << message.message_id << ", " << message.xml.size() << " bytes\n";
   if (message.date_from_file && !options.date.empty() && options.date != message.date) {
     out << "date: " << message.date << ", the file's own; --date " << SafeEcho(options.date)

@@ -4,7 +4,7 @@
 //   SepaCommandOptions options;
 //   options.input = "DTAUS0.TXT";
 //   options.output = "zahlungen.xml";
-//   int code = run_sepa(options, std::cout, std::cerr);
+//   int code = RunSepa(options, std::cout, std::cerr);
 //
 // The conversion itself is the library's (dtaus/sepa.h); this reads the files, asks
 // the bank directory for BICs and account checks, writes the message all or nothing and
@@ -35,7 +35,7 @@ struct SepaCommandOptions {
   BankOptions bank;
 };
 
-int run_sepa(const SepaCommandOptions& options, std::ostream& out, std::ostream& err);
+int RunSepa(const SepaCommandOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace dtaus::tool
 

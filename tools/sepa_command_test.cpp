@@ -73,7 +73,7 @@ class SepaCommandTest : public ::testing::Test {
   int Run() {
     out_.str("");
     err_.str("");
-    return run_sepa(options_, out_, err_);
+    return RunSepa(options_, out_, err_);
   }
 
   fs::path dir_;
@@ -129,7 +129,7 @@ TEST_F(SepaCommandTest, RefusesWithEveryProblemAndWritesNothing) {
   EXPECT_EQ(Run(), 1);
   // The account check is the bank directory's, worded as everywhere in the tool.
   const std::string account_check =
-      account_problem(BankDirectory::Bundled(), "12030000", "0000202052");
+      AccountProblem(BankDirectory::Bundled(), "12030000", "0000202052");
   ASSERT_NE(account_check, "");
   EXPECT_EQ(err_.str(), options_.input + ":\n - the execution date 2001-01-01 lies in the past\n" +
                             " - payment 1 (ERIKA MUSTERMANN): " + account_check + "\n" +
@@ -145,7 +145,7 @@ TEST_F(SepaCommandTest, RefusesWithEveryProblemAndWritesNothing) {
   // The output must not replace an input, whatever the path looks like.
   const std::string original = Read("DTAUS0.TXT");
   options_.output = (dir_ / "." / "DTAUS0.TXT").string();
-  EXPECT_EQ(refusal([&] { Run(); }), "exit 2: " + options_.output +
+  EXPECT_EQ(Refusal([&] { Run(); }), "exit 2: " + options_.output +
                                          ": is the same file as the input " + options_.input +
                                          "; the SEPA message would overwrite it");
   EXPECT_EQ(Read("DTAUS0.TXT"), original);
@@ -153,7 +153,7 @@ TEST_F(SepaCommandTest, RefusesWithEveryProblemAndWritesNothing) {
   options_.date.clear();
   options_.output = Path("fifo");
   ASSERT_EQ(::mkfifo(options_.output.c_str(), 0600), 0);
-  EXPECT_EQ(refusal([&] { Run(); }), "exit 2: " + options_.output +
+  EXPECT_EQ(Refusal([&] { Run(); }), "exit 2: " + options_.output +
                                          ": cannot write: Das Ziel ist eine benannte Pipe (FIFO), "
                                          "keine Datei.");
   EXPECT_TRUE(fs::is_fifo(options_.output));
@@ -174,10 +174,10 @@ TEST_F(SepaCommandTest, RefusesWithEveryProblemAndWritesNothing) {
       << err_.str();
 
   options_.mandates = Path("missing.csv");
-  EXPECT_EQ(refusal([&] { Run(); }).substr(0, 7), "exit 2:");
+  EXPECT_EQ(Refusal([&] { Run(); }).substr(0, 7), "exit 2:");
   options_.mandates.clear();
   options_.bank.bank_data = Path("blz_nothing.txt");
-  EXPECT_EQ(refusal([&] { Run(); }).substr(0, 7), "exit 2:");
+  EXPECT_EQ(Refusal([&] { Run(); }).substr(0, 7), "exit 2:");
 }
 
 // The README's two examples: the example orders, their mandates, the messages.
@@ -188,7 +188,7 @@ TEST_F(SepaCommandTest, TheExamplesConvert) {
     generate.input = std::string(DTAUS_EXAMPLES) + "/" + orders;
     generate.output = options_.input;
     std::ostringstream ignored;
-    ASSERT_EQ(run_generate(generate, ignored, ignored), 0);
+    ASSERT_EQ(RunGenerate(generate, ignored, ignored), 0);
     options_.german_charset = true;  // the credit transfers hold a '%'
     options_.creditor_id = "DE98ZZZ09999999999";
     options_.mandates = std::string(DTAUS_EXAMPLES) + "/mandate.csv";

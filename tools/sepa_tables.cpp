@@ -12,7 +12,7 @@
 namespace dtaus::tool {
 namespace {
 
-[[noreturn]] void fail(const std::string& message) { throw ToolError(kExitUsage, message); }
+[[noreturn]] void Fail(const std::string& message) { throw ToolError(kExitUsage, message); }
 
 // A table's columns: which names it knows, which it needs, and where each one stands.
 class Columns {
@@ -27,17 +27,17 @@ class Columns {
       if (std::find(known.begin(), known.end(), name) == known.end()) {
         std::string list;
         for (std::string_view k : known) list += (list.empty() ? "" : ", ") + std::string(k);
-        fail(location + ": unknown column \"" + name + "\" (known: " + list + ")");
+        Fail(location + ": unknown column \"" + name + "\" (known: " + list + ")");
       }
       if (!index_.emplace(name, i).second)
-        fail(location + ": column \"" + name + "\" appears twice");
+        Fail(location + ": column \"" + name + "\" appears twice");
     }
     // Each entry of `required` is satisfied by any one of its names.
     for (const std::vector<std::string_view>& any : required) {
       if (std::none_of(any.begin(), any.end(), [&](std::string_view n) { return Has(n); })) {
         std::string list;
         for (std::string_view n : any) list += (list.empty() ? "" : " or ") + std::string(n);
-        fail(source + ": the header row lacks the column " + list);
+        Fail(source + ": the header row lacks the column " + list);
       }
     }
   }
@@ -49,7 +49,7 @@ class Columns {
     const auto it = index_.find(std::string(name));
     if (it == index_.end() || !row.cells[it->second]) return "";
     std::string value = *row.cells[it->second];
-    if (!detail::IsValidUtf8(value)) fail(Where(row, name) + ": " + std::string(kNotUtf8));
+    if (!detail::IsValidUtf8(value)) Fail(Where(row, name) + ": " + std::string(kNotUtf8));
     value.erase(0, value.find_first_not_of(' '));
     value.erase(value.find_last_not_of(' ') + 1);
     return value;
@@ -57,7 +57,7 @@ class Columns {
 
   std::string Required(const CsvRow& row, std::string_view name) const {
     std::string value = Cell(row, name);
-    if (value.empty()) fail(Where(row, name) + ": empty");
+    if (value.empty()) Fail(Where(row, name) + ": empty");
     return value;
   }
 
@@ -74,7 +74,7 @@ class Columns {
                      [](const auto& c) { return c.has_value(); }))
       return false;
     if (row.cells.size() != width_) {
-      fail(source_ + ": row " + std::to_string(row.line) + " has " +
+      Fail(source_ + ": row " + std::to_string(row.line) + " has " +
            std::to_string(row.cells.size()) + " cells, the header row has " +
            std::to_string(width_));
     }
@@ -87,26 +87,26 @@ class Columns {
   std::map<std::string, std::size_t> index_;
 };
 
-std::vector<CsvRow> read_table(std::string_view text, const std::string& source) {
-  std::vector<CsvRow> rows = read_csv_rows(text, source);
-  if (rows.empty()) fail(source + ": no header row with the column names");
+std::vector<CsvRow> ReadTable(std::string_view text, const std::string& source) {
+  std::vector<CsvRow> rows = ReadCsvRows(text, source);
+  if (rows.empty()) Fail(source + ": no header row with the column names");
   return rows;
 }
 
 // The bank account of a row: BLZ and Konto, or IBAN (the IBAN wins where both are given,
 // since it is what the mandate names).
-void read_account(const Columns& columns, const CsvRow& row, std::string& blz, std::string& konto,
-                  std::string& iban) {
+void ReadAccount(const Columns& columns, const CsvRow& row, std::string& blz, std::string& konto,
+                 std::string& iban) {
   iban = columns.Cell(row, "IBAN");
   if (!iban.empty()) return;
-  if (!columns.Has("BLZ") || !columns.Has("Konto")) fail(columns.Where(row, "IBAN") + ": empty");
+  if (!columns.Has("BLZ") || !columns.Has("Konto")) Fail(columns.Where(row, "IBAN") + ": empty");
   blz = columns.Required(row, "BLZ");
   konto = columns.Required(row, "Konto");
 }
 
 // yyyy-mm-dd as it stands, dd.mm.yyyy turned into it; whether the day exists is the
 // converter's to check.
-std::string iso_date(const std::string& text, const std::string& where) {
+std::string IsoDate(const std::string& text, const std::string& where) {
   auto digits = [&](std::size_t from, std::size_t count) {
     return text.substr(from, count).find_first_not_of("0123456789") == std::string::npos;
   };
@@ -118,13 +118,13 @@ std::string iso_date(const std::string& text, const std::string& where) {
       digits(6, 4)) {
     return text.substr(6, 4) + "-" + text.substr(3, 2) + "-" + text.substr(0, 2);
   }
-  fail(where + ": \"" + text + "\" is not a date (yyyy-mm-dd or dd.mm.yyyy)");
+  Fail(where + ": \"" + text + "\" is not a date (yyyy-mm-dd or dd.mm.yyyy)");
 }
 
 }  // namespace
 
-std::vector<SepaMandate> read_mandates(std::string_view text, const std::string& source) {
-  const std::vector<CsvRow> rows = read_table(text, source);
+std::vector<SepaMandate> ReadMandates(std::string_view text, const std::string& source) {
+  const std::vector<CsvRow> rows = ReadTable(text, source);
   const Columns columns(rows.front(), source,
                         {"BLZ", "Konto", "IBAN", "Mandatsreferenz", "Datum", "Sequenz"},
                         {{"IBAN", "Konto"}, {"Mandatsreferenz"}, {"Datum"}});
@@ -133,9 +133,9 @@ std::vector<SepaMandate> read_mandates(std::string_view text, const std::string&
     const CsvRow& row = rows[r];
     if (!columns.Filled(row)) continue;
     SepaMandate m;
-    read_account(columns, row, m.blz, m.konto, m.iban);
+    ReadAccount(columns, row, m.blz, m.konto, m.iban);
     m.reference = columns.Required(row, "Mandatsreferenz");
-    m.signed_on = iso_date(columns.Required(row, "Datum"), columns.Where(row, "Datum"));
+    m.signed_on = IsoDate(columns.Required(row, "Datum"), columns.Where(row, "Datum"));
     m.sequence = columns.Cell(row, "Sequenz");
     m.origin = source + ": row " + std::to_string(row.line);
     mandates.push_back(std::move(m));
@@ -143,8 +143,8 @@ std::vector<SepaMandate> read_mandates(std::string_view text, const std::string&
   return mandates;
 }
 
-std::vector<SepaAccount> read_iban_map(std::string_view text, const std::string& source) {
-  const std::vector<CsvRow> rows = read_table(text, source);
+std::vector<SepaAccount> ReadIbanMap(std::string_view text, const std::string& source) {
+  const std::vector<CsvRow> rows = ReadTable(text, source);
   const Columns columns(rows.front(), source, {"BLZ", "Konto", "IBAN", "BIC"},
                         {{"BLZ"}, {"Konto"}, {"IBAN"}});
   std::vector<SepaAccount> accounts;

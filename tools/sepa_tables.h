@@ -25,8 +25,8 @@
 
 namespace dtaus::tool {
 
-std::vector<SepaMandate> read_mandates(std::string_view text, const std::string& source);
-std::vector<SepaAccount> read_iban_map(std::string_view text, const std::string& source);
+std::vector<SepaMandate> ReadMandates(std::string_view text, const std::string& source);
+std::vector<SepaAccount> ReadIbanMap(std::string_view text, const std::string& source);
 
 }  // namespace dtaus::tool
 

@@ -39,10 +39,10 @@ TEST(SepaTablesTest, ReadsMandatesAndIbanMap) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     std::vector<std::string> mandates;
-    for (const SepaMandate& m : read_mandates(c.text, "m.csv")) mandates.push_back(Describe(m));
+    for (const SepaMandate& m : ReadMandates(c.text, "m.csv")) mandates.push_back(Describe(m));
     EXPECT_EQ(mandates, c.mandates);
   }
-  const std::vector<SepaAccount> map = read_iban_map(
+  const std::vector<SepaAccount> map = ReadIbanMap(
       "BLZ,Konto,IBAN,BIC\n12030000,202051,DE02120300000000202051,BYLADEM1001\n"
       "12030000,202052,DE75120300000000202052,\n",
       "i.csv");
@@ -77,11 +77,11 @@ TEST(SepaTablesTest, RefusesWhatItCannotRead) {
   };
   for (const auto& c : kMandates) {
     SCOPED_TRACE(c[0]);
-    EXPECT_EQ(refusal([&] { read_mandates(c[0], "m.csv"); }), std::string("exit 2: ") + c[1]);
+    EXPECT_EQ(Refusal([&] { ReadMandates(c[0], "m.csv"); }), std::string("exit 2: ") + c[1]);
   }
-  EXPECT_EQ(refusal([] { read_iban_map("BLZ;Konto\n", "i.csv"); }),
+  EXPECT_EQ(Refusal([] { ReadIbanMap("BLZ;Konto\n", "i.csv"); }),
             "exit 2: i.csv: the header row lacks the column IBAN");
-  EXPECT_EQ(refusal([] { read_iban_map("BLZ;Konto;IBAN\n1;2;\n", "i.csv"); }),
+  EXPECT_EQ(Refusal([] { ReadIbanMap("BLZ;Konto;IBAN\n1;2;\n", "i.csv"); }),
             "exit 2: i.csv: row 2, column 3 (IBAN): empty");
 }
 

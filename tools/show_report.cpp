@@ -16,41 +16,41 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-bool all_digits(const std::string& s) {
+bool AllDigits(const std::string& s) {
   return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-std::string join_parts(const std::string& first, const PaymentRecord& payment,
-                       std::string_view type) {
+std::string JoinParts(const std::string& first, const PaymentRecord& payment,
+                      std::string_view type) {
   std::string joined = first;
   for (const ExtensionPart& part : payment.parts) {
     if (part.type != type || part.text.empty()) continue;
     if (!joined.empty()) joined += ' ';
     joined += part.text;
   }
-  return from_dtaus_alphabet(joined);
+  return FromDtausAlphabet(joined);
 }
 
-std::string kind_text(const std::string& kind) {
+std::string KindText(const std::string& kind) {
   if (kind == "GK") return "GK, Sammel-Überweisung (credit transfers)";
   if (kind == "LK") return "LK, Sammel-Lastschrift (direct debits)";
   return kind;
 }
 
-std::string medium_text(const std::string& record_length) {
+std::string MediumText(const std::string& record_length) {
   if (record_length == "0128") return "Diskette";
   if (record_length == "0256") return "Kassette";
   return record_length;
 }
 
-std::string amount_text(const PaymentRecord& payment) {
-  return all_digits(payment.BetragEuro) ? format_euro(static_cast<std::uint64_t>(payment.cents))
-                                        : payment.BetragEuro;
+std::string AmountText(const PaymentRecord& payment) {
+  return AllDigits(payment.BetragEuro) ? FormatEuro(static_cast<std::uint64_t>(payment.cents))
+                                       : payment.BetragEuro;
 }
 
 // A damaged file may hold control characters in any field; on a terminal they would
 // break the table, so they are shown as '?'.
-std::string printable(const std::string& text) {
+std::string Printable(const std::string& text) {
   std::string out;
   std::size_t pos = 0;
   while (pos < text.size()) {
@@ -65,51 +65,51 @@ std::string printable(const std::string& text) {
   return out;
 }
 
-std::string or_dash(const std::string& s) { return s.empty() ? "-" : s; }
-std::string or_question(const std::string& s) { return s.empty() ? "?" : s; }
+std::string OrDash(const std::string& s) { return s.empty() ? "-" : s; }
+std::string OrQuestion(const std::string& s) { return s.empty() ? "?" : s; }
 
-std::string pad(const std::string& s, std::size_t width, bool right) {
+std::string Pad(const std::string& s, std::size_t width, bool right) {
   const std::size_t length = detail::CountCodePoints(s);
   const std::string fill(width > length ? width - length : 0, ' ');
   return right ? fill + s : s + fill;
 }
 
-void trim_trailing_blanks(std::string& line) { line.erase(line.find_last_not_of(' ') + 1); }
+void TrimTrailingBlanks(std::string& line) { line.erase(line.find_last_not_of(' ') + 1); }
 
-const char* severity_name(Severity severity) {
+const char* SeverityName(Severity severity) {
   return severity == Severity::kError ? "error" : "warning";
 }
 
 }  // namespace
 
-std::string display_name(const PaymentRecord& payment) {
-  return join_parts(payment.Name, payment, "01");
+std::string DisplayName(const PaymentRecord& payment) {
+  return JoinParts(payment.Name, payment, "01");
 }
 
-std::string display_purpose(const PaymentRecord& payment) {
-  return join_parts(payment.VerwendungsZweck, payment, "02");
+std::string DisplayPurpose(const PaymentRecord& payment) {
+  return JoinParts(payment.VerwendungsZweck, payment, "02");
 }
 
-std::string strip_zeros(const std::string& digits) {
-  if (!all_digits(digits)) return digits;
+std::string StripZeros(const std::string& digits) {
+  if (!AllDigits(digits)) return digits;
   const std::size_t first = digits.find_first_not_of('0');
   return first == std::string::npos ? "0" : digits.substr(first);
 }
 
-std::string display_date(const std::string& date) {
-  if (!all_digits(date) || (date.size() != 6 && date.size() != 8)) return date;
+std::string DisplayDate(const std::string& date) {
+  if (!AllDigits(date) || (date.size() != 6 && date.size() != 8)) return date;
   return date.substr(0, 2) + "." + date.substr(2, 2) + "." + date.substr(4);
 }
 
-std::string format_finding(const Finding& finding) {
-  std::string line = pad(severity_name(finding.severity), 8, false) + "byte " +
+std::string FormatFinding(const Finding& finding) {
+  std::string line = Pad(SeverityName(finding.severity), 8, false) + "byte " +
                      std::to_string(finding.offset) + "  ";
   if (!finding.record.empty()) line += finding.record + "  ";
   if (!finding.field.empty()) line += finding.field + ": ";
   return line + finding.message;
 }
 
-std::string count_findings(std::size_t errors, std::size_t warnings) {
+std::string CountFindings(std::size_t errors, std::size_t warnings) {
   return std::to_string(errors) + (errors == 1 ? " error, " : " errors, ") +
          std::to_string(warnings) + (warnings == 1 ? " warning" : " warnings");
 }
@@ -125,7 +125,7 @@ struct ListedFindings {
   std::size_t omitted;
 };
 
-ListedFindings listed_findings(const DtausReader& reader, const BankNotes* banks) {
+ListedFindings ListFindings(const DtausReader& reader, const BankNotes* banks) {
   if (banks != nullptr) {
     return {banks->Findings(), banks->ErrorCount(), banks->WarningCount(),
             banks->OmittedFindings()};
@@ -137,28 +137,28 @@ ListedFindings listed_findings(const DtausReader& reader, const BankNotes* banks
 
 namespace {
 
-void add_line(std::string& out, const std::string& label, const std::string& value) {
-  out += pad(label, 11, false) + printable(value) + "\n";
+void AddLine(std::string& out, const std::string& label, const std::string& value) {
+  out += Pad(label, 11, false) + Printable(value) + "\n";
 }
 
 // The file and its header, down to the execution date.
-std::string show_text_head(const DtausReader& reader, const std::string& file_name,
-                           const BankNotes* banks) {
+std::string ShowTextHead(const DtausReader& reader, const std::string& file_name,
+                         const BankNotes* banks) {
   std::string out;
   auto line = [&out](const std::string& label, const std::string& value) {
-    add_line(out, label, value);
+    AddLine(out, label, value);
   };
   line("File", file_name + ", " + std::to_string(reader.FileSize()) + " bytes");
   if (const auto& a = reader.Header()) {
-    line("Kind", kind_text(a->kind));
-    line("Medium", medium_text(a->record_length));
-    line("Ordering", from_dtaus_alphabet(a->Name));
+    line("Kind", KindText(a->kind));
+    line("Medium", MediumText(a->record_length));
+    line("Ordering", FromDtausAlphabet(a->Name));
     const std::string bank = banks != nullptr ? banks->BankOf(a->BLZ) : "";
     line("Bank code", bank.empty() ? a->BLZ : a->BLZ + " (" + bank + ")");
-    line("Account", strip_zeros(a->Konto));
-    line("Reference", a->FreieReferenz == "0000000000" ? "-" : strip_zeros(a->FreieReferenz));
-    line("Created", display_date(a->AktuellesDatum));
-    line("Execution", or_dash(display_date(a->AusfuehrungsDatum)));
+    line("Account", StripZeros(a->Konto));
+    line("Reference", a->FreieReferenz == "0000000000" ? "-" : StripZeros(a->FreieReferenz));
+    line("Created", DisplayDate(a->AktuellesDatum));
+    line("Execution", OrDash(DisplayDate(a->AusfuehrungsDatum)));
   } else {
     line("Header", "missing");
   }
@@ -166,22 +166,22 @@ std::string show_text_head(const DtausReader& reader, const std::string& file_na
 }
 
 // The totals and the findings.
-std::string show_text_tail(const DtausReader& reader, const BankNotes* banks) {
-  const auto [findings, errors, warnings, omitted] = listed_findings(reader, banks);
+std::string ShowTextTail(const DtausReader& reader, const BankNotes* banks) {
+  const auto [findings, errors, warnings, omitted] = ListFindings(reader, banks);
   std::string out;
   const DtausTotals& totals = reader.Totals();
   out += "\n";
-  add_line(out, "Payments",
-           std::to_string(totals.count) + ", " + format_euro(totals.euro_cents) + " EUR");
-  add_line(out, "Control",
-           "accounts " + std::to_string(totals.konto_sum) + ", bank codes " +
-               std::to_string(totals.blz_sum));
+  AddLine(out, "Payments",
+          std::to_string(totals.count) + ", " + FormatEuro(totals.euro_cents) + " EUR");
+  AddLine(out, "Control",
+          "accounts " + std::to_string(totals.konto_sum) + ", bank codes " +
+              std::to_string(totals.blz_sum));
   out += "\n";
   if (findings.empty()) {
     out += "No findings.\n";
   } else {
-    out += "Findings: " + count_findings(errors, warnings) + "\n";
-    for (const Finding& f : findings) out += format_finding(f) + "\n";
+    out += "Findings: " + CountFindings(errors, warnings) + "\n";
+    for (const Finding& f : findings) out += FormatFinding(f) + "\n";
     if (omitted > 0) {
       out += "... and " + std::to_string(omitted) +
              (omitted == 1 ? " more finding" : " more findings") + " (only the first " +
@@ -207,14 +207,14 @@ class PaymentTable {
   // Payment number `number` (from 1).
   Cells Row(std::size_t number, const PaymentRecord& c) const {
     std::string bank;
-    if (banks_ != nullptr) bank = or_question(banks_->ShortNameOf(c.BLZ));
+    if (banks_ != nullptr) bank = OrQuestion(banks_->ShortNameOf(c.BLZ));
     return {std::to_string(number),
-            printable(display_name(c)),
-            printable(c.BLZ),
+            Printable(DisplayName(c)),
+            Printable(c.BLZ),
             bank,
-            printable(strip_zeros(c.Konto)),
-            printable(amount_text(c)),
-            printable(display_purpose(c))};
+            Printable(StripZeros(c.Konto)),
+            Printable(AmountText(c)),
+            Printable(DisplayPurpose(c))};
   }
   void Measure(const Cells& cells) {
     for (std::size_t col = 0; col < kColumns; ++col) {
@@ -231,9 +231,9 @@ class PaymentTable {
     std::string text;
     for (std::size_t col = 0; col < cells.size(); ++col) {
       if (col > 0) text += "  ";
-      text += pad(cells[col], widths_[col], kRight[col]);
+      text += Pad(cells[col], widths_[col], kRight[col]);
     }
-    trim_trailing_blanks(text);
+    TrimTrailingBlanks(text);
     return text + "\n";
   }
 
@@ -248,9 +248,9 @@ class PaymentTable {
 
 }  // namespace
 
-std::string render_show_text(const DtausReader& reader, const std::string& file_name,
-                             const BankNotes* banks) {
-  std::string out = show_text_head(reader, file_name, banks);
+std::string RenderShowText(const DtausReader& reader, const std::string& file_name,
+                           const BankNotes* banks) {
+  std::string out = ShowTextHead(reader, file_name, banks);
   const auto& payments = reader.Payments();
   if (!payments.empty()) {
     PaymentTable table(banks);
@@ -262,11 +262,11 @@ std::string render_show_text(const DtausReader& reader, const std::string& file_
     out += table.Titles();
     for (const PaymentTable::Cells& row : rows) out += table.Render(row);
   }
-  return out + show_text_tail(reader, banks);
+  return out + ShowTextTail(reader, banks);
 }
 
-void write_show_text(std::string_view bytes, const std::string& file_name, BankNotes& banks,
-                     bool payments, std::ostream& out) {
+void WriteShowText(std::string_view bytes, const std::string& file_name, BankNotes& banks,
+                   bool payments, std::ostream& out) {
   PaymentTable table(&banks);
   std::size_t number = 0;
   // First pass: the findings, the bank directory's notes and the columns' widths.
@@ -278,7 +278,7 @@ void write_show_text(std::string_view bytes, const std::string& file_name, BankN
       },
       payments);
   banks.Join(reader);
-  out << show_text_head(reader, file_name, &banks);
+  out << ShowTextHead(reader, file_name, &banks);
   if (payments && number > 0) {
     // Second pass: the rows, each written as it is read.
     out << table.Titles();
@@ -286,12 +286,12 @@ void write_show_text(std::string_view bytes, const std::string& file_name, BankN
     DtausReader::CheckOnly(
         bytes, [&](const PaymentRecord& c) { out << table.Render(table.Row(++number, c)); }, true);
   }
-  out << show_text_tail(reader, &banks);
+  out << ShowTextTail(reader, &banks);
 }
 
-std::string render_show_json(const DtausReader& reader, const std::string& file_name,
-                             const BankNotes* banks) {
-  const auto [findings, errors, warnings, omitted] = listed_findings(reader, banks);
+std::string RenderShowJson(const DtausReader& reader, const std::string& file_name,
+                           const BankNotes* banks) {
+  const auto [findings, errors, warnings, omitted] = ListFindings(reader, banks);
   // The bank's name and place, and the IBAN by the standard rule (which most, not all,
   // banks follow), beside a bank code and account.
   auto bank_and_iban = [banks](Json& object, const std::string& blz, const std::string& konto) {
@@ -307,13 +307,13 @@ std::string render_show_json(const DtausReader& reader, const std::string& file_
     root["header"] = {
         {"kind", a->kind},
         {"transfer_type", a->kind == "GK" ? "Gutschrift" : (a->kind == "LK" ? "Lastschrift" : "")},
-        {"medium", medium_text(a->record_length)},
-        {"name", from_dtaus_alphabet(a->Name)},
+        {"medium", MediumText(a->record_length)},
+        {"name", FromDtausAlphabet(a->Name)},
         {"bank_code", a->BLZ},
-        {"account", strip_zeros(a->Konto)},
-        {"reference", strip_zeros(a->FreieReferenz)},
-        {"created", display_date(a->AktuellesDatum)},
-        {"execution", display_date(a->AusfuehrungsDatum)},
+        {"account", StripZeros(a->Konto)},
+        {"reference", StripZeros(a->FreieReferenz)},
+        {"created", DisplayDate(a->AktuellesDatum)},
+        {"execution", DisplayDate(a->AusfuehrungsDatum)},
     };
     bank_and_iban(root["header"], a->BLZ, a->Konto);
   } else {
@@ -324,18 +324,18 @@ std::string render_show_json(const DtausReader& reader, const std::string& file_
     const PaymentRecord& c = reader.Payments()[i];
     Json parts = Json::array();
     for (const ExtensionPart& part : c.parts) {
-      parts.push_back({{"type", part.type}, {"text", from_dtaus_alphabet(part.text)}});
+      parts.push_back({{"type", part.type}, {"text", FromDtausAlphabet(part.text)}});
     }
     payments.push_back({
         {"number", i + 1},
         {"offset", c.offset},
-        {"name", display_name(c)},
+        {"name", DisplayName(c)},
         {"bank_code", c.BLZ},
-        {"account", strip_zeros(c.Konto)},
-        {"amount", amount_text(c)},
+        {"account", StripZeros(c.Konto)},
+        {"amount", AmountText(c)},
         {"cents", c.cents},
-        {"purpose", display_purpose(c)},
-        {"reference", strip_zeros(c.FreieReferenz)},
+        {"purpose", DisplayPurpose(c)},
+        {"reference", StripZeros(c.FreieReferenz)},
         {"transaction_key", c.TextSchluessel + c.TextSchluesselErgaenzung},
         {"extension_parts", std::move(parts)},
     });
@@ -344,13 +344,13 @@ std::string render_show_json(const DtausReader& reader, const std::string& file_
   root["payments"] = std::move(payments);
   const DtausTotals& totals = reader.Totals();
   root["totals"] = {
-      {"payments", totals.count},        {"amount", format_euro(totals.euro_cents)},
+      {"payments", totals.count},        {"amount", FormatEuro(totals.euro_cents)},
       {"cents", totals.euro_cents},      {"account_sum", totals.konto_sum},
       {"bank_code_sum", totals.blz_sum},
   };
   Json found = Json::array();
   for (const Finding& f : findings) {
-    found.push_back({{"severity", severity_name(f.severity)},
+    found.push_back({{"severity", SeverityName(f.severity)},
                      {"offset", f.offset},
                      {"record", f.record},
                      {"field", f.field},

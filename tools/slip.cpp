@@ -18,7 +18,7 @@ using Lines = std::vector<std::pair<std::string, std::string>>;
 
 // The slip's entries in the order of the banks' forms.
 // "DE89 3704 0044 0532 0130 00": an IBAN on paper, in groups of four.
-std::string grouped(const std::string& iban) {
+std::string Grouped(const std::string& iban) {
   std::string out;
   for (std::size_t i = 0; i < iban.size(); i += 4) {
     if (i > 0) out += ' ';
@@ -27,7 +27,7 @@ std::string grouped(const std::string& iban) {
   return out;
 }
 
-Lines slip_lines(const DtausReader& reader, const std::string& file_name, const BankNotes* banks) {
+Lines SlipLines(const DtausReader& reader, const std::string& file_name, const BankNotes* banks) {
   HeaderRecord a;
   if (reader.Header()) a = *reader.Header();
   const DtausTotals& totals = reader.Totals();
@@ -37,15 +37,15 @@ Lines slip_lines(const DtausReader& reader, const std::string& file_name, const 
   // A file with warnings still gets its slip, and a warning may be a control character
   // in a name: the slip shows it as its code, as every message of the tool does.
   Lines lines = {
-      {"Auftraggeber", from_dtaus_alphabet(a.Name)},
+      {"Auftraggeber", FromDtausAlphabet(a.Name)},
       {"Bankleitzahl", a.BLZ},
-      {"Kontonummer", strip_zeros(a.Konto)},
+      {"Kontonummer", StripZeros(a.Konto)},
       {"Art der Datei", kind},
-      {"Erstellungsdatum", display_date(a.AktuellesDatum)},
+      {"Erstellungsdatum", DisplayDate(a.AktuellesDatum)},
       {"Ausführungsdatum",
-       a.AusfuehrungsDatum.empty() ? "nicht angegeben" : display_date(a.AusfuehrungsDatum)},
+       a.AusfuehrungsDatum.empty() ? "nicht angegeben" : DisplayDate(a.AusfuehrungsDatum)},
       {"Anzahl der Datensätze C", std::to_string(totals.count)},
-      {"Summe der Beträge in Euro", format_euro_german(totals.euro_cents)},
+      {"Summe der Beträge in Euro", FormatEuroGerman(totals.euro_cents)},
       {"Kontrollsumme der Kontonummern", std::to_string(totals.konto_sum)},
       {"Kontrollsumme der Bankleitzahlen", std::to_string(totals.blz_sum)},
       {"Datenträger", a.record_length == "0256" ? "Kassette" : "Diskette"},
@@ -56,14 +56,14 @@ Lines slip_lines(const DtausReader& reader, const std::string& file_name, const 
     const std::string iban = GermanIban(a.BLZ, a.Konto);
     lines.insert(lines.begin() + 2, {"Kreditinstitut", bank.empty() ? "unbekannt" : bank});
     if (!iban.empty()) {
-      lines.insert(lines.begin() + 4, {"IBAN (nach Standardregel)", grouped(iban)});
+      lines.insert(lines.begin() + 4, {"IBAN (nach Standardregel)", Grouped(iban)});
     }
   }
   for (auto& [label, value] : lines) value = SafeEcho(value);
   return lines;
 }
 
-std::string escape_html(const std::string& text) {
+std::string EscapeHtml(const std::string& text) {
   std::string out;
   for (char c : text) {
     switch (c) {
@@ -88,9 +88,9 @@ std::string escape_html(const std::string& text) {
 
 }  // namespace
 
-std::string render_slip_text(const DtausReader& reader, const std::string& file_name,
-                             const BankNotes* banks) {
-  const Lines lines = slip_lines(reader, file_name, banks);
+std::string RenderSlipText(const DtausReader& reader, const std::string& file_name,
+                           const BankNotes* banks) {
+  const Lines lines = SlipLines(reader, file_name, banks);
   std::size_t width = 0;
   for (const auto& [label, value] : lines) width = std::max(width, detail::CountCodePoints(label));
   std::string out = "Begleitzettel\nBelegloser Datenträgeraustausch (DTAUS)\n\n";
@@ -102,15 +102,15 @@ std::string render_slip_text(const DtausReader& reader, const std::string& file_
   return out;
 }
 
-std::string render_slip_html(const DtausReader& reader, const std::string& file_name,
-                             const BankNotes* banks) {
+std::string RenderSlipHtml(const DtausReader& reader, const std::string& file_name,
+                           const BankNotes* banks) {
   std::string out =
       "<!DOCTYPE html>\n"
       "<html lang=\"de\">\n"
       "<head>\n"
       "<meta charset=\"utf-8\">\n"
       "<title>Begleitzettel " +
-      escape_html(file_name) +
+      EscapeHtml(file_name) +
       "</title>\n"
       "<style>\n"
       "@page { size: A4; margin: 20mm; }\n"
@@ -130,8 +130,8 @@ std::string render_slip_html(const DtausReader& reader, const std::string& file_
       "<h1>Begleitzettel</h1>\n"
       "<p class=\"untertitel\">Belegloser Datenträgeraustausch (DTAUS)</p>\n"
       "<table>\n";
-  for (const auto& [label, value] : slip_lines(reader, file_name, banks)) {
-    out += "<tr><th>" + escape_html(label) + "</th><td>" + escape_html(value) + "</td></tr>\n";
+  for (const auto& [label, value] : SlipLines(reader, file_name, banks)) {
+    out += "<tr><th>" + EscapeHtml(label) + "</th><td>" + EscapeHtml(value) + "</td></tr>\n";
   }
   out +=
       "</table>\n"

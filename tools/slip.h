@@ -4,7 +4,7 @@
 // page that prints on one A4 sheet.
 //
 //   dtaus::DtausReader reader(bytes);
-//   if (!reader.HasErrors()) std::cout << render_slip_text(reader, "DTAUS0.TXT");
+//   if (!reader.HasErrors()) std::cout << RenderSlipText(reader, "DTAUS0.TXT");
 //
 // The slip is only meaningful for a sound file: the caller checks for errors first.
 // Its wording is German, as the banks' forms were. With the bank directory's notes it
@@ -20,11 +20,11 @@ namespace dtaus::tool {
 
 class BankNotes;
 
-std::string render_slip_text(const DtausReader& reader, const std::string& file_name,
-                             const BankNotes* banks = nullptr);
+std::string RenderSlipText(const DtausReader& reader, const std::string& file_name,
+                           const BankNotes* banks = nullptr);
 
-std::string render_slip_html(const DtausReader& reader, const std::string& file_name,
-                             const BankNotes* banks = nullptr);
+std::string RenderSlipHtml(const DtausReader& reader, const std::string& file_name,
+                           const BankNotes* banks = nullptr);
 
 }  // namespace dtaus::tool
 

@@ -7,7 +7,7 @@
 // instead of coming back from the bank days later.
 //
 //   dtaus::BankDirectory directory = dtaus::BankDirectory::Bundled();
-//   if (!directory.Error().empty()) fail(directory.Error());
+//   if (!directory.Error().empty()) Fail(directory.Error());
 //   if (const dtaus::Bank* bank = directory.Find("37040044")) std::cout << bank->name;
 //   switch (directory.Check("37040044", "532013000")) { case dtaus::AccountCheck::kValid: ... }
 //

@@ -6,9 +6,9 @@
 
 namespace dtaus::com {
 
-std::string to_utf8(BSTR text) { return to_utf8(std::wstring_view(text, ::SysStringLen(text))); }
+std::string ToUtf8(BSTR text) { return ToUtf8(std::wstring_view(text, ::SysStringLen(text))); }
 
-std::string to_utf8(std::wstring_view text) {
+std::string ToUtf8(std::wstring_view text) {
   if (text.empty()) return {};
   const int length = static_cast<int>(text.size());
   // Without WC_ERR_INVALID_CHARS an unpaired surrogate becomes U+FFFD instead of
@@ -21,7 +21,7 @@ std::string to_utf8(std::wstring_view text) {
   return result;
 }
 
-BSTR to_bstr(std::string_view text) {
+BSTR ToBstr(std::string_view text) {
   // Texts from the core are valid UTF-8; should one not be, MultiByteToWideChar
   // without MB_ERR_INVALID_CHARS turns the bad bytes into U+FFFD instead of failing.
   const int size = text.empty() ? 0

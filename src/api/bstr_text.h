@@ -26,12 +26,12 @@
 namespace dtaus::com {
 
 // The UTF-8 form of `text`.
-std::string to_utf8(BSTR text);
-std::string to_utf8(std::wstring_view text);
+std::string ToUtf8(BSTR text);
+std::string ToUtf8(std::wstring_view text);
 
 // A newly allocated BSTR holding `text` (UTF-8); the caller owns it. Never null, also
 // for the empty text, so that hosts that compare pointers see a real empty string.
-BSTR to_bstr(std::string_view text);
+BSTR ToBstr(std::string_view text);
 
 }  // namespace dtaus::com
 

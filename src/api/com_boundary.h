@@ -2,14 +2,14 @@
 //
 // No C++ exception may cross a COM function table: the caller is a script engine, VBA
 // or another compiler's code, and an exception unwinding into it ends the process. So
-// every method of the wrappers runs its body through guarded_call, which catches
+// every method of the wrappers runs its body through GuardedCall, which catches
 // everything and answers with a status code instead. Running out of memory is the one
 // failure a host can act on, so it gets its own code; anything else is E_UNEXPECTED.
 // The core itself reports problems as broken rules and texts, never by throwing, so in
 // practice only allocation failures and conversion failures arrive here.
 //
 //   HRESULT GeldTransferObject::get_BLZ(BSTR* result) {
-//     return return_text(result, [&] { return core_->BLZ(); });
+//     return ReturnText(result, [&] { return core_->BLZ(); });
 //   }
 #ifndef DTAUS_API_COM_BOUNDARY_H_
 #define DTAUS_API_COM_BOUNDARY_H_
@@ -27,7 +27,7 @@ namespace dtaus::com {
 
 // Runs `body`; S_OK when it returns, E_OUTOFMEMORY or E_UNEXPECTED when it throws.
 template <typename Body>
-HRESULT guarded_call(Body&& body) noexcept {
+HRESULT GuardedCall(Body&& body) noexcept {
   try {
     body();
     return S_OK;
@@ -41,22 +41,22 @@ HRESULT guarded_call(Body&& body) noexcept {
 // For text results: nulls *result first (a failing call must not leave garbage in the
 // host's variable), then stores the BSTR of what `produce` returns.
 template <typename Produce>
-HRESULT return_text(BSTR* result, Produce&& produce) noexcept {
+HRESULT ReturnText(BSTR* result, Produce&& produce) noexcept {
   if (result == nullptr) return E_POINTER;
   *result = nullptr;
-  return guarded_call([&] {
+  return GuardedCall([&] {
     const std::string text = produce();
-    *result = to_bstr(text);
+    *result = ToBstr(text);
   });
 }
 
 // For Boolean results: automation Booleans are VARIANT_TRUE (-1) and VARIANT_FALSE
 // (0). A C++ true converted as 1 would look true to VBA's "If" but fail "= True".
 template <typename Produce>
-HRESULT return_boolean(VARIANT_BOOL* result, Produce&& produce) noexcept {
+HRESULT ReturnBoolean(VARIANT_BOOL* result, Produce&& produce) noexcept {
   if (result == nullptr) return E_POINTER;
   *result = VARIANT_FALSE;
-  return guarded_call([&] { *result = produce() ? VARIANT_TRUE : VARIANT_FALSE; });
+  return GuardedCall([&] { *result = produce() ? VARIANT_TRUE : VARIANT_FALSE; });
 }
 
 }  // namespace dtaus::com

@@ -12,24 +12,24 @@ DtausDateiObject::DtausDateiObject()
 DtausDateiObject::~DtausDateiObject() { header_->Release(); }
 
 HRESULT DtausDateiObject::put_Pfad(BSTR value) {
-  return guarded_call([&] { core_->Pfad(to_utf8(value)); });
+  return GuardedCall([&] { core_->Pfad(ToUtf8(value)); });
 }
 
 HRESULT DtausDateiObject::get_GetMeineInfo(_MeineInfo** result) {
   if (result == nullptr) return E_POINTER;
   *result = nullptr;
-  return guarded_call([&] {
+  return GuardedCall([&] {
     header_->AddRef();
     *result = header_;
   });
 }
 
 HRESULT DtausDateiObject::AddGeldTransfer(_GeldTransfer* gt) {
-  return guarded_call([&] { core_->AddGeldTransfer(GeldTransferObject::CoreOf(gt)); });
+  return GuardedCall([&] { core_->AddGeldTransfer(GeldTransferObject::CoreOf(gt)); });
 }
 
 HRESULT DtausDateiObject::Generate(BSTR* result) {
-  return return_text(result, [&] { return core_->Generate(); });
+  return ReturnText(result, [&] { return core_->Generate(); });
 }
 
 }  // namespace dtaus::com

@@ -39,7 +39,7 @@ std::shared_ptr<dtaus::GeldTransfer> GeldTransferObject::CoreOf(_GeldTransfer* g
 }
 
 HRESULT GeldTransferObject::PutText(BSTR value, Setter setter) {
-  return guarded_call([&] { ((*core_).*setter)(to_utf8(value)); });
+  return GuardedCall([&] { ((*core_).*setter)(ToUtf8(value)); });
 }
 
 HRESULT GeldTransferObject::put_BLZ(BSTR value) {
@@ -47,7 +47,7 @@ HRESULT GeldTransferObject::put_BLZ(BSTR value) {
 }
 
 HRESULT GeldTransferObject::get_BLZ(BSTR* result) {
-  return return_text(result, [&] { return core_->BLZ(); });
+  return ReturnText(result, [&] { return core_->BLZ(); });
 }
 
 HRESULT GeldTransferObject::put_Name(BSTR value) {
@@ -59,7 +59,7 @@ HRESULT GeldTransferObject::put_Konto(BSTR value) {
 }
 
 HRESULT GeldTransferObject::get_Konto(BSTR* result) {
-  return return_text(result, [&] { return core_->Konto(); });
+  return ReturnText(result, [&] { return core_->Konto(); });
 }
 
 HRESULT GeldTransferObject::put_FreieReferenz(BSTR value) {
@@ -95,11 +95,11 @@ HRESULT GeldTransferObject::put_MeineInfoName2(BSTR value) {
 }
 
 HRESULT GeldTransferObject::InputFieldsValid(VARIANT_BOOL* result) {
-  return return_boolean(result, [&] { return core_->InputFieldsValid(); });
+  return ReturnBoolean(result, [&] { return core_->InputFieldsValid(); });
 }
 
 HRESULT GeldTransferObject::InputFieldsErrors(BSTR* result) {
-  return return_text(result, [&] { return core_->InputFieldsErrors(); });
+  return ReturnText(result, [&] { return core_->InputFieldsErrors(); });
 }
 
 HRESULT GeldTransferObject::put_BetragEuroBrutto(BSTR value) {
@@ -111,7 +111,7 @@ HRESULT GeldTransferObject::put_BetragEuroNetto(BSTR value) {
 }
 
 HRESULT GeldTransferObject::get_BetragEuroBrutto(BSTR* result) {
-  return return_text(result, [&] { return core_->BetragEuroBrutto(); });
+  return ReturnText(result, [&] { return core_->BetragEuroBrutto(); });
 }
 
 HRESULT GeldTransferObject::put_VerwendungsZweck5(BSTR value) {

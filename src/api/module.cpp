@@ -261,12 +261,12 @@ STDAPI DllCanUnloadNow() { return Module::IsUnused() ? S_OK : S_FALSE; }
 
 STDAPI DllRegisterServer() {
   HRESULT result = E_UNEXPECTED;
-  const HRESULT guarded = dtaus::com::guarded_call([&] { result = dtaus::com::Register(); });
+  const HRESULT guarded = dtaus::com::GuardedCall([&] { result = dtaus::com::Register(); });
   return FAILED(guarded) ? guarded : result;
 }
 
 STDAPI DllUnregisterServer() {
   HRESULT result = E_UNEXPECTED;
-  const HRESULT guarded = dtaus::com::guarded_call([&] { result = dtaus::com::Unregister(); });
+  const HRESULT guarded = dtaus::com::GuardedCall([&] { result = dtaus::com::Unregister(); });
   return FAILED(guarded) ? guarded : result;
 }

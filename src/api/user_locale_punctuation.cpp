@@ -19,7 +19,7 @@ std::string UserLocaleText(LCTYPE type) {
   const int length = ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, buffer,
                                        static_cast<int>(std::size(buffer)));
   if (length <= 1) return {};
-  return to_utf8(std::wstring_view(buffer, static_cast<std::size_t>(length - 1)));
+  return ToUtf8(std::wstring_view(buffer, static_cast<std::size_t>(length - 1)));
 }
 
 }  // namespace

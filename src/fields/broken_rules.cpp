@@ -18,7 +18,7 @@ BrokenRules& BrokenRules::operator=(const BrokenRules& other) {
   BrokenRules copy(other);
   Release();
   // Take over the copy's storage and leave it inline and empty.
-  if (copy.on_heap()) {
+  if (copy.OnHeap()) {
     heap_ = copy.heap_;
   } else {
     std::copy(copy.inline_, copy.inline_ + kInlineRules, inline_);
@@ -55,7 +55,7 @@ void BrokenRules::Update(std::int16_t id, bool is_broken, RuleText rule) {
   if (it == end) return;
   std::copy(it + 1, end, it);
   --count_;
-  if (on_heap() && count_ <= kInlineRules) {
+  if (OnHeap() && count_ <= kInlineRules) {
     // Back inline: a record with few broken rules, above all a valid one, keeps no heap
     // block.
     Entry* const block = heap_;
@@ -75,7 +75,7 @@ std::string BrokenRules::Report(std::string_view heading, std::string_view prefi
   report += "\r\r";
   for (const Entry& e : getRules()) {
     report += prefix;
-    report += e.message();
+    report += e.Message();
     report += '\r';
   }
   return report;

@@ -50,7 +50,7 @@ class BrokenRules {
     std::uint32_t length;
     const char* text;
 
-    std::string_view message() const { return std::string_view(text, length); }
+    std::string_view Message() const { return std::string_view(text, length); }
   };
 
   // Observes the tracker: BrokenRule when an entry is added, NoBrokenRules when the
@@ -94,7 +94,7 @@ class BrokenRules {
     // instead of a call.
     if (!is_broken && (count_ == 0 || (count_ == 1 && data()->id != id))) return;
     // The last rule going and the first one coming, inline as long as nobody listens.
-    if (!on_heap() && listener_ == nullptr) {
+    if (!OnHeap() && listener_ == nullptr) {
       if (!is_broken && count_ == 1) {
         count_ = 0;
         inline_[0] = Entry{};
@@ -124,13 +124,13 @@ class BrokenRules {
   void set_listener(Listener* listener) { listener_ = listener; }
 
  private:
-  bool on_heap() const { return capacity_ > kInlineRules; }
-  const Entry* data() const { return on_heap() ? heap_ : inline_; }
-  Entry* data() { return on_heap() ? heap_ : inline_; }
+  bool OnHeap() const { return capacity_ > kInlineRules; }
+  const Entry* data() const { return OnHeap() ? heap_ : inline_; }
+  Entry* data() { return OnHeap() ? heap_ : inline_; }
   void Update(std::int16_t id, bool is_broken, RuleText rule);
   void Grow();
   void Release() {
-    if (on_heap()) delete[] heap_;
+    if (OnHeap()) delete[] heap_;
   }
 
   union {

@@ -27,7 +27,7 @@ class DtausError : public std::runtime_error {
       : std::runtime_error(description), code_(code) {}
 
   std::int32_t code() const noexcept { return code_; }
-  std::string description() const { return what(); }
+  std::string Description() const { return what(); }
 
  private:
   std::int32_t code_;

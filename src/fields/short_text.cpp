@@ -16,7 +16,7 @@ ShortText& ShortText::CopyFrom(const ShortText& other) {
 
 ShortText& ShortText::operator=(ShortText&& other) noexcept {
   if (this != &other) {
-    release();
+    Release();
     std::memcpy(buf_, other.buf_, sizeof(buf_));
     tag_ = other.tag_;
     other.tag_ = 0;
@@ -24,13 +24,13 @@ ShortText& ShortText::operator=(ShortText&& other) noexcept {
   return *this;
 }
 
-ShortText::Heap ShortText::heap() const noexcept {
+ShortText::Heap ShortText::HeapRecord() const noexcept {
   Heap h;
   std::memcpy(&h, buf_, sizeof(h));
   return h;
 }
 
-void ShortText::set_heap(Heap h) noexcept {
+void ShortText::SetHeapRecord(Heap h) noexcept {
   std::memcpy(buf_, &h, sizeof(h));
   tag_ = kHeapTag;
 }
@@ -43,19 +43,19 @@ void ShortText::AssignSlow(std::string_view text) {
         static_cast<unsigned char>(text.size() | (detail::IsAscii(text) ? 0 : kNonAsciiBit));
     char copy[kInlineCapacity];
     if (!text.empty()) std::memcpy(copy, text.data(), text.size());
-    release();
+    Release();
     if (!text.empty()) std::memcpy(buf_, copy, text.size());
     tag_ = tag;
     return;
   }
   char* data = new char[text.size()];
   std::memcpy(data, text.data(), text.size());
-  release();
-  set_heap({data, text.size()});
+  Release();
+  SetHeapRecord({data, text.size()});
 }
 
-void ShortText::release_heap() noexcept {
-  delete[] heap().data;
+void ShortText::ReleaseHeap() noexcept {
+  delete[] HeapRecord().data;
   tag_ = 0;
 }
 

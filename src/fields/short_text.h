@@ -67,19 +67,19 @@ class ShortText {
   ShortText(ShortText&& other) noexcept;
   // Inline: Generate copies the header's values into every payment.
   ShortText& operator=(const ShortText& other) {
-    if (on_heap() || other.on_heap()) return CopyFrom(other);
+    if (OnHeap() || other.OnHeap()) return CopyFrom(other);
     std::memcpy(buf_, other.buf_, sizeof buf_);
     tag_ = other.tag_;
     return *this;
   }
   ShortText& operator=(ShortText&& other) noexcept;
-  ~ShortText() { release(); }
+  ~ShortText() { Release(); }
 
   // Replaces the text; `text` may point into this object's own storage.
   // Inline for the usual case, a short text replacing a short text: every assignment of
   // every record ends here.
   void assign(std::string_view text) {
-    if (text.size() > kInlineCapacity || on_heap()) return AssignSlow(text);
+    if (text.size() > kInlineCapacity || OnHeap()) return AssignSlow(text);
     CopyBytes(buf_, text.data(), text.size());  // may overlap buf_
     tag_ = static_cast<unsigned char>(text.size() | (detail::IsAscii(text) ? 0 : kNonAsciiBit));
   }
@@ -90,14 +90,14 @@ class ShortText {
   // assign for a short ASCII text the caller has made (a record length, a key): at most
   // kInlineCapacity bytes below 0x80, which need no checking.
   void AssignAscii(std::string_view ascii) noexcept {
-    release();
+    Release();
     std::memcpy(buf_, ascii.data(), ascii.size());
     tag_ = static_cast<unsigned char>(ascii.size());
   }
 
   std::string_view view() const noexcept {
-    if (!on_heap()) return std::string_view(buf_, tag_ & kSizeBits);
-    const Heap h = heap();
+    if (!OnHeap()) return std::string_view(buf_, tag_ & kSizeBits);
+    const Heap h = HeapRecord();
     return std::string_view(h.data, h.size);
   }
   // The number of characters of the text (valid UTF-8). Every field of every record is
@@ -108,7 +108,7 @@ class ShortText {
     return (tag_ & kNonAsciiBit) == 0 ? tag_ : CountCodePoints(view());
   }
   // The text's size in bytes.
-  std::size_t size() const noexcept { return on_heap() ? heap().size : tag_ & kSizeBits; }
+  std::size_t size() const noexcept { return OnHeap() ? HeapRecord().size : tag_ & kSizeBits; }
   // True when the text is plain ASCII: one byte per character in UTF-8 and Windows-1252.
   // Such a text is always inline.
   bool IsAscii() const noexcept { return (tag_ & kNonAsciiBit) == 0; }
@@ -139,17 +139,17 @@ class ShortText {
   };
   static_assert(sizeof(Heap) <= kInlineCapacity);
 
-  bool on_heap() const noexcept { return tag_ == kHeapTag; }
+  bool OnHeap() const noexcept { return tag_ == kHeapTag; }
   void AssignSlow(std::string_view text);
   ShortText& CopyFrom(const ShortText& other);
-  Heap heap() const noexcept;
-  void set_heap(Heap h) noexcept;
+  Heap HeapRecord() const noexcept;
+  void SetHeapRecord(Heap h) noexcept;
   // Inline: most texts never reach the heap, and every field of every payment is
   // destroyed with it, so the common case must not cost a call.
-  void release() noexcept {
-    if (on_heap()) release_heap();
+  void Release() noexcept {
+    if (OnHeap()) ReleaseHeap();
   }
-  void release_heap() noexcept;
+  void ReleaseHeap() noexcept;
 
   // Inline: the text's bytes, with tag_ holding its length and kNonAsciiBit. On the
   // heap: a Heap record copied into buf_, with tag_ == kHeapTag.

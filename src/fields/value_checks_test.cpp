@@ -66,7 +66,7 @@ TEST(FormatDtausDate, ChecksInOrderAndCompacts) {
           outcome = FormatDtausDate(text, four);
         } catch (const DtausError& e) {
           EXPECT_EQ(static_cast<std::uint32_t>(e.code()), 0x80040262u);
-          outcome = e.description();
+          outcome = e.Description();
         }
         EXPECT_EQ(outcome, c.expected);
       }

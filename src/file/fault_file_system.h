@@ -26,42 +26,42 @@ class FaultFileSystem final : public FileSystem {
   // Every write passes at most `n` bytes through (0: no limit).
   void set_short_writes(std::size_t n) { short_writes_ = n; }
   bool fired() const { return fired_; }
-  std::string message() const { return "Injected failure at call " + std::to_string(fail_at_); }
+  std::string Message() const { return "Injected failure at call " + std::to_string(fail_at_); }
   // The operations so far, separated by blanks.
   const std::string& journal() const { return journal_; }
 
   std::string Inspect(const std::string& path, std::string* resolved, TargetKind* kind) override {
-    return Fail("Inspect") ? message() : real_.Inspect(path, resolved, kind);
+    return Fail("Inspect") ? Message() : real_.Inspect(path, resolved, kind);
   }
   std::string CreateEmpty(const std::string& path) override {
-    return Fail("CreateEmpty") ? message() : real_.CreateEmpty(path);
+    return Fail("CreateEmpty") ? Message() : real_.CreateEmpty(path);
   }
   std::string CreateTemp(const std::string& path, Handle* handle, std::string* temp_path) override {
-    return Fail("CreateTemp") ? message() : real_.CreateTemp(path, handle, temp_path);
+    return Fail("CreateTemp") ? Message() : real_.CreateTemp(path, handle, temp_path);
   }
   std::string Write(Handle handle, std::string_view data, std::size_t* written) override {
     if (Fail("Write")) {
       // A failing write may still have put half of its data on disk.
       std::size_t ignored = 0;
       real_.Write(handle, data.substr(0, data.size() / 2), &ignored);
-      return message();
+      return Message();
     }
     if (short_writes_ > 0 && data.size() > short_writes_) data = data.substr(0, short_writes_);
     return real_.Write(handle, data, written);
   }
-  std::string Sync(Handle handle) override { return Fail("Sync") ? message() : real_.Sync(handle); }
+  std::string Sync(Handle handle) override { return Fail("Sync") ? Message() : real_.Sync(handle); }
   std::string NameTemp(Handle handle, const std::string& path, std::string* temp_path) override {
-    return Fail("NameTemp") ? message() : real_.NameTemp(handle, path, temp_path);
+    return Fail("NameTemp") ? Message() : real_.NameTemp(handle, path, temp_path);
   }
   std::string Close(Handle handle) override {
     const std::string error = real_.Close(handle);  // the descriptor goes either way
-    return Fail("Close") ? message() : error;
+    return Fail("Close") ? Message() : error;
   }
   std::string Rename(const std::string& from, const std::string& to) override {
-    return Fail("Rename") ? message() : real_.Rename(from, to);
+    return Fail("Rename") ? Message() : real_.Rename(from, to);
   }
   std::string SyncDirectory(const std::string& path) override {
-    return Fail("SyncDirectory") ? message() : real_.SyncDirectory(path);
+    return Fail("SyncDirectory") ? Message() : real_.SyncDirectory(path);
   }
   void Remove(const std::string& path) override { real_.Remove(path); }
   void Empty(const std::string& path) override { real_.Empty(path); }

@@ -56,7 +56,7 @@ class FileOutput {
   std::string Finish();
 
   // Bytes collected and not yet handed to the file.
-  std::size_t pending() const { return used_; }
+  std::size_t Pending() const { return used_; }
 
  private:
   class Background;

@@ -70,10 +70,10 @@ TEST_F(FileOutputTest, WritesTheFileAtFinishAndNothingWithoutIt) {
             ASSERT_EQ(WriteInPieces(output, content, piece, room), "");
             all += content;
           }
-          EXPECT_LT(output.pending(), kChunk);
+          EXPECT_LT(output.Pending(), kChunk);
           EXPECT_FALSE(std::filesystem::exists(path_));
           if (all.size() <= c.expected) {
-            EXPECT_EQ(output.pending(), all.size());
+            EXPECT_EQ(output.Pending(), all.size());
             EXPECT_EQ(FilesInDir(), 0u);  // not even the temporary file yet
           }
           EXPECT_EQ(finish ? output.Finish() : "", "");
@@ -107,7 +107,7 @@ TEST_F(FileOutputTest, EveryFailingCallLeavesNoFile) {
           EXPECT_EQ(ReadFile(path_), content);
           break;
         }
-        EXPECT_EQ(error, faults.message());
+        EXPECT_EQ(error, faults.Message());
         // Only a failed sync of the directory comes after the rename: the file is emptied.
         const bool renamed = faults.journal().ends_with("SyncDirectory");
         EXPECT_EQ(FilesInDir(), renamed ? 1u : 0u) << "a partial or temporary file was left";

@@ -49,7 +49,7 @@ TEST_F(FileWriterTest, EveryFailingCallLeavesNoPartialFile) {
           EXPECT_EQ(ReadFile(path_), content);
           break;
         }
-        EXPECT_EQ(error, faults.message());
+        EXPECT_EQ(error, faults.Message());
         EXPECT_EQ(ReadFile(path_), n <= 2 ? kStale : "");
         EXPECT_EQ(FilesInDir(), 1u) << "a temporary file was left behind";
         EXPECT_EQ(NamedTempInProgress(), nullptr);

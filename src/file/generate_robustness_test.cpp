@@ -250,7 +250,7 @@ TEST_F(GenerateRobustnessTest, EveryInjectedFaultTransientOrPersistentOverManyPa
         EXPECT_EQ(fs::file_size(path_), 256u + 40 * 256);
         break;
       }
-      EXPECT_EQ(result, "Sonstiger Fehler:" + faults.message());
+      EXPECT_EQ(result, "Sonstiger Fehler:" + faults.Message());
       EXPECT_EQ(ReadFile(path_), n <= 2 ? kStale : "");
       EXPECT_EQ(FilesInDir(), 1u) << "a temporary file was left behind";
     }

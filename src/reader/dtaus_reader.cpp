@@ -17,30 +17,30 @@ namespace dtaus {
 namespace detail {
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool all_digits(std::string_view s) {
+bool AllDigits(std::string_view s) {
   for (char c : s) {
-    if (!is_digit(c)) return false;
+    if (!IsDigit(c)) return false;
   }
   return !s.empty();
 }
 
-bool all_blank(std::string_view s) {
+bool AllBlank(std::string_view s) {
   // Compared with blanks in one call: most reserve fields and unused parts are blank.
   static const std::string kBlanks(256, ' ');
   if (s.size() <= kBlanks.size()) return s.compare(0, s.size(), kBlanks.data(), s.size()) == 0;
   return std::all_of(s.begin(), s.end(), [](char c) { return c == ' '; });
 }
 
-std::string_view drop_trailing_blanks(std::string_view s) {
+std::string_view DropTrailingBlanks(std::string_view s) {
   const std::size_t end = s.find_last_not_of(' ');
   return end == std::string_view::npos ? std::string_view() : s.substr(0, end + 1);
 }
 
 // The value of a digits-only text. Control sums over many records could in theory
 // outgrow 64 bits; they saturate instead of wrapping, so that they still compare unequal.
-std::uint64_t digits_value(std::string_view digits) {
+std::uint64_t DigitsValue(std::string_view digits) {
   constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
   std::uint64_t value = 0;
   for (char c : digits) {
@@ -51,15 +51,15 @@ std::uint64_t digits_value(std::string_view digits) {
   return value;
 }
 
-std::uint64_t saturating_add(std::uint64_t a, std::uint64_t b) {
+std::uint64_t SaturatingAdd(std::uint64_t a, std::uint64_t b) {
   return a > std::numeric_limits<std::uint64_t>::max() - b
              ? std::numeric_limits<std::uint64_t>::max()
              : a + b;
 }
 
 // A day 01-31 and a month 01-12 in front, followed by the year: ddmmyy or ddmmyyyy.
-bool is_date(std::string_view s, std::size_t length) {
-  if (s.size() != length || !all_digits(s)) return false;
+bool IsDate(std::string_view s, std::size_t length) {
+  if (s.size() != length || !AllDigits(s)) return false;
   const int day = (s[0] - '0') * 10 + (s[1] - '0');
   const int month = (s[2] - '0') * 10 + (s[3] - '0');
   return day >= 1 && day <= 31 && month >= 1 && month <= 12;
@@ -68,7 +68,7 @@ bool is_date(std::string_view s, std::size_t length) {
 // The DTAUS character set: capitals, digits, the blank and . , & - / + * $ %, and the
 // German letters Ä Ö Ü ß. Those arrive either as Windows-1252 letters or in the DIN
 // 66003 form [ \ ] ~ that older bank software expects in their place.
-bool is_dtaus_character_by_rule(unsigned char c) {
+bool IsDtausCharacterByRule(unsigned char c) {
   switch (c) {
     case '[':
     case '\\':
@@ -85,11 +85,11 @@ bool is_dtaus_character_by_rule(unsigned char c) {
 }
 
 // The same as a table, by byte: every character of every text is looked up.
-const std::array<bool, 256>& dtaus_characters() {
+const std::array<bool, 256>& DtausCharacters() {
   static const std::array<bool, 256> kTable = [] {
     std::array<bool, 256> table{};
     for (std::size_t i = 0; i < table.size(); ++i) {
-      table[i] = is_dtaus_character_by_rule(static_cast<unsigned char>(i));
+      table[i] = IsDtausCharacterByRule(static_cast<unsigned char>(i));
     }
     return table;
   }();
@@ -99,9 +99,9 @@ const std::array<bool, 256>& dtaus_characters() {
 // The day a date ddmmyy or ddmmyyyy names, as banks count days. A day beyond the end
 // of its month runs on into the next one (31 November is 1 December), as the library
 // reads it; a two-digit year is 2000-2029 for 00-29 and 1930-1999 for 30-99.
-std::chrono::sys_days day_of(std::string_view date) {
+std::chrono::sys_days DayOf(std::string_view date) {
   const auto number = [date](std::size_t at, std::size_t length) {
-    return static_cast<int>(digits_value(date.substr(at, length)));
+    return static_cast<int>(DigitsValue(date.substr(at, length)));
   };
   int year = number(4, date.size() - 4);
   if (date.size() == 6) year += year < 30 ? 2000 : 1900;
@@ -111,12 +111,12 @@ std::chrono::sys_days day_of(std::string_view date) {
   return std::chrono::sys_days(first) + std::chrono::days(number(0, 2) - 1);
 }
 
-std::string describe_character(unsigned char byte) {
+std::string DescribeByte(unsigned char byte) {
   return DescribeCharacter(Windows1252ToCodePoint(byte));
 }
 
 // Bytes as a quoted UTF-8 text for a message, control characters escaped.
-std::string quoted(std::string_view raw) {
+std::string Quoted(std::string_view raw) {
   std::string out = "\"";
   for (char c : raw) {
     const char32_t code_point = Windows1252ToCodePoint(static_cast<unsigned char>(c));
@@ -139,14 +139,14 @@ std::string quoted(std::string_view raw) {
 }
 
 // "1 extension part", "3 extension parts"
-std::string parts_text(int count) {
+std::string PartsText(int count) {
   return std::to_string(count) + (count == 1 ? " extension part" : " extension parts");
 }
 
 // A field's name for a finding, given as text or as a function that makes it: the
 // names are only put together for a field that has something to report.
 template <typename Label>
-std::string label_text(const Label& label) {
+std::string LabelText(const Label& label) {
   if constexpr (std::is_invocable_v<const Label&>) {
     return label();
   } else {
@@ -155,7 +155,7 @@ std::string label_text(const Label& label) {
 }
 
 // Digits and plain capitals, most of a file, read the same in both encodings.
-std::string decoded(std::string_view raw) {
+std::string Decoded(std::string_view raw) {
   if (std::all_of(raw.begin(), raw.end(),
                   [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
     return std::string(raw);
@@ -163,7 +163,7 @@ std::string decoded(std::string_view raw) {
   return DecodeWindows1252(raw);
 }
 
-std::string field_name(std::string_view dtaus_field, std::string_view label) {
+std::string FieldName(std::string_view dtaus_field, std::string_view label) {
   std::string out(dtaus_field);
   out += ' ';
   out += label;
@@ -308,7 +308,7 @@ class Parser {
     if (pos > bytes_.size() || bytes_.size() - pos < 5) return false;
     const char type = bytes_[pos + 4];
     if (type != 'A' && type != 'C' && type != 'E') return false;
-    return !strict || all_digits(bytes_.substr(pos, 4));
+    return !strict || AllDigits(bytes_.substr(pos, 4));
   }
 
   std::size_t SkipStrayBytes(std::size_t pos) {
@@ -316,7 +316,7 @@ class Parser {
     while (next < bytes_.size() && !IsRecordStart(next, /*strict=*/true)) ++next;
     const std::size_t count = next - pos;
     constexpr std::size_t kPreview = 16;
-    std::string preview = quoted(bytes_.substr(pos, std::min(count, kPreview)));
+    std::string preview = Quoted(bytes_.substr(pos, std::min(count, kPreview)));
     if (count > kPreview) preview += "...";
     Error(pos, "", "",
           std::to_string(count) + (count == 1 ? " byte that belongs" : " bytes that belong") +
@@ -375,19 +375,19 @@ class Parser {
       if (field.offset + field.width > record.size()) break;
       const std::string_view raw = record.substr(field.offset, field.width);
       const std::size_t offset = record_offset + field.offset;
-      const auto label = [&field] { return field_name(field.dtaus_field, field.label); };
+      const auto label = [&field] { return FieldName(field.dtaus_field, field.label); };
       std::string value =
-          field.kind == FieldKind::kText || field.target == nullptr ? std::string() : decoded(raw);
+          field.kind == FieldKind::kText || field.target == nullptr ? std::string() : Decoded(raw);
       switch (field.kind) {
         case FieldKind::kRecordType:
         case FieldKind::kFree:
           break;
         case FieldKind::kNumber:
-          if (!all_digits(raw)) Error(offset, name, label(), "not a number: " + quoted(raw));
+          if (!AllDigits(raw)) Error(offset, name, label(), "not a number: " + Quoted(raw));
           break;
         case FieldKind::kText: {
-          const std::string_view text = drop_trailing_blanks(raw);
-          if (decode_texts) value = decoded(text);
+          const std::string_view text = DropTrailingBlanks(raw);
+          if (decode_texts) value = Decoded(text);
           CheckCharacters(text, offset, name, label);
           break;
         }
@@ -396,23 +396,23 @@ class Parser {
           break;
         case FieldKind::kCurrency:
           if (raw != "1") {
-            Error(offset, name, label(), "currency code " + quoted(raw) + " is not 1 (euro)");
+            Error(offset, name, label(), "currency code " + Quoted(raw) + " is not 1 (euro)");
           }
           break;
         case FieldKind::kDate:
-          if (!is_date(raw, 6)) Error(offset, name, label(), "not a date ddmmyy: " + quoted(raw));
+          if (!IsDate(raw, 6)) Error(offset, name, label(), "not a date ddmmyy: " + Quoted(raw));
           break;
         case FieldKind::kOptionalDate:
-          if (all_blank(raw)) {
+          if (AllBlank(raw)) {
             value.clear();
-          } else if (!is_date(raw, 8)) {
-            Error(offset, name, label(), "not a date ddmmyyyy: " + quoted(raw));
+          } else if (!IsDate(raw, 8)) {
+            Error(offset, name, label(), "not a date ddmmyyyy: " + Quoted(raw));
           }
           break;
         case FieldKind::kFileKind:
           if (raw != "GK" && raw != "LK") {
             Error(offset, name, label(),
-                  "file kind " + quoted(raw) +
+                  "file kind " + Quoted(raw) +
                       " is neither GK (credit transfers) nor LK (direct debits)");
           }
           break;
@@ -425,7 +425,7 @@ class Parser {
   template <typename Label>
   void CheckCharacters(std::string_view text, std::size_t offset, const std::string& name,
                        const Label& label) {
-    const std::array<bool, 256>& is_dtaus_character = dtaus_characters();
+    const std::array<bool, 256>& is_dtaus_character = DtausCharacters();
     std::size_t first = text.size();
     std::size_t count = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -433,16 +433,16 @@ class Parser {
       if (count++ == 0) first = i;
     }
     if (count == 0) return;
-    std::string message = describe_character(static_cast<unsigned char>(text[first])) +
+    std::string message = DescribeByte(static_cast<unsigned char>(text[first])) +
                           " is outside the DTAUS character set";
     if (count > 1) message += " (and " + std::to_string(count - 1) + " more in this field)";
-    Warning(offset + first, name, label_text(label), std::move(message));
+    Warning(offset + first, name, LabelText(label), std::move(message));
   }
 
   template <typename Label>
   void CheckBlank(std::string_view raw, std::size_t offset, const std::string& name,
                   const Label& label) {
-    if (!all_blank(raw)) Warning(offset, name, label_text(label), "not blank: " + quoted(raw));
+    if (!AllBlank(raw)) Warning(offset, name, LabelText(label), "not blank: " + Quoted(raw));
   }
 
   // Record length of records A and E: the size the length field asks for, then the other.
@@ -457,12 +457,12 @@ class Parser {
 
   void CheckRecordLength(std::string_view length_field, std::size_t size, std::size_t pos,
                          const std::string& name, const std::string& label) {
-    if (!all_digits(length_field)) return;  // reported as "not a number"
+    if (!AllDigits(length_field)) return;  // reported as "not a number"
     if (length_field != "0128" && length_field != "0256") {
       Error(pos, name, label,
-            "record length " + quoted(length_field) +
+            "record length " + Quoted(length_field) +
                 " is neither 0128 (Diskette) nor 0256 (Kassette)");
-    } else if (digits_value(length_field) != size) {
+    } else if (DigitsValue(length_field) != size) {
       Error(pos, name, label,
             "record length " + std::string(length_field) + ", but the record takes " +
                 std::to_string(size) + " bytes");
@@ -499,10 +499,10 @@ class Parser {
   void CheckExecutionDate(const HeaderRecord& header, const std::string& name) {
     const std::string& created = header.AktuellesDatum;
     const std::string& execution = header.AusfuehrungsDatum;
-    if (!is_date(created, 6) || !is_date(execution, 8)) return;
-    const auto days = (day_of(execution) - day_of(created)).count();
+    if (!IsDate(created, 6) || !IsDate(execution, 8)) return;
+    const auto days = (DayOf(execution) - DayOf(created)).count();
     const std::size_t offset = header.offset + kExecutionDate.offset;
-    const std::string label = field_name(kExecutionDate.dtaus_field, kExecutionDate.label);
+    const std::string label = FieldName(kExecutionDate.dtaus_field, kExecutionDate.label);
     if (days < 0) {
       Error(offset, name, label,
             "execution date " + execution + " is before the creation date " + created);
@@ -523,8 +523,8 @@ class Parser {
     // under which the next record starts where it should wins.
     const std::string_view length_field = bytes_.substr(pos, 4);
     std::optional<int> parts_by_length;
-    if (all_digits(length_field)) {
-      const std::uint64_t length = digits_value(length_field);
+    if (AllDigits(length_field)) {
+      const std::uint64_t length = DigitsValue(length_field);
       if (length >= kPaymentFixedLength && (length - kPaymentFixedLength) % kPartWidth == 0 &&
           (length - kPaymentFixedLength) / kPartWidth <= kMaxParts) {
         parts_by_length = static_cast<int>((length - kPaymentFixedLength) / kPartWidth);
@@ -534,16 +534,15 @@ class Parser {
     std::string_view count_field;
     if (bytes_.size() - pos >= kCountOffset + 2) count_field = bytes_.substr(pos + kCountOffset, 2);
     std::optional<int> parts_by_count;
-    if (all_digits(count_field) && digits_value(count_field) <= kMaxParts) {
-      parts_by_count = static_cast<int>(digits_value(count_field));
+    if (AllDigits(count_field) && DigitsValue(count_field) <= kMaxParts) {
+      parts_by_count = static_cast<int>(DigitsValue(count_field));
     }
 
     std::array<SizeCandidate, 7> candidates{};
     std::size_t count = 0;
-    if (parts_by_count)
-      candidates[count++] = {payment_record_size(*parts_by_count), parts_by_count};
+    if (parts_by_count) candidates[count++] = {PaymentRecordSize(*parts_by_count), parts_by_count};
     if (parts_by_length)
-      candidates[count++] = {payment_record_size(*parts_by_length), parts_by_length};
+      candidates[count++] = {PaymentRecordSize(*parts_by_length), parts_by_length};
     for (std::size_t blocks = 2; blocks <= 6 && count < candidates.size(); ++blocks) {
       candidates[count++] = {blocks * kBlockSize, std::nullopt};
     }
@@ -556,7 +555,7 @@ class Parser {
     ReadFields(kPaymentFields, record, pos, name, payment, decode_texts_);
 
     const std::string length_label = "C1 record length";
-    if (all_digits(length_field) && !parts_by_length) {
+    if (AllDigits(length_field) && !parts_by_length) {
       Error(pos, name, length_label,
             "record length " + std::string(length_field) +
                 " is not 0187 plus 29 for each extension part (at most 15)");
@@ -566,7 +565,7 @@ class Parser {
                 std::to_string(*parts_by_length) + " extension parts, but C18 counts " +
                 std::string(count_field));
     }
-    if (all_digits(count_field) && !parts_by_count) {
+    if (AllDigits(count_field) && !parts_by_count) {
       Error(pos + kCountOffset, name, "C18 number of extension parts",
             "at most 15 extension parts, not " + std::string(count_field));
     }
@@ -581,16 +580,16 @@ class Parser {
                               : !parts_by_count ? "C1 announces "
                                                 : "C1 and C18 announce ";
       Error(pos, name, "",
-            who + parts_text(announced) + " in " + std::to_string(payment_record_size(announced)) +
+            who + PartsText(announced) + " in " + std::to_string(PaymentRecordSize(announced)) +
                 " bytes, but the record takes " + std::to_string(chosen.size) + " bytes");
     }
 
     ReadParts(record, pos, name, chosen, payment);
-    if (all_digits(payment.BetragEuro)) {
-      payment.cents = static_cast<std::int64_t>(digits_value(payment.BetragEuro));
+    if (AllDigits(payment.BetragEuro)) {
+      payment.cents = static_cast<std::int64_t>(DigitsValue(payment.BetragEuro));
       // The library writes what it is given, but no bank executes a payment of nothing.
       if (payment.cents == 0) {
-        Warning(pos + kAmount.offset, name, field_name(kAmount.dtaus_field, kAmount.label),
+        Warning(pos + kAmount.offset, name, FieldName(kAmount.dtaus_field, kAmount.label),
                 "an amount of zero, which banks reject");
       }
     }
@@ -608,20 +607,20 @@ class Parser {
 
   void ReadParts(std::string_view record, std::size_t pos, const std::string& name,
                  const SizeCandidate& chosen, PaymentRecord& payment) {
-    const int slots = part_slots(chosen.size);
+    const int slots = PartSlots(chosen.size);
     int parts = 0;
     if (chosen.parts) {
       parts = *chosen.parts;
     } else {
       // Neither C1 nor C18 could be trusted: take the filled slots.
-      while (parts < slots && part_offset(parts) + kPartWidth <= record.size() &&
-             !all_blank(record.substr(part_offset(parts), kPartTypeWidth))) {
+      while (parts < slots && PartOffset(parts) + kPartWidth <= record.size() &&
+             !AllBlank(record.substr(PartOffset(parts), kPartTypeWidth))) {
         ++parts;
       }
     }
     payment.parts.reserve(static_cast<std::size_t>(parts));
     for (int i = 0; i < slots; ++i) {
-      const std::size_t offset = part_offset(i);
+      const std::size_t offset = PartOffset(i);
       if (offset + kPartWidth > record.size()) break;
       const auto label = [i] { return "extension part " + std::to_string(i + 1); };
       const std::string_view slot = record.substr(offset, kPartWidth);
@@ -630,17 +629,17 @@ class Parser {
         continue;
       }
       const std::string_view type = slot.substr(0, kPartTypeWidth);
-      const std::string_view text = drop_trailing_blanks(slot.substr(kPartTypeWidth));
-      if (all_blank(slot)) {
-        Error(pos + offset, name, label(), "blank, but the record announces " + parts_text(parts));
+      const std::string_view text = DropTrailingBlanks(slot.substr(kPartTypeWidth));
+      if (AllBlank(slot)) {
+        Error(pos + offset, name, label(), "blank, but the record announces " + PartsText(parts));
       } else if (type != "01" && type != "02" && type != "03") {
         Error(pos + offset, name, label(),
-              "type " + quoted(type) +
+              "type " + Quoted(type) +
                   " is none of 01 (name), 02 (purpose) and 03 (ordering party's name)");
       }
       CheckCharacters(text, pos + offset + kPartTypeWidth, name, label);
-      payment.parts.push_back(ExtensionPart{pos + offset, decoded(type),
-                                            decode_texts_ ? decoded(text) : std::string()});
+      payment.parts.push_back(ExtensionPart{pos + offset, Decoded(type),
+                                            decode_texts_ ? Decoded(text) : std::string()});
     }
     CheckPartTypeCounts(name, payment);
     if (record.size() >= kSecondBlockReserveOffset + kSecondBlockReserveWidth) {
@@ -666,7 +665,7 @@ class Parser {
       if (count <= limit.most) continue;
       Error(payment.parts[first_too_many].offset, name,
             "extension part " + std::to_string(first_too_many + 1),
-            parts_text(count) + " of type " + std::string(limit.type) + " (" +
+            PartsText(count) + " of type " + std::string(limit.type) + " (" +
                 std::string(limit.what) + "); a record C may hold " + std::string(limit.most_text));
     }
   }
@@ -694,7 +693,7 @@ class Parser {
     }
     if (key == usual) {
       if (payment.TextSchluesselErgaenzung != "000" &&
-          all_digits(payment.TextSchluesselErgaenzung)) {
+          AllDigits(payment.TextSchluesselErgaenzung)) {
         Error(offset + 2, name, "C7b transaction key supplement",
               "supplement " + payment.TextSchluesselErgaenzung + " with key " + key +
                   ", expected 000");
@@ -703,7 +702,7 @@ class Parser {
       Warning(offset, name, label,
               "transaction key " + key + " is allowed in " + kind + " files, but unusual (" +
                   usual + " is the usual key)");
-    } else if (all_digits(key)) {
+    } else if (AllDigits(key)) {
       Error(offset, name, label,
             "transaction key " + key + " does not belong in a " + kind + " file (expected " +
                 usual + ")");
@@ -713,13 +712,13 @@ class Parser {
   void AddToTotals(const PaymentRecord& payment) {
     DtausTotals& totals = result_.totals;
     ++totals.count;
-    if (all_digits(payment.Konto))
-      totals.konto_sum = saturating_add(totals.konto_sum, digits_value(payment.Konto));
-    if (all_digits(payment.BLZ))
-      totals.blz_sum = saturating_add(totals.blz_sum, digits_value(payment.BLZ));
+    if (AllDigits(payment.Konto))
+      totals.konto_sum = SaturatingAdd(totals.konto_sum, DigitsValue(payment.Konto));
+    if (AllDigits(payment.BLZ))
+      totals.blz_sum = SaturatingAdd(totals.blz_sum, DigitsValue(payment.BLZ));
     if (payment.cents > 0) {
       totals.euro_cents =
-          saturating_add(totals.euro_cents, static_cast<std::uint64_t>(payment.cents));
+          SaturatingAdd(totals.euro_cents, static_cast<std::uint64_t>(payment.cents));
     }
   }
 
@@ -775,7 +774,7 @@ class Parser {
          "the amounts C12 add up to "},
     }};
     for (const Check& check : checks) {
-      if (!all_digits(*check.field) || digits_value(*check.field) == check.expected) continue;
+      if (!AllDigits(*check.field) || DigitsValue(*check.field) == check.expected) continue;
       std::string counted = std::to_string(check.expected);
       if (check.what == nullptr) {
         counted = "the file has " + counted + (check.expected == 1 ? " record C" : " records C");
@@ -815,7 +814,7 @@ DtausReader DtausReader::CheckOnly(std::string_view bytes, const PaymentVisitor&
 DtausReader::DtausReader(std::string_view bytes, const PaymentVisitor* each_payment,
                          bool decode_texts) noexcept
     : file_size_(bytes.size()) {
-  static_assert(kMaxFileSize == 32767 * detail::payment_record_size(detail::kMaxParts) +
+  static_assert(kMaxFileSize == 32767 * detail::PaymentRecordSize(detail::kMaxParts) +
                                     2 * detail::kKassetteRecordSize);
   try {
     detail::ParseResult result = detail::Parser(bytes, each_payment, decode_texts).Run();

@@ -50,7 +50,7 @@ struct FieldLayout {
 
 // True when the fields follow each other without gaps and end at `length`.
 template <typename Record, std::size_t N>
-constexpr bool fields_fill(const std::array<FieldLayout<Record>, N>& fields, std::size_t length) {
+constexpr bool FieldsFill(const std::array<FieldLayout<Record>, N>& fields, std::size_t length) {
   std::size_t next = 0;
   for (const auto& field : fields) {
     if (field.offset != next || field.width == 0) return false;
@@ -77,10 +77,10 @@ inline constexpr std::array<FieldLayout<HeaderRecord>, 14> kHeaderFields = {{
     {"A11c", "reserve", 103, 24, FieldKind::kReserve, nullptr},
     {"A12", "currency code", 127, 1, FieldKind::kCurrency, &HeaderRecord::currency},
 }};
-static_assert(fields_fill(kHeaderFields, kBlockSize), "record A fills one block");
+static_assert(FieldsFill(kHeaderFields, kBlockSize), "record A fills one block");
 
 // Record C up to and including the extension-part count C18. The extension parts that
-// follow are laid out by part_offset.
+// follow are laid out by PartOffset.
 inline constexpr std::array<FieldLayout<PaymentRecord>, 21> kPaymentFields = {{
     {"C1", "record length", 0, 4, FieldKind::kNumber, &PaymentRecord::record_length},
     {"C2", "record type", 4, 1, FieldKind::kRecordType, nullptr},
@@ -109,7 +109,7 @@ inline constexpr std::array<FieldLayout<PaymentRecord>, 21> kPaymentFields = {{
     {"C17b", "reserve", 183, 2, FieldKind::kReserve, nullptr},
     {"C18", "number of extension parts", 185, 2, FieldKind::kNumber, &PaymentRecord::part_count},
 }};
-static_assert(fields_fill(kPaymentFields, kPaymentFixedLength), "record C: 187 fixed bytes");
+static_assert(FieldsFill(kPaymentFields, kPaymentFixedLength), "record C: 187 fixed bytes");
 
 // Record E: the trailer with the count and the control sums.
 inline constexpr std::array<FieldLayout<TrailerRecord>, 9> kTrailerFields = {{
@@ -124,7 +124,7 @@ inline constexpr std::array<FieldLayout<TrailerRecord>, 9> kTrailerFields = {{
     {"E8", "sum of the amounts in euro", 64, 13, FieldKind::kNumber, &TrailerRecord::TotalEuro},
     {"E9", "reserve", 77, 51, FieldKind::kReserve, nullptr},
 }};
-static_assert(fields_fill(kTrailerFields, kBlockSize), "record E fills one block");
+static_assert(FieldsFill(kTrailerFields, kBlockSize), "record E fills one block");
 
 }  // namespace dtaus::detail
 

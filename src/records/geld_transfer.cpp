@@ -417,7 +417,7 @@ char* GeldTransfer::State::WriteBlock(char* out, std::int64_t from, std::int64_t
 }
 
 std::size_t GeldTransfer::State::ExtensionBound() const {
-  const std::size_t blocks = detail::payment_record_size(collection.Count()) / detail::kBlockSize;
+  const std::size_t blocks = detail::PaymentRecordSize(collection.Count()) / detail::kBlockSize;
   std::size_t bound = (blocks - 1) * detail::kBlockSize;
   for (const OptField* part : collection) bound += part->StreamBound();
   return bound;
@@ -512,7 +512,7 @@ bool GeldTransferAccess::prepareStream(GeldTransfer& g) {
     // Record length "0187" to "0622" (logical: the fixed part plus 29 per part) and the
     // part count "00" to "15".
     const int n = s.collection.Count();
-    const auto length = static_cast<int>(payment_record_length(n));
+    const auto length = static_cast<int>(PaymentRecordLength(n));
     const char length_text[] = {'0', static_cast<char>('0' + length / 100),
                                 static_cast<char>('0' + length / 10 % 10),
                                 static_cast<char>('0' + length % 10)};

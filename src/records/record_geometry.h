@@ -11,9 +11,9 @@
 // The writer and the reader both take the geometry from here, so that what one writes
 // the other finds at the same place.
 //
-//   payment_record_length(3) == 274;  // C1 of a record with three parts
-//   payment_record_size(3) == 384;    // the bytes it occupies: three blocks
-//   part_offset(2) == 256;            // the third part opens block 3
+//   PaymentRecordLength(3) == 274;  // C1 of a record with three parts
+//   PaymentRecordSize(3) == 384;    // the bytes it occupies: three blocks
+//   PartOffset(2) == 256;            // the third part opens block 3
 #ifndef DTAUS_RECORDS_RECORD_GEOMETRY_H_
 #define DTAUS_RECORDS_RECORD_GEOMETRY_H_
 
@@ -45,23 +45,23 @@ inline constexpr std::size_t kBlockReserveOffset = kPartsPerBlock * kPartWidth;
 inline constexpr std::size_t kBlockReserveWidth = kBlockSize - kBlockReserveOffset;
 
 // The logical record length that C1 holds for `parts` extension parts.
-constexpr std::size_t payment_record_length(int parts) {
+constexpr std::size_t PaymentRecordLength(int parts) {
   return kPaymentFixedLength + static_cast<std::size_t>(parts) * kPartWidth;
 }
 
 // The bytes a record C with `parts` extension parts occupies in the file.
-constexpr std::size_t payment_record_size(int parts) {
+constexpr std::size_t PaymentRecordSize(int parts) {
   const int extra = parts <= kPartsInSecondBlock ? 0 : parts - kPartsInSecondBlock;
   return (2 + static_cast<std::size_t>((extra + kPartsPerBlock - 1) / kPartsPerBlock)) * kBlockSize;
 }
 
 // The number of part slots in a record C of `size` bytes.
-constexpr int part_slots(std::size_t size) {
+constexpr int PartSlots(std::size_t size) {
   return kPartsInSecondBlock + static_cast<int>(size / kBlockSize - 2) * kPartsPerBlock;
 }
 
 // Offset of part `index` (0-based) from the start of the record.
-constexpr std::size_t part_offset(int index) {
+constexpr std::size_t PartOffset(int index) {
   if (index < kPartsInSecondBlock) {
     return kPaymentFixedLength + static_cast<std::size_t>(index) * kPartWidth;
   }
@@ -71,15 +71,15 @@ constexpr std::size_t part_offset(int index) {
 }
 
 // The largest record C: fifteen parts in six blocks.
-inline constexpr std::size_t kMaxPaymentRecordSize = payment_record_size(kMaxParts);
+inline constexpr std::size_t kMaxPaymentRecordSize = PaymentRecordSize(kMaxParts);
 
 static_assert(kSecondBlockReserveWidth == 11 && kBlockReserveWidth == 12);
-static_assert(payment_record_size(0) == 256 && payment_record_size(2) == 256);
-static_assert(payment_record_size(3) == 384 && payment_record_size(6) == 384);
-static_assert(payment_record_size(7) == 512 && payment_record_size(11) == 640);
-static_assert(kMaxPaymentRecordSize == 768 && part_slots(768) == 18);
-static_assert(payment_record_length(kMaxParts) == 622);
-static_assert(part_offset(2) == 256 && part_offset(14) == 640);
+static_assert(PaymentRecordSize(0) == 256 && PaymentRecordSize(2) == 256);
+static_assert(PaymentRecordSize(3) == 384 && PaymentRecordSize(6) == 384);
+static_assert(PaymentRecordSize(7) == 512 && PaymentRecordSize(11) == 640);
+static_assert(kMaxPaymentRecordSize == 768 && PartSlots(768) == 18);
+static_assert(PaymentRecordLength(kMaxParts) == 622);
+static_assert(PartOffset(2) == 256 && PartOffset(14) == 640);
 
 }  // namespace dtaus::detail
 

@@ -77,10 +77,10 @@ TEST(RecordTables, WrittenPartsFollowTheGeometry) {
     GeldTransferAccess::setMeineInfoFields(*g, header);
     ASSERT_TRUE(GeldTransferAccess::prepareStream(*g));
     const std::string r = GeldTransferAccess::getRecordAsStream(*g);
-    ASSERT_EQ(r.size(), payment_record_size(n));
-    EXPECT_EQ(std::stoul(r.substr(0, 4)), payment_record_length(n));
-    for (int i = 0; i < part_slots(r.size()); ++i) {
-      const std::string_view part = std::string_view(r).substr(part_offset(i), kPartWidth);
+    ASSERT_EQ(r.size(), PaymentRecordSize(n));
+    EXPECT_EQ(std::stoul(r.substr(0, 4)), PaymentRecordLength(n));
+    for (int i = 0; i < PartSlots(r.size()); ++i) {
+      const std::string_view part = std::string_view(r).substr(PartOffset(i), kPartWidth);
       EXPECT_EQ(part.substr(0, kPartTypeWidth), i >= n    ? "  "
                                                 : i == 0  ? "01"
                                                 : i == 14 ? "03"
