@@ -16,8 +16,6 @@
 namespace dtaus::tool {
 namespace {
 
-[[noreturn]] void Fail(const std::string& message) { throw ToolError(kExitUsage, message); }
-
 struct Row {
   std::size_t line = 0;
   std::vector<std::optional<std::string>> cells;  // nullopt: empty and unquoted

@@ -18,7 +18,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-[[noreturn]] void Fail(const std::string& message) { throw ToolError(kExitUsage, message); }
 
 // nlohmann's message reads "[json.exception.parse_error.101] parse error at line 2,
 // column 7: syntax error ...". Keep the place and the reason; the part it quotes from

@@ -11,8 +11,6 @@
 namespace dtaus::tool {
 namespace {
 
-[[noreturn]] void Fail(const std::string& message) { throw ToolError(kExitUsage, message); }
-
 std::string Amount(const InputValue& value) {
   std::optional<std::string> converted = ToLibraryAmount(value.value, LibraryDecimalPoint());
   if (!converted) {

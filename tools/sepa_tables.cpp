@@ -12,8 +12,6 @@
 namespace dtaus::tool {
 namespace {
 
-[[noreturn]] void Fail(const std::string& message) { throw ToolError(kExitUsage, message); }
-
 // A table's columns: which names it knows, which it needs, and where each one stands.
 class Columns {
  public:

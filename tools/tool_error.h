@@ -31,6 +31,9 @@ class ToolError : public std::runtime_error {
   int exit_code_;
 };
 
+// Ends the command with exit code 2: the input cannot be read as what it should be.
+[[noreturn]] inline void Fail(const std::string& message) { throw ToolError(kExitUsage, message); }
+
 }  // namespace dtaus::tool
 
 #endif  // DTAUS_TOOLS_TOOL_ERROR_H_
