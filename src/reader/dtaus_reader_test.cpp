@@ -4,15 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "dtaus/dtaus.h"
+#include "file/scratch_dir_test.h"
 #include "reader/dtaus_file_builder.h"
 #include "records/test_support.h"
 
@@ -359,9 +356,6 @@ TEST(DtausReaderTest, ReportsWhatBanksReject) {
   }
 }
 
-// No input makes the reader hold more than the largest DTAUS file and 1,000 findings:
-// the findings kept are the first in file order, whenever they were found, and the
-// counts include those left out.
 // The check alone finds what the full read finds, keeps no payment, and hands each
 // record C over in file order, with its texts only when asked for.
 TEST(DtausReaderTest, CheckOnlyFindsWhatTheFullReadFinds) {
@@ -412,6 +406,9 @@ TEST(DtausReaderTest, CheckOnlyFindsWhatTheFullReadFinds) {
   EXPECT_TRUE(unvisited.Payments().empty());
 }
 
+// No input makes the reader hold more than the largest DTAUS file and 1,000 findings:
+// the findings kept are the first in file order, whenever they were found, and the
+// counts include those left out.
 TEST(DtausReaderTest, KeepsItsLimits) {
   const std::size_t kMax = DtausReader::kMaxFileSize;
   ASSERT_EQ(kMax, 25165568u);
@@ -472,41 +469,30 @@ TEST(DtausReaderTest, SurvivesAnyInput) {
 }
 
 // Round trip: the library writes, byte for byte, the files the reader is tested on
-// above, and the reader finds nothing wrong with them.
-TEST(DtausReaderRoundTripTest, LibraryWritesTheFilesTheReaderReadsClean) {
-  const char* dir = std::getenv("DTAUS_TEST_TMP");
-  const std::filesystem::path path =
-      std::filesystem::path(dir != nullptr ? dir : std::filesystem::temp_directory_path()) /
-      "reader_round_trip.dtaus";
+// above (which the reader reads clean).
+class DtausReaderRoundTripTest : public detail::ScratchDirTest {};
+
+TEST_F(DtausReaderRoundTripTest, LibraryWritesTheFilesTheReaderReadsClean) {
   for (int n = 0; n <= 15; ++n) {
     SCOPED_TRACE("parts: " + std::to_string(n));
     const FileBuilder file = Example(n);
     DtausDatei datei;
     MeineInfo& kopf = *datei.GetMeineInfo();
+    detail::FillValidHeader(kopf);
     kopf.DateiMedia(file.kassette ? MediaTyp::Kassette : MediaTyp::Diskette);
     kopf.GeldTransferTyp(file.kassette ? TransferTyp::Lastschrift : TransferTyp::Gutschrift);
-    kopf.BLZ("12345678");
-    kopf.Name("MUSTERMANN GMBH");
     kopf.AktuellesDatum("05.12.26");
     kopf.AusfuehrungsDatum("");
-    kopf.Konto("1234567890");
-    auto zahlung = std::make_shared<GeldTransfer>();
-    zahlung->BLZ("87654321");
-    zahlung->Konto("1234567");
-    zahlung->Name("ERIKA MUSTERMANN");
+    auto zahlung = detail::ValidPayment();  // net 100: the record carries 119.00
     zahlung->FreieReferenz("4711");
-    zahlung->BetragEuro("100");  // net: the record carries 119.00
     zahlung->VerwendungsZweck("RECHNUNG 4711");
     for (int i = 0; i < n; ++i) {
       ((*zahlung).*detail::kContinuations[i])(file.payments[0].parts[i].second);
     }
     datei.AddGeldTransfer(zahlung);
-    datei.Pfad(path.string());
+    datei.Pfad(path_);
     ASSERT_EQ(datei.Generate(), "");
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(bytes, file.Bytes());
-    EXPECT_EQ(Findings(DtausReader(bytes)), Lines{});
+    EXPECT_EQ(ReadFile(path_), file.Bytes());
   }
 }
 

@@ -172,20 +172,16 @@ TEST_F(GeldTransferTest, AmountsFollowTheUsersLocale) {
     const char* value;
     const char* cents;
   } cases[] = {
+      // Which separators group where is DecimalNumber's; here each setter once each way.
       {&ClassicPunctuation, gross, "1234,56", "700"}, {&ClassicPunctuation, net, "12,34", "700"},
-      {&ClassicPunctuation, netto, "12,34", "700"}, {&ClassicPunctuation, gross, "1.5.", "700"},
-      {&ClassicPunctuation, gross, "1,2,3.5", "700"}, {&ClassicPunctuation, gross, ",123", "700"},
-      {&ClassicPunctuation, gross, "123,", "700"}, {&ClassicPunctuation, net, "1,,234", "700"},
+      {&ClassicPunctuation, netto, "12,34", "700"},
       {&ClassicPunctuation, gross, "1,234.56", "123456"},
-      {&ClassicPunctuation, gross, "1234.56", "123456"},
       {&ClassicPunctuation, net, "1,234.56", "146913"},
       {&ClassicPunctuation, netto, "12.34", "1468"},
-      {&GermanPunctuation, gross, "1234,56", "123456"},
       {&GermanPunctuation, gross, "1.234,56", "123456"},
       {&GermanPunctuation, net, "12,34", "1468"}, {&GermanPunctuation, netto, "1.234,56", "146913"},
       {&GermanPunctuation, gross, "1234.56", "700"}, {&GermanPunctuation, net, "12.34", "700"},
-      {&GermanPunctuation, netto, "1,234.56", "700"}, {&GermanPunctuation, gross, "1.5.", "700"},
-      {&GermanPunctuation, gross, "1.2.3,5", "700"}, {&GermanPunctuation, gross, "1.234.", "700"},
+      {&GermanPunctuation, netto, "1,234.56", "700"}, {&GermanPunctuation, gross, "1.234.", "700"},
       {&IndianPunctuation, gross, "12,34,567.50", "123456750"},
       {&IndianPunctuation, gross, "1,234,567.50", "700"},
   };

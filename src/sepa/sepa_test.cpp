@@ -122,13 +122,16 @@ class SepaTest : public detail::ScratchDirTest {
     EXPECT_EQ(SchemaErrors(message.xml, message.message_type), "") << message.xml;
   }
 
-  detail::ScopedToday today_{2026, 6, 15};
-  SepaOptions options_ = [] {
+  // The conversion's moment and the test creditor: what every case starts from.
+  static SepaOptions DefaultOptions() {
     SepaOptions o;
     o.now = kNow;
     o.creditor_id = kCreditorId;
     return o;
-  }();
+  }
+
+  detail::ScopedToday today_{2026, 6, 15};
+  SepaOptions options_ = DefaultOptions();
 };
 
 TEST_F(SepaTest, CreditTransfersBecomePain001) {
@@ -455,12 +458,10 @@ TEST_F(SepaTest, OptionsShapeTheMessage) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    options_ = SepaOptions{};
-    options_.now = kNow;
-    options_.creditor_id = kCreditorId;
+    options_ = DefaultOptions();
     c.set(options_);
+    // A refused message fails in ExpectSchemaValid with its first problem.
     const SepaMessage message = Convert(Write(c.typ, c.payments, c.execution_date));
-    ASSERT_TRUE(message.problems.empty()) << message.problems.front();
     EXPECT_EQ(message.cut, c.cut);
     for (const std::string& text : c.expected) {
       EXPECT_NE(message.xml.find(text), std::string::npos) << text << "\n" << message.xml;
@@ -634,9 +635,7 @@ TEST_F(SepaTest, ProblemsAreNamedAndNothingIsWritten) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    options_ = SepaOptions{};
-    options_.now = kNow;
-    options_.creditor_id = kCreditorId;
+    options_ = DefaultOptions();
     c.set(options_);
     const SepaMessage message = Convert(c.bytes);
     EXPECT_EQ(message.problems, c.expected);
