@@ -24,7 +24,6 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -188,43 +187,32 @@ TEST_F(GenerateRobustnessTest, RealFileSystemFailures) {
        fs::perms::all | fs::perms::sticky_bit,
        "Sonstiger Fehler:Operation not permitted | \"\" | DTAUS0.TXT"},
   };
-  // The child reports "<Generate's result> | <the file> | <the directory's entries>" into
-  // a file beside the directory, which it may mount over; opened while it is still root.
-  const fs::path report = dir_.string() + ".report";
   std::string skipped;
   int skips = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     fs::permissions(dir_, fs::perms::all);
     fs::remove(path_);
-    fs::remove(report);
-    int status = 0;
-    if (const pid_t pid = ::fork(); pid == 0) {
-      std::ofstream out(report, std::ios::binary);
+    // "<Generate's result> | <the file> | <the directory's entries>"
+    const std::string result = InChild([&](std::ostream& out) {
       if (std::string e = TakeOn(c.handicap, c.stale, c.dir); !e.empty()) {
         out << e;
-      } else {
-        AddPayments(c.payments);
-        out << datei_.Generate() << " | ";
-        out << (fs::exists(path_) ? '"' + ReadFile(path_) + "\" |" : "no file |");
-        for (const auto& entry : fs::directory_iterator(dir_)) {
-          out << " " << entry.path().filename().string();
-        }
+        return;
       }
-      out.close();
-      ::_exit(0);  // no destructors, no leak check: the parent owns the test run
-    } else {
-      ::waitpid(pid, &status, 0);
-    }
-    const std::string result = ReadFile(report);
+      AddPayments(c.payments);
+      out << datei_.Generate() << " | ";
+      out << (fs::exists(path_) ? '"' + ReadFile(path_) + "\" |" : "no file |");
+      for (const auto& entry : fs::directory_iterator(dir_)) {
+        out << " " << entry.path().filename().string();
+      }
+    });
     if (result.starts_with(kSkipped)) {
       skipped +=
           std::string(skips++ == 0 ? "" : "; ") + c.name + ": " + result.substr(kSkipped.size());
       continue;
     }
-    EXPECT_EQ(result, c.expected) << "the child's status: " << status;
+    EXPECT_EQ(result, c.expected);
   }
-  fs::remove(report);
   if (skips > 0) {
     GTEST_SKIP() << skips << " of " << std::size(cases)
                  << " cases need what this machine does not grant: " << skipped;
@@ -283,25 +271,18 @@ TEST_F(GenerateRobustnessTest, LongestFileNameTheFileSystemAllows) {
 // tries it as another user.
 TEST_F(GenerateRobustnessTest, WriteOnlyDirectoryTakesTheFile) {
   AddPayments(1);
-  const fs::path report = dir_.string() + ".report";
-  if (const pid_t pid = ::fork(); pid == 0) {
-    std::ofstream out(report, std::ios::binary);
-    std::string e;
-    if (::geteuid() == 0) {
-      e = TakeOn(Handicap::kNoRoot, false, fs::perms{0333});
-    } else {
-      fs::permissions(dir_, fs::perms{0333});
-    }
-    std::error_code ec;
-    if (e.empty()) out << datei_.Generate() << " | " << fs::file_size(path_, ec);
-    out << e;
-    out.close();
-    ::_exit(0);
-  } else {
-    ::waitpid(pid, nullptr, 0);
-  }
-  EXPECT_EQ(ReadFile(report), " | 512");
-  fs::remove(report);
+  EXPECT_EQ(InChild([&](std::ostream& out) {
+              std::string e;
+              if (::geteuid() == 0) {
+                e = TakeOn(Handicap::kNoRoot, false, fs::perms{0333});
+              } else {
+                fs::permissions(dir_, fs::perms{0333});
+              }
+              std::error_code ec;
+              if (e.empty()) out << datei_.Generate() << " | " << fs::file_size(path_, ec);
+              out << e;
+            }),
+            " | 512");
 }
 
 // ---- Odd targets ----

@@ -6,7 +6,6 @@
 #include <linux/seccomp.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -17,7 +16,6 @@
 #include <cstring>
 #include <iterator>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "file/fault_file_system.h"
@@ -64,43 +62,38 @@ bool RefuseUnnamedFiles(int error) {
 // Where the kernel refuses unnamed files in the ways that mean "not here" (EOPNOTSUPP from
 // the file system, EISDIR or EINVAL from a kernel that does not know O_TMPFILE), the file
 // is written through a named temporary file instead (no NameTemp in the journal); any
-// other refusal is the failure it is. Each case runs in a child, which keeps the filter.
+// other refusal is the failure it is.
 TEST_F(PosixFileSystemTest, NamedTemporaryFileWhereUnnamedOnesAreRefused) {
   if (kAuditArch == 0) GTEST_SKIP() << "no seccomp filter written for this architecture";
+  const std::string named =
+      " | Inspect CreateEmpty CreateTemp Write Sync Close Rename SyncDirectory";
   const struct {
     int error;
     std::string expected;
   } cases[] = {
-      {EOPNOTSUPP, " | Inspect CreateEmpty CreateTemp Write Sync Close Rename SyncDirectory"},
-      {EISDIR, " | Inspect CreateEmpty CreateTemp Write Sync Close Rename SyncDirectory"},
-      {EINVAL, " | Inspect CreateEmpty CreateTemp Write Sync Close Rename SyncDirectory"},
+      {EOPNOTSUPP, named},
+      {EISDIR, named},
+      {EINVAL, named},
       {EACCES, "Permission denied | Inspect CreateEmpty CreateTemp"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.error);
     fs::remove(path_);
-    const fs::path report = dir_ / "report";
-    if (const pid_t pid = ::fork(); pid == 0) {
-      std::ofstream out(report, std::ios::binary);  // opened before the filter
-      if (!RefuseUnnamedFiles(c.error)) {
-        out << "no seccomp filter: " << std::strerror(errno);
-      } else {
-        PosixFileSystem posix;
-        FaultFileSystem journal(posix, 0, false);
-        FileWriter writer(journal);
-        std::string target;
-        std::string error = writer.Truncate(path_, &target);
-        if (error.empty()) error = writer.Replace(target, "0123456789");
-        out << error << " | " << journal.journal();
-      }
-      out.close();
-      ::_exit(0);
-    } else {
-      ::waitpid(pid, nullptr, 0);
-    }
-    EXPECT_EQ(ReadFile(report), c.expected);
+    EXPECT_EQ(InChild([&](std::ostream& out) {  // the child keeps the filter
+                if (!RefuseUnnamedFiles(c.error)) {
+                  out << "no seccomp filter: " << std::strerror(errno);
+                  return;
+                }
+                PosixFileSystem posix;
+                FaultFileSystem journal(posix, 0, false);
+                FileWriter writer(journal);
+                std::string target;
+                std::string error = writer.Truncate(path_, &target);
+                if (error.empty()) error = writer.Replace(target, "0123456789");
+                out << error << " | " << journal.journal();
+              }),
+              c.expected);
     EXPECT_EQ(ReadFile(path_), c.error == EACCES ? "" : "0123456789");
-    fs::remove(report);
     EXPECT_EQ(FilesInDir(), 1u) << "a temporary file was left behind";
   }
 }

@@ -2,12 +2,14 @@
 #ifndef DTAUS_FILE_SCRATCH_DIR_TEST_H_
 #define DTAUS_FILE_SCRATCH_DIR_TEST_H_
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -46,6 +48,26 @@ class ScratchDirTest : public ::testing::Test {
   void Stale() const {
     std::ofstream(path_, std::ios::binary) << kStale;
     std::filesystem::permissions(path_, std::filesystem::perms{0666});
+  }
+
+  // Runs `body` in a child process, so that what it takes on (a dropped privilege, a mount,
+  // a limit, a seccomp filter) stays there, and returns what it wrote to its stream. The
+  // report lies beside the directory, which the child may mount over, and is opened before
+  // `body` runs, while the child still has every right.
+  std::string InChild(const std::function<void(std::ostream&)>& body) const {
+    const std::filesystem::path report = dir_.string() + ".report";
+    if (const pid_t pid = ::fork(); pid == 0) {
+      {
+        std::ofstream out(report, std::ios::binary);
+        body(out);
+      }
+      ::_exit(0);  // no destructors, no leak check: the parent owns the test run
+    } else {
+      ::waitpid(pid, nullptr, 0);
+    }
+    std::string result = ReadFile(report);
+    std::filesystem::remove(report);
+    return result;
   }
 
   std::filesystem::path dir_;
