@@ -47,6 +47,15 @@ struct Payment {
   std::string reference;  // C6
 };
 
+// Too long for SEPA in its purpose (377 characters) and in its name (109).
+Payment TooLong() {
+  Payment p;
+  p.purposes.assign(14, "ABCDEFGHIJ ABCDEFGHIJ ABCD");
+  p.name = "ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ";
+  p.name2 = "ÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖ";
+  return p;
+}
+
 // Validates against the official schema; "" when valid, the first error otherwise.
 std::string SchemaErrors(const std::string& xml, const std::string& type) {
   const std::string path = std::string(DTAUS_ISO20022_DIR) + "/" + type + ".xsd";
@@ -386,10 +395,7 @@ TEST_F(SepaTest, OptionsShapeTheMessage) {
   Payment umlauts;
   umlauts.name = "JÖRG MÜLLER-SCHÄFER";
   umlauts.purposes = {"MIETE FÜR JULI", "50% VON 2*X$"};
-  Payment long_purpose;
-  long_purpose.purposes.assign(14, "ABCDEFGHIJ ABCDEFGHIJ ABCD");
-  long_purpose.name = "ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ";
-  long_purpose.name2 = "ÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖ";
+  const Payment long_purpose = TooLong();
   const std::string cut_purpose =
       "ABCDEFGHIJ ABCDEFGHIJ ABCD ABCDEFGHIJ ABCDEFGHIJ ABCD ABCDEFGHIJ ABCDEFGHIJ ABCD "
       "ABCDEFGHIJ ABCDEFGHIJ ABCD ABCDEFGHIJ ABCDEFGHIJ ABCD ABCDE";
@@ -506,11 +512,8 @@ TEST_F(SepaTest, ProblemsAreNamedAndNothingIsWritten) {
   const std::string erika = "payment 1 (ERIKA MUSTERMANN): ";
   Payment percent;
   percent.purposes = {"5% SKONTO"};
-  Payment long_purpose;
-  long_purpose.purposes.assign(14, "ABCDEFGHIJ ABCDEFGHIJ ABCD");
-  Payment long_name;
-  long_name.name = "ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ";
-  long_name.name2 = "ÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖÖ";
+  const Payment too_long = TooLong();
+  const std::string long_one = "payment 1 (" + too_long.name + " " + too_long.name2 + "): ";
   DtausFileBuilder b2b;
   b2b.kind = "LK";
   b2b.Add(PaymentInput{});
@@ -541,15 +544,11 @@ TEST_F(SepaTest, ProblemsAreNamedAndNothingIsWritten) {
        none,
        {erika + "the purpose holds '%' (U+0025), which the SEPA character set lacks "
                 "(--german-charset keeps it)"}},
-      {"purpose too long",
-       Write(TransferTyp::Gutschrift, {long_purpose}),
+      {"name and purpose too long",
+       Write(TransferTyp::Gutschrift, {too_long}),
        none,
-       {erika + "the purpose has 377 characters, SEPA allows 140 (--cut-purpose cuts it)"}},
-      {"name too long",
-       Write(TransferTyp::Gutschrift, {long_name}),
-       none,
-       {"payment 1 (" + long_name.name + " " + long_name.name2 +
-        "): the name has 109 characters, SEPA allows 70 (--cut-purpose cuts it)"}},
+       {long_one + "the name has 109 characters, SEPA allows 70 (--cut-purpose cuts it)",
+        long_one + "the purpose has 377 characters, SEPA allows 140 (--cut-purpose cuts it)"}},
       {"no payments", DtausFileBuilder{}.Bytes(), none, {"the DTAUS file holds no payments"}},
       {"amount of zero",
        zero.Bytes(),
