@@ -281,17 +281,11 @@ TEST_F(DtausCliTest, ShowListsTheFirstThousandFindings) {
       "... and 101 more findings (only the first 1000 are listed)\n";
   EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail);
 
-  r = Dtaus({"show", "--json", "--no-account-check", "many.dtaus"});
-  EXPECT_EQ(r.code, 1);
-  const Json j = Json::parse(r.out);
-  EXPECT_EQ(j["findings"].size(), 1000u);
-  EXPECT_EQ(j["omitted_findings"], 101);
-  EXPECT_EQ(j["clean"], false);
-
   // With the bank directory, each account 1 fails its bank's method and the header names
   // no known bank: 1,101 more errors, still at most 1,000 listed and all of them counted,
   // in the slip's refusal too.
   r = Dtaus({"show", "--json", "many.dtaus"});
+  EXPECT_EQ(r.code, 1);
   const Json checked = Json::parse(r.out);
   EXPECT_EQ(checked["findings"].size(), 1000u);
   EXPECT_EQ(checked["omitted_findings"], 1202);
