@@ -18,6 +18,16 @@
 namespace dtaus::tool {
 namespace {
 
+// Credit transfers from account 1 at `blz`, with the header's `dates` last.
+OrderDocument Orders(const std::string& blz, const std::string& dates,
+                     const std::string& payments) {
+  return ReadJsonOrders(R"({"MeineInfo": {"DateiMedia": "Diskette", "GeldTransferTyp": )"
+                        R"("Gutschrift", "BLZ": ")" +
+                            blz + R"(", "Name": "M", "Konto": "1")" + dates +
+                            R"(}, "GeldTransfer": [)" + payments + "]}",
+                        "o.json");
+}
+
 // The library parses amounts with the global locale's decimal point. Whatever that is,
 // the amount the user wrote arrives unchanged.
 class CommaLocale : public std::numpunct<char> {
@@ -28,14 +38,10 @@ class CommaLocale : public std::numpunct<char> {
 };
 
 TEST(OrderBuilderTest, AmountsDoNotDependOnTheGlobalLocale) {
-  const OrderDocument orders = ReadJsonOrders(R"({
-    "MeineInfo": {"DateiMedia": "Diskette", "GeldTransferTyp": "Gutschrift", "BLZ": "10020030",
-                  "Name": "M", "AktuellesDatum": "010226", "AusfuehrungsDatum": "",
-                  "Konto": "1"},
-    "GeldTransfer": [
-      {"BLZ": "50010517", "Konto": "1", "Name": "A", "BetragEuro": "12,34"},
-      {"BLZ": "50010517", "Konto": "1", "Name": "B", "BetragEuroBrutto": "1234.5"}]})",
-                                              "o.json");
+  const OrderDocument orders =
+      Orders("10020030", R"(, "AktuellesDatum": "010226", "AusfuehrungsDatum": "")",
+             R"({"BLZ": "50010517", "Konto": "1", "Name": "A", "BetragEuro": "12,34"},
+                {"BLZ": "50010517", "Konto": "1", "Name": "B", "BetragEuroBrutto": "1234.5"})");
   const char* dir = std::getenv("DTAUS_TEST_TMP");
   const std::filesystem::path path =
       std::filesystem::path(dir != nullptr ? dir : std::filesystem::temp_directory_path()) /
@@ -63,18 +69,14 @@ TEST(OrderBuilderTest, AmountsDoNotDependOnTheGlobalLocale) {
 
 // Only the amount a payment keeps counts: the last one assigned, of a valid payment.
 TEST(OrderBuilderTest, TotalsThePaymentsGivenNet) {
-  const OrderDocument orders = ReadJsonOrders(R"({
-    "MeineInfo": {"DateiMedia": "Diskette", "GeldTransferTyp": "Gutschrift", "BLZ": "10020030",
-                  "Name": "M", "Konto": "1"},
-    "GeldTransfer": [
+  const OrderDocument orders = Orders("10020030", "", R"(
       {"BLZ": "50010517", "Konto": "1", "Name": "A", "BetragEuroBrutto": "10"},
       {"BLZ": "50010517", "Konto": "1", "Name": "B", "BetragEuro": "100"},
       {"BLZ": "50010517", "Konto": "1", "Name": "C", "BetragEuroNetto": "0,5"},
       {"BLZ": "50010517", "Konto": "1", "Name": "D", "BetragEuroBrutto": "7",
        "BetragEuro": "1.01"},
       {"BLZ": "50010517", "Konto": "1", "Name": "E", "BetragEuro": "7", "BetragEuroBrutto": "2"},
-      {"Konto": "1", "Name": "F", "BetragEuro": "1000"}]})",
-                                              "o.json");
+      {"Konto": "1", "Name": "F", "BetragEuro": "1000"})");
   OrderBuilder builder(false);
   builder.Build(orders);
   EXPECT_EQ(builder.Invalid().size(), 1u);
@@ -97,13 +99,8 @@ TEST(OrderBuilderTest, MeasuresTheExecutionDateAgainstTheFinalCreationDate) {
   };
   for (const auto& [dates, messages] : kCases) {
     SCOPED_TRACE(dates);
-    const OrderDocument orders = ReadJsonOrders(
-        std::string(R"({"MeineInfo": {"DateiMedia": "Diskette", "GeldTransferTyp": "Gutschrift",
-                    "BLZ": "50010517", "Name": "M", "Konto": "1", )") +
-            dates + R"(}, "GeldTransfer": []})",
-        "o.json");
     OrderBuilder builder(false);
-    builder.Build(orders);
+    builder.Build(Orders("50010517", std::string(", ") + dates, ""));
     std::vector<std::string> found;
     for (const InvalidObject& object : builder.Invalid()) {
       found.insert(found.end(), object.messages.begin(), object.messages.end());

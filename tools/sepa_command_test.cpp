@@ -180,20 +180,15 @@ TEST_F(SepaCommandTest, RefusesWithEveryProblemAndWritesNothing) {
   EXPECT_EQ(Refusal([&] { Run(); }).substr(0, 7), "exit 2:");
 }
 
-// The README's two examples: the example orders, their mandates, the messages.
-TEST_F(SepaCommandTest, TheExamplesConvert) {
-  for (const char* orders : {"gutschrift.json", "lastschrift.json"}) {
-    SCOPED_TRACE(orders);
-    GenerateOptions generate;
-    generate.input = std::string(DTAUS_EXAMPLES) + "/" + orders;
-    generate.output = options_.input;
-    std::ostringstream ignored;
-    ASSERT_EQ(RunGenerate(generate, ignored, ignored), 0);
-    options_.german_charset = true;  // the credit transfers hold a '%'
-    options_.creditor_id = "DE98ZZZ09999999999";
-    options_.mandates = std::string(DTAUS_EXAMPLES) + "/mandate.csv";
-    EXPECT_EQ(Run(), 0) << err_.str();
-  }
+// The README's credit transfers convert; its direct debits are the dtaus tool's own test.
+TEST_F(SepaCommandTest, TheCreditTransferExampleConverts) {
+  GenerateOptions generate;
+  generate.input = std::string(DTAUS_EXAMPLES) + "/gutschrift.json";
+  generate.output = options_.input;
+  std::ostringstream ignored;
+  ASSERT_EQ(RunGenerate(generate, ignored, ignored), 0);
+  options_.german_charset = true;  // the credit transfers hold a '%'
+  EXPECT_EQ(Run(), 0) << err_.str();
 }
 
 }  // namespace
