@@ -203,7 +203,7 @@ void CheckWrittenFile(const std::string& bytes, const File& f, const std::vector
     expected_size += size;
     const std::string where = "record C " + std::to_string(i + 1) + ": ";
     DTAUS_FUZZ_CHECK(c.size == size, where + std::to_string(c.size));
-    DTAUS_FUZZ_CHECK(c.record_length == "0" + std::to_string(187 + 29 * n),
+    DTAUS_FUZZ_CHECK(c.record_length == Pad(std::to_string(187 + 29 * n), 4),
                      where + c.record_length);
     DTAUS_FUZZ_CHECK(c.first_blz == h.blz, where + c.first_blz);
     DTAUS_FUZZ_CHECK(c.BLZ == p.blz, where + c.BLZ);
@@ -219,7 +219,7 @@ void CheckWrittenFile(const std::string& bytes, const File& f, const std::vector
     DTAUS_FUZZ_CHECK(c.MeineInfoName == DropTrailingBlanks(h.name), where + c.MeineInfoName);
     DTAUS_FUZZ_CHECK(c.VerwendungsZweck == DropTrailingBlanks(p.zweck), where + c.VerwendungsZweck);
     DTAUS_FUZZ_CHECK(c.currency == "1", where + c.currency);
-    DTAUS_FUZZ_CHECK(c.part_count == (n < 10 ? "0" : "") + std::to_string(n), where + c.part_count);
+    DTAUS_FUZZ_CHECK(c.part_count == Pad(std::to_string(n), 2), where + c.part_count);
     DTAUS_FUZZ_CHECK(c.parts.size() == n, where + std::to_string(c.parts.size()));
     for (std::size_t k = 0; k < n; ++k) {
       DTAUS_FUZZ_CHECK(c.parts[k].type == parts[k].first, where + c.parts[k].type);
