@@ -25,6 +25,12 @@ int main(int argc, char** argv) {
     return dtaus::bench::MeasureProgram(argc - 2, argv + 2);
   }
 #ifdef DTAUS_TOOL_BINARY
+  if (argc == 4 && std::string_view(argv[1]) == dtaus::bench::kLibraryChildFlag) {
+    return dtaus::bench::RunLibraryChild(argv[2], argv[3]);
+  }
+  if (argc == 3 && std::string_view(argv[1]) == dtaus::bench::kPlainReadChildFlag) {
+    return dtaus::bench::RunPlainReadChild(argv[2]);
+  }
   if (argc == 3 && std::string_view(argv[1]) == dtaus::bench::kWriteToolWorkloadFlag) {
     return dtaus::bench::WriteToolWorkload(argv[2]);
   }

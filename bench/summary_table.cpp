@@ -248,21 +248,40 @@ void AddToolRows(const ResultCollector& results, std::vector<Row>& rows) {
     const bool have_base = base && base->error.empty() && base->median_ns > 0;
     const double ratio = have_base ? r->median_ns / base->median_ns : 0;
     rows.push_back({label, Duration(r->median_ns), have_base ? Times(ratio) : "", target,
-                    Verdict(have_base && ratio <= max_ratio)});
-    rows.push_back({"… its CPU time", Format("%.1f ms", counter(*r, "cpu_ms")), "", "", ""});
+                    target.empty() ? "" : Verdict(have_base && ratio <= max_ratio)});
+    // CPU time against CPU time as well: on a shared machine a passing load stretches wall
+    // times, while the work each side does stays what it is.
+    const double base_cpu = have_base ? counter(*base, "cpu_ms") : 0;
+    rows.push_back({"… its CPU time", Format("%.1f ms", counter(*r, "cpu_ms")),
+                    base_cpu > 0 ? Times(counter(*r, "cpu_ms") / base_cpu) : "", "", ""});
     const double sizes = counter(*r, "input_size") + counter(*r, "output_size");
     const double rss = counter(*r, "peak_rss");
     if (sizes > 0 && rss > 0) {
+      const bool judged = memory_ratio > 0;
       rows.push_back({"… its peak RSS", Megabytes(rss), Times(rss / sizes) + " in + out",
-                      "≤ " + Format("%.0f", memory_ratio) + "× in + out",
-                      Verdict(rss / sizes <= memory_ratio)});
+                      judged ? "≤ " + Format("%.0f", memory_ratio) + "× in + out" : "",
+                      judged ? Verdict(rss / sizes <= memory_ratio) : ""});
     }
   };
-  add_base("Library only: W built in code, Generate (8,388,608 B)", library);
-  add_tool("dtaus generate W from JSON (process)", "ToolGenerateJson", library, 2.0, "≤ 2× library",
-           3.0);
-  add_tool("dtaus generate W from CSV (process)", "ToolGenerateCsv", library, 2.0, "≤ 2× library",
-           3.0);
+  // Process against process: the tool's rows are judged against the baseline started
+  // and measured the same way; the in-process figure stays beside them for comparison.
+  const auto library_process = results.Find("ToolBaselineProcess");
+  auto also_against = [&](const std::string& label, const char* name,
+                          const std::optional<ResultCollector::Result>& base) {
+    const auto r = results.Find(name);
+    if (r && r->error.empty() && base && base->error.empty() && base->median_ns > 0) {
+      rows.push_back({label, "", Times(r->median_ns / base->median_ns), "", ""});
+    }
+  };
+  add_base("Library only: W built in code, Generate, in the benchmark's process", library);
+  add_tool("Library only: the same as a process of its own (8,388,608 B)", "ToolBaselineProcess",
+           library_process, 1.0, "", 0);
+  add_tool("dtaus generate W from JSON (process)", "ToolGenerateJson", library_process, 2.0,
+           "≤ 2× library process", 3.0);
+  also_against("… against the library in the benchmark's process", "ToolGenerateJson", library);
+  add_tool("dtaus generate W from CSV (process)", "ToolGenerateCsv", library_process, 2.0,
+           "≤ 2× library process", 3.0);
+  also_against("… against the library in the benchmark's process", "ToolGenerateCsv", library);
   add_base("Plain read of the largest file (25,165,312 B)", read);
   const auto check = results.Find("ReaderCheck");
   if (check && check->error.empty() && read && read->median_ns > 0) {
@@ -271,8 +290,12 @@ void AddToolRows(const ResultCollector& results, std::vector<Row>& rows) {
                     Duration(check->median_ns), Times(ratio), "≤ 10× read",
                     Verdict(ratio <= 10.0)});
   }
-  add_tool("dtaus show --summary of the largest file (process)", "ToolShowSummary", read, 10.0,
-           "≤ 10× read", 3.0);
+  const auto read_process = results.Find("PlainReadProcess");
+  add_tool("Plain read of the largest file, a process of its own", "PlainReadProcess", read_process,
+           1.0, "", 0);
+  add_tool("dtaus show --summary of the largest file (process)", "ToolShowSummary", read_process,
+           10.0, "≤ 10× read process", 3.0);
+  also_against("… against the plain read in the benchmark's process", "ToolShowSummary", read);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,24 @@ void RunTool(benchmark::State& state, const std::vector<std::string>& args,
   state.counters["output_size"] = output_size;
 }
 
+// This benchmark's own executable, for the baselines that run as processes of their own.
+std::string Self() {
+  std::error_code ec;
+  return std::filesystem::read_symlink("/proc/self/exe", ec).string();
+}
+
+// The same baseline as a process of its own, started and measured as the tool is: its
+// start, and the fresh memory every page of which costs a fault, count as they do for
+// the tool, and not for the repeated run above.
+void ToolBaselineProcess(benchmark::State& state) {
+  const ToolWorkload& w = SharedToolWorkload();
+  if (!Ready(state, w)) return;
+  const std::string out = SharedScratchDir().File("w_library_process.txt");
+  RunTool(state, {Self(), std::string(kLibraryChildFlag), w.values_path, out}, out,
+          static_cast<double>(w.json_size), static_cast<double>(w.payments.size() * 256 + 256));
+}
+BENCHMARK(ToolBaselineProcess)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
 void ToolGenerateJson(benchmark::State& state) {
   const ToolWorkload& w = SharedToolWorkload();
   if (!Ready(state, w)) return;
@@ -121,6 +140,16 @@ void PlainRead(benchmark::State& state) {
 }
 BENCHMARK(PlainRead)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The same read as a process of its own (kPlainReadChildFlag): what any program pays to
+// have the bytes in memory once, its start included.
+void PlainReadProcess(benchmark::State& state) {
+  const ToolWorkload& w = SharedToolWorkload();
+  if (!Ready(state, w)) return;
+  const double size = static_cast<double>(w.largest_size);
+  RunTool(state, {Self(), std::string(kPlainReadChildFlag), w.largest_path}, "", size, 0);
+}
+BENCHMARK(PlainReadProcess)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
 // The reader's check of the largest file, its reading included.
 void ReaderCheck(benchmark::State& state) {
   const ToolWorkload& w = SharedToolWorkload();
@@ -144,4 +173,10 @@ void ToolShowSummary(benchmark::State& state) {
 BENCHMARK(ToolShowSummary)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 
 }  // namespace
+
+int RunPlainReadChild(const std::string& path) {
+  const std::string bytes = ReadWhole(path, std::filesystem::file_size(path));
+  return bytes.empty() ? 1 : 0;
+}
+
 }  // namespace dtaus::bench

@@ -1,5 +1,6 @@
 #include "tool_workload.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -86,6 +87,16 @@ constexpr char kHeaderJson[] =
     "    \"Konto\": \"532013000\"\n"
     "  }";
 
+// Tab-separated values, for the baseline process.
+std::string ValuesFile(const std::vector<WorkloadPayment>& payments) {
+  std::string values;
+  for (const WorkloadPayment& p : payments) {
+    values += p.blz + "\t" + p.konto + "\t" + p.name + "\t" + p.betrag + "\t" + p.zweck + "\t" +
+              p.zweck2 + "\n";
+  }
+  return values;
+}
+
 std::uint64_t WriteFile(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary);
   out << content;
@@ -123,9 +134,11 @@ ToolWorkload MakeWorkload(const std::string& dir) {
   w.json_path = dir + "/w.json";
   w.csv_path = dir + "/w.csv";
   w.header_path = dir + "/w_header.json";
+  w.values_path = dir + "/w_values.tsv";
   w.json_size = WriteFile(w.json_path, JsonDocument(w.payments));
   w.csv_size = WriteFile(w.csv_path, CsvDocument(w.payments));
-  const bool header = WriteFile(w.header_path, "{\n" + std::string(kHeaderJson) + "\n}\n") > 0;
+  const bool header = WriteFile(w.header_path, "{\n" + std::string(kHeaderJson) + "\n}\n") > 0 &&
+                      WriteFile(w.values_path, ValuesFile(w.payments)) > 0;
   w.largest_path = dir + "/largest.txt";
   const std::string failure = GenerateInCode(w, w.largest_path, true);
   w.largest_size = FileSize(kMaxPayments, true);
@@ -153,7 +166,15 @@ int WriteToolWorkload(const std::string& dir) {
   return 0;
 }
 
-std::string GenerateInCode(const ToolWorkload& workload, const std::string& path, bool with_parts) {
+namespace {
+
+// One payment's values, as views into wherever the host keeps them.
+struct PaymentValues {
+  std::string_view blz, konto, name, betrag, zweck, zweck2;
+};
+
+std::string Generate(const std::vector<PaymentValues>& payments, const std::string& path,
+                     bool with_parts) {
   auto datei = std::make_shared<DtausDatei>();
   datei->Pfad(path);
   MeineInfo& kopf = *datei->GetMeineInfo();
@@ -162,8 +183,8 @@ std::string GenerateInCode(const ToolWorkload& workload, const std::string& path
   kopf.BLZ("37040044");
   kopf.Name("MUSTERMANN GMBH");
   kopf.Konto("532013000");
-  for (std::size_t i = 0; i < workload.payments.size(); ++i) {
-    const WorkloadPayment& p = workload.payments[i];
+  for (std::size_t i = 0; i < payments.size(); ++i) {
+    const PaymentValues& p = payments[i];
     auto zahlung = std::make_shared<GeldTransfer>();
     // The fifteen continuation lines of the file benchmarks; W's own values replace the rest.
     if (with_parts) FillPayment(*zahlung, static_cast<int>(i), true);
@@ -176,6 +197,46 @@ std::string GenerateInCode(const ToolWorkload& workload, const std::string& path
     datei->AddGeldTransfer(std::move(zahlung));
   }
   return datei->Generate();
+}
+
+}  // namespace
+
+std::string GenerateInCode(const ToolWorkload& workload, const std::string& path, bool with_parts) {
+  std::vector<PaymentValues> values;
+  values.reserve(workload.payments.size());
+  for (const WorkloadPayment& p : workload.payments) {
+    values.push_back({p.blz, p.konto, p.name, p.betrag, p.zweck, p.zweck2});
+  }
+  return Generate(values, path, with_parts);
+}
+
+int RunLibraryChild(const std::string& values_path, const std::string& out) {
+  std::ifstream in(values_path, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::vector<PaymentValues> values;
+  values.reserve(kMaxPayments);
+  std::string_view rest = bytes;
+  while (!rest.empty()) {
+    const std::string_view line = rest.substr(0, rest.find('\n'));
+    rest.remove_prefix(std::min(rest.size(), line.size() + 1));
+    std::string_view fields[6];
+    std::string_view tail = line;
+    for (std::string_view& field : fields) {
+      field = tail.substr(0, tail.find('\t'));
+      tail.remove_prefix(std::min(tail.size(), field.size() + 1));
+    }
+    values.push_back({fields[0], fields[1], fields[2], fields[3], fields[4], fields[5]});
+  }
+  if (values.size() != static_cast<std::size_t>(kMaxPayments)) {
+    std::fprintf(stderr, "dtaus_bench: %s: not the %d payments of W\n", values_path.c_str(),
+                 kMaxPayments);
+    return 1;
+  }
+  if (const std::string error = Generate(values, out, false); !error.empty()) {
+    std::fprintf(stderr, "dtaus_bench: Generate failed: %s\n", error.c_str());
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace dtaus::bench

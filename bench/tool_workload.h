@@ -37,6 +37,9 @@ struct ToolWorkload {
   std::string json_path;
   std::string csv_path;
   std::string header_path;  // the MeineInfo object that goes with the CSV file
+  // The payments' six values, tab-separated, one payment per line: what the library-only
+  // baseline in a process of its own builds W from (kLibraryChildFlag).
+  std::string values_path;
   std::uint64_t json_size = 0;
   std::uint64_t csv_size = 0;
   // The largest DTAUS file (W with 15 extension parts per payment), for show.
@@ -53,6 +56,18 @@ const ToolWorkload& SharedToolWorkload();
 inline constexpr std::string_view kWriteToolWorkloadFlag = "--write-tool-workload";
 // Returns the exit code; prints the paths written.
 int WriteToolWorkload(const std::string& dir);
+
+// argv[1] of `dtaus_bench --library-child VALUES OUT`: the library-only baseline as a
+// process of its own, started and measured as the tool is. It reads the values file in
+// one piece, builds W in code from views into it and calls Generate, writing OUT.
+inline constexpr std::string_view kLibraryChildFlag = "--library-child";
+// Returns the exit code.
+int RunLibraryChild(const std::string& values_path, const std::string& out);
+
+// argv[1] of `dtaus_bench --plain-read-child PATH`: reads PATH into a new buffer with one
+// read and exits; the plain read as a process of its own.
+inline constexpr std::string_view kPlainReadChildFlag = "--plain-read-child";
+int RunPlainReadChild(const std::string& path);
 
 // The library-only baseline: W built in code (the same header as the JSON document) and
 // handed to Generate, writing `path`. Returns Generate's error text. `with_parts` adds

@@ -860,7 +860,7 @@ TEST_F(DtausCliTest, ShowAndSlipReportUnknownBanksAndFailingAccounts) {
 // elsewhere sends them there) give the same file and the same summary.
 TEST_F(DtausCliTest, GenerateWritesTheSameWhicheverWayItReads) {
   const std::string payments =
-      R"({"BLZ": "50010517", "Konto": "5431423", "Name": "JÖRG WEIßBACH",
+      R"({"BLZ": "50010517", "Konto": "5431423", "Name": "J\u00d6RG WEI\u00dfBACH \/ SOHN",
           "BetragEuro": "100", "VerwendungsZweck": "EINE SEHR LANGE RECHNUNGSNUMMER 4711 VOM MAI"},
          {"IBAN": "DE86500105170005431423", "Name": "B", "BetragEuroBrutto": "1,50"})";
   Write("orders.json", Orders(payments));

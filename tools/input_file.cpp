@@ -1,8 +1,10 @@
 #include "tools/input_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -41,6 +43,40 @@ struct LimitedInput {
   std::string too_large;
 };
 
+// A regular file of `size` bytes, read straight into memory taken once, with room for
+// kReadSlack bytes more. A file that grew since it was measured is read on up to
+// `max_bytes`.
+LimitedInput ReadRegularFile(const std::string& path, std::size_t size, std::size_t max_bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw ToolError(kExitUsage, path + ": cannot open: " + std::strerror(errno));
+  LimitedInput input;
+  std::string& content = input.content;
+  content.reserve(size + kReadSlack);
+  content.resize(size);
+  std::size_t have = 0;
+  char more[4096];  // what a file that grew since it was measured has beyond `size`
+  int error = 0;
+  for (;;) {
+    const bool measured = have < size;
+    char* const at = measured ? content.data() + have : more;
+    const std::size_t room = measured ? size - have : sizeof more;
+    const ssize_t got = ::read(fd, at, room);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      error = got < 0 ? errno : 0;
+      break;
+    }
+    if (!measured) content.append(more, static_cast<std::size_t>(got));
+    have += static_cast<std::size_t>(got);
+    if (have > max_bytes) break;
+  }
+  ::close(fd);
+  if (error != 0) throw ToolError(kExitUsage, path + ": cannot read: " + std::strerror(error));
+  if (have > max_bytes) return {"", "more than " + std::to_string(max_bytes) + " bytes"};
+  content.resize(have);  // a file that shrank since it was measured
+  return input;
+}
+
 // The whole content, unless it holds more than `max_bytes`. A regular file is measured
 // before it is read; a file that grew since, a FIFO, a device or standard input is read
 // up to the limit and no further.
@@ -60,8 +96,7 @@ LimitedInput ReadLimited(const std::string& path, std::size_t max_bytes) {
   if (std::filesystem::is_regular_file(status)) {
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     if (!ec && size > max_bytes) return {"", std::to_string(size) + " bytes"};
-    // Read into memory taken once, instead of growing it a chunk at a time.
-    if (!ec) input.content.reserve(static_cast<std::size_t>(size));
+    if (!ec) return ReadRegularFile(path, static_cast<std::size_t>(size), max_bytes);
   }
   std::ifstream in(path, std::ios::binary);
   if (!in) throw ToolError(kExitUsage, path + ": cannot open: " + std::strerror(errno));

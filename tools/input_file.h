@@ -5,10 +5,15 @@
 #ifndef DTAUS_TOOLS_INPUT_FILE_H_
 #define DTAUS_TOOLS_INPUT_FILE_H_
 
+#include <cstddef>
 #include <initializer_list>
 #include <string>
 
 namespace dtaus::tool {
+
+// Bytes of room that ReadInput leaves behind the content of a regular file: the JSON
+// parser reads a little past the end of a document, and the text then need not move.
+inline constexpr std::size_t kReadSlack = 64;
 
 // The whole content, bytes as they are.
 std::string ReadInput(const std::string& path);

@@ -5,11 +5,14 @@
 #include <algorithm>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <set>
+#include <string_view>
 #include <vector>
 
 #include "fields/text_codec.h"
 #include "tools/input_encoding.h"
+#include "tools/input_file.h"
 #include "tools/property_table.h"
 #include "tools/tool_error.h"
 
@@ -187,18 +190,41 @@ OrderDocument ReadDocument(std::string_view text, const std::string& source, boo
   return document;
 }
 
+// The text between a string's quotes as it stands in the document, when it holds no
+// escape: nearly every string does, and it then needs no copy into the parser's buffer.
+// `raw` starts behind the opening quote. Nothing when an escape comes first.
+std::optional<std::string_view> Unescaped(const char* raw) {
+  const char* end = raw;
+  while (*end != '"' && *end != '\\') ++end;  // the document ends in a quote and padding
+  if (*end == '\\') return std::nullopt;
+  return std::string_view(raw, static_cast<std::size_t>(end - raw));
+}
+
+// A string value: as it stands where it holds no escape, unescaped by the parser where it
+// does. The parser throws for a value that is not a string.
+std::string_view StringValue(simdjson::ondemand::value value) {
+  const std::string_view token = value.raw_json_token();
+  if (!token.empty() && token.front() == '"') {
+    if (const auto plain = Unescaped(token.data() + 1)) return *plain;
+  }
+  return value.get_string();
+}
+
 // One object of plain string values with known, distinct property names into `out`.
 bool ReadPlainObject(simdjson::ondemand::object object, bool header, InputObject& out) {
   std::size_t count = 0;
   for (auto field : object) {
-    const std::string_view name = field.unescaped_key();
+    // A property name with an escape in it is left to the thorough way.
+    const std::optional<std::string_view> key = Unescaped(field.key().raw());
+    if (!key) return false;
+    const std::string_view name = *key;
     const bool known =
         header ? FindHeaderProperty(name) != nullptr : FindPaymentProperty(name) != nullptr;
     if (!known || std::any_of(out.values.begin(), out.values.begin() + count,
                               [name](const InputValue& v) { return v.property == name; })) {
       return false;
     }
-    const std::string_view value = field.value().get_string();
+    const std::string_view value = StringValue(field.value());
     // JSON allows no raw control character in a string; the parser does not look.
     if (std::any_of(value.begin(), value.end(),
                     [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
@@ -217,6 +243,7 @@ bool StreamJsonOrders(std::string& text, const ObjectSink& on_header,
   // simdjson: several times faster than building a document, and it holds no node per
   // value. Whatever it does not take goes the thorough way, which finds the words.
   if (text.find('\0') != std::string::npos) return false;
+  static_assert(kReadSlack >= simdjson::SIMDJSON_PADDING, "ReadInput leaves the padding's room");
   text.reserve(text.size() + simdjson::SIMDJSON_PADDING);
   try {
     simdjson::ondemand::parser parser;

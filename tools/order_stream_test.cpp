@@ -65,6 +65,13 @@ TEST(OrderStreamTest, TakesPlainOrdersAndStopsAtTheFirstProblem) {
   EXPECT_EQ(wrapped.wrapped, 1u);
   EXPECT_EQ(wrapped.net, 0u);
 
+  // A value with escapes is unescaped on the way; a property name with one is rare enough
+  // to leave to the thorough way.
+  const Streamed escaped = Stream(Orders(
+      R"({"BLZ": "50010517", "Konto": "5431423", "Name": "J\u00d6RG \/ S\u00d6HNE",
+          "BetragEuro": "100"})"));
+  EXPECT_TRUE(escaped.read && escaped.complete);
+
   struct Case {
     const char* what;
     std::string json;
@@ -82,6 +89,7 @@ TEST(OrderStreamTest, TakesPlainOrdersAndStopsAtTheFirstProblem) {
       {"repeated key", Orders(R"({"Name": "A", "Name": "B"})")},
       {"number", Orders(R"({"BetragEuro": 1})")},
       {"control character", Orders(R"({"Name": "A\tB"})")},
+      {"escaped property name", Orders(R"({"N\u0061me": "A"})")},
       {"payments first", R"({"GeldTransfer": [], )" + std::string(kHeader) + "}"},
       {"after the document", Orders(kPlain) + " x"},
       {"malformed", Orders(kPlain).substr(1)},
