@@ -1,11 +1,13 @@
 #include "tools/input_file.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -43,6 +45,22 @@ struct LimitedInput {
   std::string too_large;
 };
 
+// A large input lands in memory the process has not touched before, and the first touch
+// of every 4 KB page costs a fault (a 25 MB DTAUS file: 6,000 of them). Transparent huge
+// pages make that one fault per 2 MB. Advice only: where the kernel does not take it,
+// nothing changes.
+void AdviseHugePages(std::string& content) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+  const auto begin = reinterpret_cast<std::uintptr_t>(content.data());
+  const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
+  const std::uintptr_t last = (begin + content.capacity()) & ~(kHugePage - 1);
+  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#else
+  (void)content;
+#endif
+}
+
 // A regular file of `size` bytes, read straight into memory taken once, with room for
 // kReadSlack bytes more. A file that grew since it was measured is read on up to
 // `max_bytes`.
@@ -52,6 +70,7 @@ LimitedInput ReadRegularFile(const std::string& path, std::size_t size, std::siz
   LimitedInput input;
   std::string& content = input.content;
   content.reserve(size + kReadSlack);
+  AdviseHugePages(content);
   content.resize(size);
   std::size_t have = 0;
   char more[4096];  // what a file that grew since it was measured has beyond `size`
