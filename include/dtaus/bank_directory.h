@@ -90,12 +90,9 @@ class BankDirectory {
   void Load(const std::string& path);
   void SortByCode();
   void IndexCodes();
-  std::size_t SlotOf(std::uint32_t code) const;
   // The position of the bank with this code, BankCount() for none.
   std::size_t IndexOf(std::string_view blz) const;
   std::string_view RecordOf(std::size_t index) const;
-
-  static constexpr std::uint32_t kEmptySlot = 0xFFFFFFFF;
 
   std::string error_;
   std::string path_;
@@ -104,7 +101,7 @@ class BankDirectory {
   // gives it, in the same order.
   std::vector<std::uint32_t> codes_;
   std::string records_;
-  // A hash table of the codes: each slot holds a position in codes_, or kEmptySlot.
+  // A hash table of the codes: each slot holds a position in codes_, or none.
   std::vector<std::uint32_t> slots_;
   // The banks Find has been asked for, at their codes' positions.
   mutable std::vector<std::unique_ptr<Bank>> banks_;
