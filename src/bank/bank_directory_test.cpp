@@ -180,7 +180,8 @@ TEST_F(BankFileTest, TheBanksOwnRecordStandsForItsCode) {
 }
 
 // Thousands of banks from the smallest code to the largest, their records running over
-// the blocks the file is read in, in the Bundesbank's order and backwards.
+// the blocks the file is read in, in the Bundesbank's order and backwards (its branches
+// then before it), with either line end.
 TEST_F(BankFileTest, FindsEveryCodeOfALargeFileInAnyOrder) {
   constexpr int kBanks = 3000;
   const auto code = [](int i) {  // 00000000 to 99999999
@@ -196,7 +197,7 @@ TEST_F(BankFileTest, FindsEveryCodeOfALargeFileInAnyOrder) {
     SCOPED_TRACE(backwards ? "backwards" : "in order");
     std::string bytes;
     for (std::size_t i = 0; i < records.size(); ++i) {
-      bytes += records[backwards ? records.size() - 1 - i : i] + "\n";
+      bytes += records[backwards ? records.size() - 1 - i : i] + (backwards ? "\r\n" : "\n");
     }
     const BankDirectory directory = BankDirectory::FromFile(Write("blz.txt", bytes));
     ASSERT_EQ(directory.Error(), "");
