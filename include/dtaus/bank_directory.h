@@ -24,11 +24,11 @@
 #define DTAUS_BANK_DIRECTORY_H_
 
 #include <cstddef>
-#include <map>
+#include <cstdint>
 #include <memory>
-#include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dtaus {
 
@@ -71,14 +71,16 @@ class BankDirectory {
   const std::string& Path() const { return path_; }
   // The date of the data, "2020-04-20"; empty when the file name does not say.
   const std::string& Date() const { return date_; }
-  std::size_t BankCount() const { return banks_.size(); }
+  std::size_t BankCount() const { return codes_.size(); }
 
-  // The bank with this code, or nullptr.
+  // The bank with this code, or nullptr. The bank is taken apart from its record when
+  // first asked for and stays valid as long as the directory: call it from one thread at
+  // a time.
   const Bank* Find(std::string_view blz) const;
   // Checks `account` (1 to 10 digits; leading zeros do not matter) against the method
   // of the bank with code `blz`. An account that is not 1 to 10 digits is kInvalid.
-  // Learns on first use which methods the check-digit library knows: call it from one
-  // thread at a time.
+  // Sets up the check-digit library on first use and learns which methods it knows:
+  // call it from one thread at a time.
   AccountCheck Check(std::string_view blz, std::string_view account) const;
 
  private:
@@ -86,12 +88,24 @@ class BankDirectory {
 
   BankDirectory();
   void Load(const std::string& path);
+  void SortByCode();
+  void IndexCodes();
+  // The position of the bank with this code, BankCount() for none.
+  std::size_t IndexOf(std::string_view blz) const;
+  std::string_view RecordOf(std::size_t index) const;
 
   std::string error_;
   std::string path_;
   std::string date_;
-  std::map<std::string, Bank, std::less<>> banks_;
-  std::unique_ptr<Checker> checker_;
+  // Each bank's code as a number, in ascending order, and the bank's record as the file
+  // gives it, in the same order.
+  std::vector<std::uint32_t> codes_;
+  std::string records_;
+  // A hash table of the codes: each slot holds a position in codes_, or none.
+  std::vector<std::uint32_t> slots_;
+  // The banks Find has been asked for, at their codes' positions.
+  mutable std::vector<std::unique_ptr<Bank>> banks_;
+  mutable std::unique_ptr<Checker> checker_;
 };
 
 }  // namespace dtaus

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "file/scratch_dir_test.h"
 
@@ -143,6 +144,79 @@ TEST_F(BankFileTest, LoadsTheBundesbanksFormat) {
       "");
 }
 
+// The Bundesbank's file lists a bank, then its branches under the same code. Whatever the
+// order, the bank's own record stands for the code, else the code's first branch.
+TEST_F(BankFileTest, TheBanksOwnRecordStandsForItsCode) {
+  const std::string bank = Record("12345678", '1', "Bank", "Bonn", "", "00");
+  const std::string bank2 = Record("12345678", '1', "Bank 2", "Bonn", "", "00");
+  const std::string branch = Record("12345678", '2', "Filiale", "Essen", "", "00");
+  const std::string branch2 = Record("12345678", '2', "Filiale 2", "Essen", "", "00");
+  const std::string other = Record("00000001", '1', "Andere", "Kiel", "", "00");
+  struct Case {
+    std::vector<std::string> records;
+    std::string name;
+  };
+  const Case cases[] = {
+      {{bank, branch, branch2, other}, "Bank"}, {{branch, bank, branch2}, "Bank"},
+      {{branch, branch2, other}, "Filiale"},    {{bank, bank2, branch}, "Bank 2"},
+      {{branch, other, bank, branch2}, "Bank"}, {{branch, other, branch2}, "Filiale"},
+      {{bank, other, bank2, other}, "Bank 2"},  {{bank, other, branch}, "Bank"},
+      {{other, branch2, other, bank}, "Bank"},
+  };
+  for (const Case& c : cases) {
+    std::string bytes;
+    for (const std::string& record : c.records) bytes += record + "\r\n";
+    SCOPED_TRACE(c.name + " of " + std::to_string(c.records.size()) + " records");
+    const BankDirectory directory = BankDirectory::FromFile(Write("blz.txt", bytes));
+    ASSERT_EQ(directory.Error(), "");
+    const Bank* found = directory.Find("12345678");
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->name, c.name);
+    EXPECT_EQ(found, directory.Find("12345678"));  // taken apart once
+    const bool has_other = bytes.find(other) != std::string::npos;
+    EXPECT_EQ(directory.BankCount(), has_other ? 2u : 1u);
+    EXPECT_EQ(directory.Find("00000001") != nullptr, has_other);
+  }
+}
+
+// Thousands of banks from the smallest code to the largest, their records running over
+// the blocks the file is read in, in the Bundesbank's order and backwards (its branches
+// then before it), with either line end.
+TEST_F(BankFileTest, FindsEveryCodeOfALargeFileInAnyOrder) {
+  constexpr int kBanks = 3000;
+  const auto code = [](int i) {  // 00000000 to 99999999
+    const std::string digits = std::to_string(static_cast<long long>(i) * 99999999 / (kBanks - 1));
+    return std::string(8 - digits.size(), '0') + digits;
+  };
+  std::vector<std::string> records;
+  for (int i = 0; i < kBanks; ++i) {
+    records.push_back(Record(code(i), '1', "Bank " + std::to_string(i), "Bonn", "", "00"));
+    records.push_back(Record(code(i), '2', "Filiale", "Essen", "", "00"));
+  }
+  for (const bool backwards : {false, true}) {
+    SCOPED_TRACE(backwards ? "backwards" : "in order");
+    std::string bytes;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+      bytes += records[backwards ? records.size() - 1 - i : i] + (backwards ? "\r\n" : "\n");
+    }
+    const BankDirectory directory = BankDirectory::FromFile(Write("blz.txt", bytes));
+    ASSERT_EQ(directory.Error(), "");
+    EXPECT_EQ(directory.BankCount(), static_cast<std::size_t>(kBanks));
+    for (int i = 0; i < kBanks; ++i) {
+      const Bank* bank = directory.Find(code(i));
+      ASSERT_NE(bank, nullptr) << code(i);
+      EXPECT_EQ(bank->name, "Bank " + std::to_string(i));
+    }
+    for (const char* missing :
+         {"00000001", "99999998", "50000000", "9999999", "999999999", "0000000x", ""}) {
+      EXPECT_EQ(directory.Find(missing), nullptr) << missing;
+      EXPECT_EQ(directory.Check(missing, "1501824"), AccountCheck::kBankUnknown) << missing;
+    }
+    EXPECT_EQ(directory.Check("99999999", "1501824"), AccountCheck::kValid);
+    EXPECT_EQ(directory.Check("00000000", "1501833"), AccountCheck::kInvalid);
+  }
+}
+
 TEST_F(BankFileTest, MissingOrMalformedFilesAreClearErrors) {
   const std::string good = Record("12345678", '1', "Beispielbank", "Bonn", "", "00") + "\r\n";
   struct Case {
@@ -164,6 +238,10 @@ TEST_F(BankFileTest, MissingOrMalformedFilesAreClearErrors) {
        ": line 1: does not begin with an 8-digit bank code and the mark 1 or 2"},
       {Record("12345678", '1', "B", "K", "", " 0"),
        ": line 1: the check-digit method (characters 151-152) is not a method id"},
+      // Longer than the blocks the file is read in.
+      {good + std::string(200000, 'x') + "\r\n" + good,
+       ": line 2: a record of the Bundesbank's bank-code file has 168 characters, this line "
+       "has 200000"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.error);
@@ -174,6 +252,7 @@ TEST_F(BankFileTest, MissingOrMalformedFilesAreClearErrors) {
   }
   const std::string missing = (dir_ / "nowhere.txt").string();
   EXPECT_EQ(BankDirectory::FromFile(missing).Error(), missing + ": cannot be opened");
+  EXPECT_EQ(BankDirectory::FromFile(dir_.string()).Error(), dir_.string() + ": cannot be read");
 }
 
 }  // namespace
