@@ -246,7 +246,24 @@ void DecodeInto(std::string_view raw, std::string& out) {
                   [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
     out.assign(raw);
   } else {
-    out = DecodeWindows1252(raw);
+    out.clear();
+    for (char c : raw) AppendUtf8(out, Windows1252ToCodePoint(static_cast<unsigned char>(c)));
+  }
+}
+
+// The `width` bytes at `offset` of a record whose size has been checked: no bounds
+// check, which substr would make again for every field of every record.
+std::string_view FieldBytes(const char* record, std::size_t offset, std::size_t width) {
+  return std::string_view(record + offset, width);
+}
+
+// Assigns `raw` to `out` in place when the lengths agree, as they do from one record to
+// the next in every fixed-width field: a copy of a few bytes instead of a general assign.
+void AssignInPlace(std::string_view raw, std::string& out) {
+  if (out.size() == raw.size()) {
+    std::copy(raw.begin(), raw.end(), out.begin());
+  } else {
+    out.assign(raw);
   }
 }
 
@@ -680,10 +697,9 @@ class Parser {
   // below finds, words and places each finding.
   std::size_t ReadPlainPayment(std::size_t pos) {
     if (seen_trailer_ || bytes_.size() - pos < kPaymentFixedLength) return 0;
-    // Bounds are known from here on: the record's bytes are taken without substr.
     const char* const record = bytes_.data() + pos;
     const auto at = [record](std::size_t offset, std::size_t width) {
-      return std::string_view(record + offset, width);
+      return FieldBytes(record, offset, width);
     };
     const std::string_view length_field = at(0, 4);
     const std::string_view count_field = at(kPartCount.offset, kPartCount.width);
@@ -739,7 +755,7 @@ class Parser {
     for (int i = 0; i < slots; ++i) {
       const char* const slot = record + PartOffset(i);
       if (i >= parts) {
-        if (!AllBlank(std::string_view(slot, kPartWidth))) return 0;
+        if (!AllBlank(FieldBytes(slot, 0, kPartWidth))) return 0;
         continue;
       }
       const auto type = static_cast<std::size_t>(static_cast<unsigned char>(slot[1]) - '1');
@@ -763,7 +779,7 @@ class Parser {
         SaturatingAdd(totals.blz_sum, DigitsValue(at(kBankCode.offset, kBankCode.width)));
     totals.euro_cents = SaturatingAdd(totals.euro_cents, cents);
     if (*each_payment_) {
-      FillPlainPayment(at(0, size), pos, parts, static_cast<std::int64_t>(cents));
+      FillPlainPayment(record, size, pos, parts, static_cast<std::int64_t>(cents));
       (*each_payment_)(visited_);
     }
     return size;
@@ -772,16 +788,17 @@ class Parser {
   // The record a visitor receives, filled from a record C that ReadPlainPayment has
   // checked: its fields as the thorough reading fills them. One record serves them all,
   // so that its strings keep their memory.
-  void FillPlainPayment(std::string_view record, std::size_t pos, int parts, std::int64_t cents) {
+  void FillPlainPayment(const char* record, std::size_t size, std::size_t pos, int parts,
+                        std::int64_t cents) {
     PaymentRecord& payment = visited_;
     payment.offset = pos;
-    payment.size = record.size();
+    payment.size = size;
     for (const auto& field : kPaymentFields) {
       if (field.target == nullptr) continue;
       std::string& value = payment.*field.target;
-      const std::string_view raw = record.substr(field.offset, field.width);
+      const std::string_view raw = FieldBytes(record, field.offset, field.width);
       if (field.kind != FieldKind::kText) {
-        value.assign(raw);  // digits or the currency code: the same in UTF-8
+        AssignInPlace(raw, value);  // digits or the currency code: the same in UTF-8
       } else if (decode_texts_) {
         DecodeInto(DropTrailingBlanks(raw), value);
       } else {
@@ -791,11 +808,11 @@ class Parser {
     payment.parts.resize(static_cast<std::size_t>(parts));
     for (int i = 0; i < parts; ++i) {
       ExtensionPart& part = payment.parts[static_cast<std::size_t>(i)];
-      const std::string_view slot = record.substr(PartOffset(i), kPartWidth);
+      const char* const slot = record + PartOffset(i);
       part.offset = pos + PartOffset(i);
-      part.type.assign(slot.substr(0, kPartTypeWidth));
+      AssignInPlace(FieldBytes(slot, 0, kPartTypeWidth), part.type);
       if (decode_texts_) {
-        DecodeInto(DropTrailingBlanks(slot.substr(kPartTypeWidth)), part.text);
+        DecodeInto(DropTrailingBlanks(FieldBytes(slot, kPartTypeWidth, kPartTextWidth)), part.text);
       } else {
         part.text.clear();
       }
