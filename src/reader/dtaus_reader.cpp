@@ -155,14 +155,14 @@ const std::array<bool, 256>& DtausCharacters() {
   return kTable;
 }
 
-// The high bit of each lane whose byte lies in [lo, hi]; for bytes below 0x80, which
-// nothing carries out of.
-constexpr std::uint64_t InRange(std::uint64_t word, unsigned char lo, unsigned char hi) {
-  return (word + Lanes(0x80 - lo)) & ~(word + Lanes(0x7F - hi)) & kHighBits;
+// The high bit of each lane is set where the byte is at least `bound`; for bytes below
+// 0x80, which nothing carries out of.
+constexpr std::uint64_t AtLeast(std::uint64_t word, unsigned char bound) {
+  return word + Lanes(0x80 - bound);
 }
 
 // True when every byte is a DTAUS character, as texts are most of a file. Eight bytes
-// of capitals, [ \ ], digits, * + , - . / and blanks pass at once; the rest of the set
+// of blanks, * + , - . / digits, capitals and [ \ ] pass at once; the rest of the set
 // (and anything outside it) is looked up byte by byte.
 bool AllDtausCharacters(std::string_view text) {
   const std::array<bool, 256>& is_dtaus_character = DtausCharacters();
@@ -171,11 +171,11 @@ bool AllDtausCharacters(std::string_view text) {
   };
   const auto word_test = [&is_dtaus](const char* p) {
     const std::uint64_t word = WordAt(p);
-    if ((word & kHighBits) == 0 && (InRange(word, ' ', ' ') | InRange(word, '*', '9') |
-                                    InRange(word, 'A', ']')) == kHighBits) {
-      return true;
-    }
-    return std::all_of(p, p + sizeof word, is_dtaus);
+    // A byte lies in one of the ranges [' ', ' '], ['*', '9'] and ['A', ']'] when it has
+    // reached an odd number of their six bounds. A byte from 0x80 on fails first.
+    const std::uint64_t odd = AtLeast(word, ' ') ^ AtLeast(word, ' ' + 1) ^ AtLeast(word, '*') ^
+                              AtLeast(word, '9' + 1) ^ AtLeast(word, 'A') ^ AtLeast(word, ']' + 1);
+    return (odd & ~word & kHighBits) == kHighBits || std::all_of(p, p + sizeof word, is_dtaus);
   };
   return EveryByte(text, word_test, is_dtaus);
 }
@@ -331,6 +331,14 @@ std::string_view UsualKey(std::string_view kind) {
 
 // An execution date may lie from the creation day itself to 15 days after it.
 constexpr int kMaxDaysToExecution = 15;
+
+// Where each extension-part slot of record C starts, for the loops over the parts of
+// every record.
+constexpr std::array<std::size_t, PartSlots(kMaxPaymentRecordSize)> kPartOffsets = [] {
+  std::array<std::size_t, PartSlots(kMaxPaymentRecordSize)> offsets{};
+  for (std::size_t i = 0; i < offsets.size(); ++i) offsets[i] = PartOffset(static_cast<int>(i));
+  return offsets;
+}();
 
 // The fixed part of record C as the check of a plain record sweeps it: neighbouring
 // numbers as one stretch of digits, neighbouring texts and reserves as one stretch of
@@ -706,11 +714,11 @@ class Parser {
     if (!AllDigits(length_field) || !AllDigits(count_field)) return 0;
     const std::uint64_t parts_value = DigitsValue(count_field);
     if (parts_value > kMaxParts) return 0;
-    const int parts = static_cast<int>(parts_value);
-    if (DigitsValue(length_field) != PaymentRecordLength(parts)) return 0;
+    const auto parts = static_cast<std::size_t>(parts_value);
+    if (DigitsValue(length_field) != PaymentRecordLength(static_cast<int>(parts))) return 0;
     // The size C1 and C18 give is the first the thorough reading tries, and taken when
     // a record starts behind it.
-    const std::size_t size = PaymentRecordSize(parts);
+    const std::size_t size = PaymentRecordSize(static_cast<int>(parts));
     if (bytes_.size() - pos < size || !IsRecordStart(pos + size, /*strict=*/true)) return 0;
 
     for (std::size_t i = 0; i < kPlainPaymentSweeps.count; ++i) {
@@ -747,13 +755,13 @@ class Parser {
     // then each part's type, and blanks where no part is.
     if (parts > 0 &&
         !AllDtausCharacters(
-            at(kPaymentFixedLength, PartOffset(parts - 1) + kPartWidth - kPaymentFixedLength))) {
+            at(kPaymentFixedLength, kPartOffsets[parts - 1] + kPartWidth - kPaymentFixedLength))) {
       return 0;
     }
     std::array<int, kPartTypeLimits.size()> type_counts{};
-    const int slots = PartSlots(size);
-    for (int i = 0; i < slots; ++i) {
-      const char* const slot = record + PartOffset(i);
+    const auto slots = static_cast<std::size_t>(PartSlots(size));
+    for (std::size_t i = 0; i < slots; ++i) {
+      const char* const slot = record + kPartOffsets[i];
       if (i >= parts) {
         if (!AllBlank(FieldBytes(slot, 0, kPartWidth))) return 0;
         continue;
@@ -788,7 +796,7 @@ class Parser {
   // The record a visitor receives, filled from a record C that ReadPlainPayment has
   // checked: its fields as the thorough reading fills them. One record serves them all,
   // so that its strings keep their memory.
-  void FillPlainPayment(const char* record, std::size_t size, std::size_t pos, int parts,
+  void FillPlainPayment(const char* record, std::size_t size, std::size_t pos, std::size_t parts,
                         std::int64_t cents) {
     PaymentRecord& payment = visited_;
     payment.offset = pos;
@@ -805,11 +813,11 @@ class Parser {
         value.clear();
       }
     }
-    payment.parts.resize(static_cast<std::size_t>(parts));
-    for (int i = 0; i < parts; ++i) {
-      ExtensionPart& part = payment.parts[static_cast<std::size_t>(i)];
-      const char* const slot = record + PartOffset(i);
-      part.offset = pos + PartOffset(i);
+    payment.parts.resize(parts);
+    for (std::size_t i = 0; i < parts; ++i) {
+      ExtensionPart& part = payment.parts[i];
+      const char* const slot = record + kPartOffsets[i];
+      part.offset = pos + kPartOffsets[i];
       AssignInPlace(FieldBytes(slot, 0, kPartTypeWidth), part.type);
       if (decode_texts_) {
         DecodeInto(DropTrailingBlanks(FieldBytes(slot, kPartTypeWidth, kPartTextWidth)), part.text);
