@@ -5,9 +5,11 @@
 // form a program can rely on: findings in file order, inside the file, on one line each
 // and in UTF-8, at most 1,000 listed and the rest counted; records inside the file and
 // of a size DTAUS allows; no errors without a finding that says so, and for a file
-// without errors a trailer whose count and sums match the records.
+// without errors a trailer whose count and sums match the records. The check alone
+// (DtausReader::CheckOnly) must come to exactly what the full read finds.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dtaus/dtaus_reader.h"
 #include "harness.h"
@@ -35,12 +37,113 @@ std::uint64_t Value(const std::string& digits) {
   return v;
 }
 
+std::vector<const std::string*> TextsOf(const HeaderRecord& a) {
+  return {&a.record_length,  &a.kind,  &a.BLZ,           &a.sender_blz,        &a.Name,
+          &a.AktuellesDatum, &a.Konto, &a.FreieReferenz, &a.AusfuehrungsDatum, &a.currency};
+}
+std::vector<const std::string*> TextsOf(const PaymentRecord& c) {
+  return {&c.record_length,
+          &c.first_blz,
+          &c.BLZ,
+          &c.Konto,
+          &c.FreieReferenz,
+          &c.TextSchluessel,
+          &c.TextSchluesselErgaenzung,
+          &c.betrag_dm,
+          &c.MeineInfoBLZ,
+          &c.MeineInfoKonto,
+          &c.BetragEuro,
+          &c.Name,
+          &c.MeineInfoName,
+          &c.VerwendungsZweck,
+          &c.currency,
+          &c.part_count};
+}
+std::vector<const std::string*> TextsOf(const TrailerRecord& e) {
+  return {&e.Satzlaenge,      &e.TotalDatensatzItems, &e.betrag_dm_sum,
+          &e.TotalPasivKonto, &e.TotalPasivBLZ,       &e.TotalEuro};
+}
+
+template <typename Record>
+bool SameTexts(const Record& a, const Record& b) {
+  const auto as = TextsOf(a), bs = TextsOf(b);
+  for (std::size_t i = 0; i < as.size(); ++i) {
+    if (*as[i] != *bs[i]) return false;
+  }
+  return true;
+}
+
+// A record C handed over by the check alone against the one the full read keeps; without
+// `texts` the names, the purpose and the parts' texts are empty.
+bool SamePayment(const PaymentRecord& checked, PaymentRecord full, bool texts) {
+  if (!texts) {
+    full.Name.clear();
+    full.MeineInfoName.clear();
+    full.VerwendungsZweck.clear();
+    for (ExtensionPart& part : full.parts) part.text.clear();
+  }
+  if (checked.offset != full.offset || checked.size != full.size || checked.cents != full.cents ||
+      checked.parts.size() != full.parts.size() || !SameTexts(checked, full)) {
+    return false;
+  }
+  for (std::size_t i = 0; i < full.parts.size(); ++i) {
+    const ExtensionPart &c = checked.parts[i], &f = full.parts[i];
+    if (c.offset != f.offset || c.type != f.type || c.text != f.text) return false;
+  }
+  return true;
+}
+
+// The check alone reads plain records C a quicker way than the full read; it must come
+// to the same findings, counts, totals and records, and hand over the same records C.
+void ExpectCheckOnlyAgrees(std::string_view bytes, const DtausReader& full) {
+  for (const bool texts : {false, true}) {
+    const std::string mode = texts ? " (check alone, with texts)" : " (check alone)";
+    std::size_t next = 0;
+    const DtausReader checked = DtausReader::CheckOnly(
+        bytes,
+        [&](const PaymentRecord& c) {
+          const std::string where = "record C at " + std::to_string(c.offset) + mode;
+          DTAUS_FUZZ_CHECK(next < full.Payments().size(), where + " is one too many");
+          DTAUS_FUZZ_CHECK(SamePayment(c, full.Payments()[next++], texts), where + " differs");
+        },
+        texts);
+    DTAUS_FUZZ_CHECK(next == full.Payments().size(), std::to_string(next) + " records C" + mode);
+    DTAUS_FUZZ_CHECK(checked.Payments().empty(), "records C kept" + mode);
+    DTAUS_FUZZ_CHECK(checked.Findings().size() == full.Findings().size() &&
+                         checked.ErrorCount() == full.ErrorCount() &&
+                         checked.WarningCount() == full.WarningCount(),
+                     "other counts of findings" + mode);
+    for (std::size_t i = 0; i < full.Findings().size(); ++i) {
+      const Finding &c = checked.Findings()[i], &f = full.Findings()[i];
+      DTAUS_FUZZ_CHECK(c.severity == f.severity && c.offset == f.offset && c.record == f.record &&
+                           c.field == f.field && c.message == f.message,
+                       "finding " + std::to_string(i) + " \"" + c.message + "\" instead of \"" +
+                           f.message + "\"" + mode);
+    }
+    const DtausTotals &ct = checked.Totals(), &ft = full.Totals();
+    DTAUS_FUZZ_CHECK(ct.count == ft.count && ct.konto_sum == ft.konto_sum &&
+                         ct.blz_sum == ft.blz_sum && ct.euro_cents == ft.euro_cents,
+                     "other totals" + mode);
+    const auto& ca = checked.Header();
+    const auto& fa = full.Header();
+    DTAUS_FUZZ_CHECK(ca.has_value() == fa.has_value() &&
+                         (!fa || (ca->offset == fa->offset && SameTexts(*ca, *fa))),
+                     "another record A" + mode);
+    const auto& ce = checked.Trailer();
+    const auto& fe = full.Trailer();
+    DTAUS_FUZZ_CHECK(ce.has_value() == fe.has_value() &&
+                         (!fe || (ce->offset == fe->offset && SameTexts(*ce, *fe))),
+                     "another record E" + mode);
+  }
+}
+
 }  // namespace
 
 void RunReaderBytes(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const DtausReader reader(bytes);
   DTAUS_FUZZ_CHECK(reader.FileSize() == size, std::to_string(reader.FileSize()));
+  ExpectCheckOnlyAgrees(bytes, reader);
 
   DTAUS_FUZZ_CHECK(reader.Findings().size() <= DtausReader::kMaxFindings,
                    std::to_string(reader.Findings().size()) + " findings listed");
@@ -71,11 +174,7 @@ void RunReaderBytes(const std::uint8_t* data, std::size_t size) {
   if (const auto& a = reader.Header()) {
     DTAUS_FUZZ_CHECK(a->offset < size && (a->size == 128 || a->size == 256),
                      std::to_string(a->offset) + "+" + std::to_string(a->size));
-    for (const std::string* s : {&a->record_length, &a->kind, &a->BLZ, &a->sender_blz, &a->Name,
-                                 &a->AktuellesDatum, &a->Konto, &a->FreieReferenz,
-                                 &a->AusfuehrungsDatum, &a->currency}) {
-      CheckText(*s, "a field of record A");
-    }
+    for (const std::string* s : TextsOf(*a)) CheckText(*s, "a field of record A");
   }
   std::size_t previous_end = 0;
   for (const PaymentRecord& c : reader.Payments()) {
@@ -84,22 +183,17 @@ void RunReaderBytes(const std::uint8_t* data, std::size_t size) {
     DTAUS_FUZZ_CHECK(c.size >= 256 && c.size <= 768 && c.size % 128 == 0,
                      where + " of size " + std::to_string(c.size));
     previous_end = c.offset + 5;  // at least the length and the type letter
-    DTAUS_FUZZ_CHECK(c.parts.size() <= 18, where + " has " + std::to_string(c.parts.size()) + " parts");
+    DTAUS_FUZZ_CHECK(c.parts.size() <= 18,
+                     where + " has " + std::to_string(c.parts.size()) + " parts");
     DTAUS_FUZZ_CHECK(c.cents >= 0, where);
     for (const ExtensionPart& p : c.parts) {
-      DTAUS_FUZZ_CHECK(p.offset >= c.offset + 187 && p.offset + 29 <= c.offset + c.size &&
-                           p.offset + 29 <= size,
-                       where + ": part at " + std::to_string(p.offset));
+      DTAUS_FUZZ_CHECK(
+          p.offset >= c.offset + 187 && p.offset + 29 <= c.offset + c.size && p.offset + 29 <= size,
+          where + ": part at " + std::to_string(p.offset));
       CheckText(p.type, where + ": part type");
       CheckText(p.text, where + ": part text");
     }
-    for (const std::string* s : {&c.record_length, &c.first_blz, &c.BLZ, &c.Konto,
-                                 &c.FreieReferenz, &c.TextSchluessel, &c.TextSchluesselErgaenzung,
-                                 &c.betrag_dm, &c.MeineInfoBLZ, &c.MeineInfoKonto, &c.BetragEuro,
-                                 &c.Name, &c.MeineInfoName, &c.VerwendungsZweck, &c.currency,
-                                 &c.part_count}) {
-      CheckText(*s, where + ": a field");
-    }
+    for (const std::string* s : TextsOf(c)) CheckText(*s, where + ": a field");
   }
   DTAUS_FUZZ_CHECK(reader.Totals().count <= reader.Payments().size(),
                    std::to_string(reader.Totals().count));
@@ -107,10 +201,7 @@ void RunReaderBytes(const std::uint8_t* data, std::size_t size) {
   if (const auto& e = reader.Trailer()) {
     DTAUS_FUZZ_CHECK(e->offset < size && (e->size == 128 || e->size == 256),
                      std::to_string(e->offset) + "+" + std::to_string(e->size));
-    for (const std::string* s : {&e->Satzlaenge, &e->TotalDatensatzItems, &e->betrag_dm_sum,
-                                 &e->TotalPasivKonto, &e->TotalPasivBLZ, &e->TotalEuro}) {
-      CheckText(*s, "a field of record E");
-    }
+    for (const std::string* s : TextsOf(*e)) CheckText(*s, "a field of record E");
   }
 
   // A file without errors is one a bank takes: A first, E last, count and sums right.

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <chrono>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <string>
@@ -17,20 +20,49 @@ namespace dtaus {
 namespace detail {
 namespace {
 
+// The checks below look at eight bytes at a time: a file of the largest size has 25
+// million of them, and the check of a plain file does little else. Each byte is tested
+// in its own lane of a 64-bit word, so the byte order of the machine does not matter.
+constexpr std::uint64_t Lanes(unsigned char byte) { return 0x0101010101010101u * byte; }
+constexpr std::uint64_t kHighBits = Lanes(0x80);
+
+std::uint64_t WordAt(const char* p) {
+  std::uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
+
+// True when `word_test` holds for every eight bytes of `s` and `byte_test` for every
+// byte of a text shorter than eight; the tail of a longer text is tested as the last
+// eight bytes, some of them a second time.
+template <typename WordTest, typename ByteTest>
+bool EveryByte(std::string_view s, const WordTest& word_test, const ByteTest& byte_test) {
+  constexpr std::size_t kWord = sizeof(std::uint64_t);
+  if (s.size() < kWord) return std::all_of(s.begin(), s.end(), byte_test);
+  std::size_t i = 0;
+  for (; i + kWord <= s.size(); i += kWord) {
+    if (!word_test(s.data() + i)) return false;
+  }
+  return i == s.size() || word_test(s.data() + s.size() - kWord);
+}
+
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// A digit has the high nibble 3 and a low nibble that takes 6 without carrying over.
+// Where a high nibble is not 3, what the addition carries into the next lane no
+// longer matters.
 bool AllDigits(std::string_view s) {
-  for (char c : s) {
-    if (!IsDigit(c)) return false;
-  }
-  return !s.empty();
+  const auto digits = [](const char* p) {
+    const std::uint64_t word = WordAt(p);
+    return (((word & Lanes(0xF0)) ^ Lanes(0x30)) |
+            (((word + Lanes(0x06)) & Lanes(0xF0)) ^ Lanes(0x30))) == 0;
+  };
+  return !s.empty() && EveryByte(s, digits, IsDigit);
 }
 
 bool AllBlank(std::string_view s) {
-  // Compared with blanks in one call: most reserve fields and unused parts are blank.
-  static const std::string kBlanks(256, ' ');
-  if (s.size() <= kBlanks.size()) return s.compare(0, s.size(), kBlanks.data(), s.size()) == 0;
-  return std::all_of(s.begin(), s.end(), [](char c) { return c == ' '; });
+  return EveryByte(
+      s, [](const char* p) { return WordAt(p) == Lanes(' '); }, [](char c) { return c == ' '; });
 }
 
 std::string_view DropTrailingBlanks(std::string_view s) {
@@ -38,11 +70,38 @@ std::string_view DropTrailingBlanks(std::string_view s) {
   return end == std::string_view::npos ? std::string_view() : s.substr(0, end + 1);
 }
 
+// The value of eight digits. On a little-endian machine the first digit lies in the
+// lowest byte of the word: three multiplications join neighbouring digits, then
+// pairs, then fours (each multiplier puts the higher place times 10, 100 or 10,000
+// on top of the lower one).
+std::uint64_t EightDigitsValue(const char* digits) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::uint64_t word = WordAt(digits) & Lanes(0x0F);
+    word = (word * (10 * 0x100 + 1)) >> 8 & 0x00FF00FF00FF00FFu;
+    word = (word * (100 * 0x10000 + 1)) >> 16 & 0x0000FFFF0000FFFFu;
+    return (word * (10000 * 0x100000000u + 1)) >> 32;
+  } else {
+    std::uint64_t value = 0;
+    for (int i = 0; i < 8; ++i) value = value * 10 + static_cast<std::uint64_t>(digits[i] - '0');
+    return value;
+  }
+}
+
 // The value of a digits-only text. Control sums over many records could in theory
 // outgrow 64 bits; they saturate instead of wrapping, so that they still compare unequal.
 std::uint64_t DigitsValue(std::string_view digits) {
   constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
   std::uint64_t value = 0;
+  if (digits.size() <= std::numeric_limits<std::uint64_t>::digits10) {
+    // Every field of a record is that short: no overflow to watch for. The digits in
+    // front of the last eights one by one, then eight at a time.
+    std::size_t i = 0;
+    for (; (digits.size() - i) % 8 != 0; ++i) {
+      value = value * 10 + static_cast<std::uint64_t>(digits[i] - '0');
+    }
+    for (; i < digits.size(); i += 8) value = value * 100'000'000 + EightDigitsValue(&digits[i]);
+    return value;
+  }
   for (char c : digits) {
     const auto digit = static_cast<std::uint64_t>(c - '0');
     if (value > (kMax - digit) / 10) return kMax;
@@ -94,6 +153,31 @@ const std::array<bool, 256>& DtausCharacters() {
     return table;
   }();
   return kTable;
+}
+
+// The high bit of each lane is set where the byte is at least `bound`; for bytes below
+// 0x80, which nothing carries out of.
+constexpr std::uint64_t AtLeast(std::uint64_t word, unsigned char bound) {
+  return word + Lanes(0x80 - bound);
+}
+
+// True when every byte is a DTAUS character, as texts are most of a file. Eight bytes
+// of blanks, * + , - . / digits, capitals and [ \ ] pass at once; the rest of the set
+// (and anything outside it) is looked up byte by byte.
+bool AllDtausCharacters(std::string_view text) {
+  const std::array<bool, 256>& is_dtaus_character = DtausCharacters();
+  const auto is_dtaus = [&is_dtaus_character](char c) {
+    return is_dtaus_character[static_cast<unsigned char>(c)];
+  };
+  const auto word_test = [&is_dtaus](const char* p) {
+    const std::uint64_t word = WordAt(p);
+    // A byte lies in one of the ranges [' ', ' '], ['*', '9'] and ['A', ']'] when it has
+    // reached an odd number of their six bounds. A byte from 0x80 on fails first.
+    const std::uint64_t odd = AtLeast(word, ' ') ^ AtLeast(word, ' ' + 1) ^ AtLeast(word, '*') ^
+                              AtLeast(word, '9' + 1) ^ AtLeast(word, 'A') ^ AtLeast(word, ']' + 1);
+    return (odd & ~word & kHighBits) == kHighBits || std::all_of(p, p + sizeof word, is_dtaus);
+  };
+  return EveryByte(text, word_test, is_dtaus);
 }
 
 // The day a date ddmmyy or ddmmyyyy names, as banks count days. A day beyond the end
@@ -154,13 +238,39 @@ std::string LabelText(const Label& label) {
   }
 }
 
-// Digits and plain capitals, most of a file, read the same in both encodings.
-std::string Decoded(std::string_view raw) {
+// Decodes into `out`, which may be reused from record to record: a plain text then takes
+// no new memory once the string has grown to hold it. Digits and plain capitals, most of
+// a file, read the same in both encodings.
+void DecodeInto(std::string_view raw, std::string& out) {
   if (std::all_of(raw.begin(), raw.end(),
                   [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-    return std::string(raw);
+    out.assign(raw);
+  } else {
+    out.clear();
+    for (char c : raw) AppendUtf8(out, Windows1252ToCodePoint(static_cast<unsigned char>(c)));
   }
-  return DecodeWindows1252(raw);
+}
+
+// The `width` bytes at `offset` of a record whose size has been checked: no bounds
+// check, which substr would make again for every field of every record.
+std::string_view FieldBytes(const char* record, std::size_t offset, std::size_t width) {
+  return std::string_view(record + offset, width);
+}
+
+// Assigns `raw` to `out` in place when the lengths agree, as they do from one record to
+// the next in every fixed-width field: a copy of a few bytes instead of a general assign.
+void AssignInPlace(std::string_view raw, std::string& out) {
+  if (out.size() == raw.size()) {
+    std::copy(raw.begin(), raw.end(), out.begin());
+  } else {
+    out.assign(raw);
+  }
+}
+
+std::string Decoded(std::string_view raw) {
+  std::string out;
+  DecodeInto(raw, out);
+  return out;
 }
 
 std::string FieldName(std::string_view dtaus_field, std::string_view label) {
@@ -183,8 +293,16 @@ struct ParseResult {
 // The fields that checks across fields name, taken from the layout tables so that
 // their positions and names are declared once.
 constexpr const FieldLayout<HeaderRecord>& kExecutionDate = kHeaderFields[11];
+constexpr const FieldLayout<PaymentRecord>& kBankCode = kPaymentFields[3];
+constexpr const FieldLayout<PaymentRecord>& kAccount = kPaymentFields[4];
+constexpr const FieldLayout<PaymentRecord>& kKey = kPaymentFields[6];
+constexpr const FieldLayout<PaymentRecord>& kKeySupplement = kPaymentFields[7];
 constexpr const FieldLayout<PaymentRecord>& kAmount = kPaymentFields[12];
-static_assert(kExecutionDate.dtaus_field == "A11b" && kAmount.dtaus_field == "C12");
+constexpr const FieldLayout<PaymentRecord>& kPartCount = kPaymentFields[20];
+static_assert(kExecutionDate.dtaus_field == "A11b" && kBankCode.dtaus_field == "C4" &&
+              kAccount.dtaus_field == "C5" && kKey.dtaus_field == "C7a" &&
+              kKeySupplement.dtaus_field == "C7b" && kAmount.dtaus_field == "C12" &&
+              kPartCount.dtaus_field == "C18");
 
 // The most extension parts of each type one record C may carry: one continues the
 // payee's name, thirteen the purpose, one the ordering party's name.
@@ -199,9 +317,72 @@ constexpr std::array<PartTypeLimit, 3> kPartTypeLimits = {{
     {"02", "purpose", 13, "13"},
     {"03", "ordering party's name", 1, "one"},
 }};
+static_assert(kPartTypeLimits[0].type == "01" && kPartTypeLimits[1].type == "02" &&
+                  kPartTypeLimits[2].type == "03",
+              "a part of type 0n counts against limit n - 1");
+
+// The transaction key C7a a file of kind A3 ("LK" or "GK") normally carries; empty for
+// a kind that is neither.
+std::string_view UsualKey(std::string_view kind) {
+  if (kind == "LK") return "05";
+  if (kind == "GK") return "51";
+  return {};
+}
 
 // An execution date may lie from the creation day itself to 15 days after it.
 constexpr int kMaxDaysToExecution = 15;
+
+// Where each extension-part slot of record C starts, for the loops over the parts of
+// every record.
+constexpr std::array<std::size_t, PartSlots(kMaxPaymentRecordSize)> kPartOffsets = [] {
+  std::array<std::size_t, PartSlots(kMaxPaymentRecordSize)> offsets{};
+  for (std::size_t i = 0; i < offsets.size(); ++i) offsets[i] = PartOffset(static_cast<int>(i));
+  return offsets;
+}();
+
+// The fixed part of record C as the check of a plain record sweeps it: neighbouring
+// numbers as one stretch of digits, neighbouring texts and reserves as one stretch of
+// DTAUS characters (a blank is one), and each reserve once more on its own, as blank.
+enum class Sweep { kDigits, kDtausCharacters, kBlank, kCurrencyCode };
+struct SweepRun {
+  std::size_t offset;
+  std::size_t width;
+  Sweep sweep;
+};
+struct PaymentSweeps {
+  std::array<SweepRun, kPaymentFields.size()> runs{};
+  std::size_t count = 0;
+};
+constexpr PaymentSweeps kPlainPaymentSweeps = [] {
+  PaymentSweeps sweeps;
+  const auto add = [&sweeps](const FieldLayout<PaymentRecord>& field, Sweep sweep) {
+    SweepRun& last = sweeps.runs[sweeps.count == 0 ? 0 : sweeps.count - 1];
+    if (sweeps.count > 0 && last.sweep == sweep && last.offset + last.width == field.offset) {
+      last.width += field.width;
+    } else {
+      sweeps.runs[sweeps.count++] = {field.offset, field.width, sweep};
+    }
+  };
+  for (const auto& field : kPaymentFields) {
+    if (field.kind == FieldKind::kNumber) add(field, Sweep::kDigits);
+    if (field.kind == FieldKind::kText || field.kind == FieldKind::kReserve) {
+      add(field, Sweep::kDtausCharacters);
+    }
+    if (field.kind == FieldKind::kCurrency) add(field, Sweep::kCurrencyCode);
+  }
+  for (const auto& field : kPaymentFields) {
+    if (field.kind == FieldKind::kReserve)
+      sweeps.runs[sweeps.count++] = {field.offset, field.width, Sweep::kBlank};
+  }
+  return sweeps;
+}();
+// Record C holds nothing else for a plain record to pass: the record type C is known
+// when it is read, and C8 is the banks' own.
+static_assert(std::all_of(kPaymentFields.begin(), kPaymentFields.end(), [](const auto& field) {
+  return field.kind == FieldKind::kNumber || field.kind == FieldKind::kText ||
+         field.kind == FieldKind::kReserve || field.kind == FieldKind::kCurrency ||
+         field.kind == FieldKind::kRecordType || field.kind == FieldKind::kFree;
+}));
 
 // A size to try for a record, and the number of extension parts it implies (record C
 // only; unknown when the size was merely guessed).
@@ -213,7 +394,7 @@ struct SizeCandidate {
 class Parser {
  public:
   // `each_payment` nullptr: every record C is kept in the result; otherwise each goes
-  // to it and is dropped.
+  // to it (when it is not empty) and is dropped.
   Parser(std::string_view bytes, const DtausReader::PaymentVisitor* each_payment, bool decode_texts)
       : bytes_(bytes), each_payment_(each_payment), decode_texts_(decode_texts) {}
 
@@ -514,7 +695,144 @@ class Parser {
     }
   }
 
+  // A record C as nearly every file holds it, read in a few tight passes over its bytes
+  // with nothing to report: C1 and C18 agree on the extension parts, the next record
+  // starts right behind them, every number is digits, every text DTAUS characters,
+  // every constant and part type what it must be and every reserve and unused part
+  // blank; the amount is not zero, the transaction key the usual one for the file's
+  // kind, and no part type occurs too often. Returns the record's size; 0, having
+  // changed nothing, the moment anything is unusual, so that the thorough reading
+  // below finds, words and places each finding.
+  std::size_t ReadPlainPayment(std::size_t pos) {
+    if (seen_trailer_ || bytes_.size() - pos < kPaymentFixedLength) return 0;
+    const char* const record = bytes_.data() + pos;
+    const auto at = [record](std::size_t offset, std::size_t width) {
+      return FieldBytes(record, offset, width);
+    };
+    const std::string_view length_field = at(0, 4);
+    const std::string_view count_field = at(kPartCount.offset, kPartCount.width);
+    if (!AllDigits(length_field) || !AllDigits(count_field)) return 0;
+    const std::uint64_t parts_value = DigitsValue(count_field);
+    if (parts_value > kMaxParts) return 0;
+    const auto parts = static_cast<std::size_t>(parts_value);
+    if (DigitsValue(length_field) != PaymentRecordLength(static_cast<int>(parts))) return 0;
+    // The size C1 and C18 give is the first the thorough reading tries, and taken when
+    // a record starts behind it.
+    const std::size_t size = PaymentRecordSize(static_cast<int>(parts));
+    if (bytes_.size() - pos < size || !IsRecordStart(pos + size, /*strict=*/true)) return 0;
+
+    for (std::size_t i = 0; i < kPlainPaymentSweeps.count; ++i) {
+      const SweepRun& run = kPlainPaymentSweeps.runs[i];
+      const std::string_view raw = at(run.offset, run.width);
+      bool plain = false;
+      switch (run.sweep) {
+        case Sweep::kDigits:
+          plain = AllDigits(raw);
+          break;
+        case Sweep::kDtausCharacters:
+          plain = AllDtausCharacters(raw);
+          break;
+        case Sweep::kBlank:
+          plain = AllBlank(raw);
+          break;
+        case Sweep::kCurrencyCode:
+          plain = raw == "1";
+          break;
+      }
+      if (!plain) return 0;
+    }
+    const std::uint64_t cents = DigitsValue(at(kAmount.offset, kAmount.width));
+    if (cents == 0) return 0;
+    if (result_.header) {
+      const std::string_view usual = UsualKey(result_.header->kind);
+      if (!usual.empty() && (at(kKey.offset, kKey.width) != usual ||
+                             at(kKeySupplement.offset, kKeySupplement.width) != "000")) {
+        return 0;
+      }
+    }
+
+    // The extension parts (with the reserves between them) at once as DTAUS characters;
+    // then each part's type, and blanks where no part is.
+    if (parts > 0 &&
+        !AllDtausCharacters(
+            at(kPaymentFixedLength, kPartOffsets[parts - 1] + kPartWidth - kPaymentFixedLength))) {
+      return 0;
+    }
+    std::array<int, kPartTypeLimits.size()> type_counts{};
+    const auto slots = static_cast<std::size_t>(PartSlots(size));
+    for (std::size_t i = 0; i < slots; ++i) {
+      const char* const slot = record + kPartOffsets[i];
+      if (i >= parts) {
+        if (!AllBlank(FieldBytes(slot, 0, kPartWidth))) return 0;
+        continue;
+      }
+      const auto type = static_cast<std::size_t>(static_cast<unsigned char>(slot[1]) - '1');
+      if (slot[0] != '0' || type >= type_counts.size()) return 0;
+      ++type_counts[type];
+    }
+    for (std::size_t t = 0; t < type_counts.size(); ++t) {
+      if (type_counts[t] > kPartTypeLimits[t].most) return 0;
+    }
+    if (!AllBlank(at(kSecondBlockReserveOffset, kSecondBlockReserveWidth))) return 0;
+    for (std::size_t block = 2; block < size / kBlockSize; ++block) {
+      if (!AllBlank(at(block * kBlockSize + kBlockReserveOffset, kBlockReserveWidth))) return 0;
+    }
+
+    ++payment_number_;
+    DtausTotals& totals = result_.totals;
+    ++totals.count;
+    totals.konto_sum =
+        SaturatingAdd(totals.konto_sum, DigitsValue(at(kAccount.offset, kAccount.width)));
+    totals.blz_sum =
+        SaturatingAdd(totals.blz_sum, DigitsValue(at(kBankCode.offset, kBankCode.width)));
+    totals.euro_cents = SaturatingAdd(totals.euro_cents, cents);
+    if (*each_payment_) {
+      FillPlainPayment(record, size, pos, parts, static_cast<std::int64_t>(cents));
+      (*each_payment_)(visited_);
+    }
+    return size;
+  }
+
+  // The record a visitor receives, filled from a record C that ReadPlainPayment has
+  // checked: its fields as the thorough reading fills them. One record serves them all,
+  // so that its strings keep their memory.
+  void FillPlainPayment(const char* record, std::size_t size, std::size_t pos, std::size_t parts,
+                        std::int64_t cents) {
+    PaymentRecord& payment = visited_;
+    payment.offset = pos;
+    payment.size = size;
+    for (const auto& field : kPaymentFields) {
+      if (field.target == nullptr) continue;
+      std::string& value = payment.*field.target;
+      const std::string_view raw = FieldBytes(record, field.offset, field.width);
+      if (field.kind != FieldKind::kText) {
+        AssignInPlace(raw, value);  // digits or the currency code: the same in UTF-8
+      } else if (decode_texts_) {
+        DecodeInto(DropTrailingBlanks(raw), value);
+      } else {
+        value.clear();
+      }
+    }
+    payment.parts.resize(parts);
+    for (std::size_t i = 0; i < parts; ++i) {
+      ExtensionPart& part = payment.parts[i];
+      const char* const slot = record + kPartOffsets[i];
+      part.offset = pos + kPartOffsets[i];
+      AssignInPlace(FieldBytes(slot, 0, kPartTypeWidth), part.type);
+      if (decode_texts_) {
+        DecodeInto(DropTrailingBlanks(FieldBytes(slot, kPartTypeWidth, kPartTextWidth)), part.text);
+      } else {
+        part.text.clear();
+      }
+    }
+    payment.cents = cents;
+  }
+
   std::size_t ReadPayment(std::size_t pos) {
+    // The check alone first tries the quick way through a plain record.
+    if (each_payment_ != nullptr) {
+      if (const std::size_t size = ReadPlainPayment(pos); size != 0) return size;
+    }
     const std::string name = "C " + std::to_string(++payment_number_);
     CheckOrder(pos, 'C', name);
 
@@ -530,7 +848,7 @@ class Parser {
         parts_by_length = static_cast<int>((length - kPaymentFixedLength) / kPartWidth);
       }
     }
-    constexpr std::size_t kCountOffset = 185;
+    constexpr std::size_t kCountOffset = kPartCount.offset;
     std::string_view count_field;
     if (bytes_.size() - pos >= kCountOffset + 2) count_field = bytes_.substr(pos + kCountOffset, 2);
     std::optional<int> parts_by_count;
@@ -598,7 +916,7 @@ class Parser {
     // but record E cannot have counted them.
     if (!seen_trailer_) AddToTotals(payment);
     if (each_payment_ != nullptr) {
-      (*each_payment_)(payment);
+      if (*each_payment_) (*each_payment_)(payment);
     } else {
       result_.payments.push_back(std::move(payment));
     }
@@ -677,20 +995,12 @@ class Parser {
   void CheckTransactionKey(const PaymentRecord& payment, const std::string& name) {
     if (!result_.header || payment.TextSchluessel.size() != 2) return;
     const std::string& kind = result_.header->kind;
+    const std::string usual(UsualKey(kind));
+    if (usual.empty()) return;  // the file kind itself is reported
     const std::string& key = payment.TextSchluessel;
-    const std::size_t offset = payment.offset + 44;
+    const std::size_t offset = payment.offset + kKey.offset;
     const std::string label = "C7a transaction key";
-    std::string usual;
-    bool known = false;
-    if (kind == "LK") {
-      usual = "05";
-      known = key == "04";
-    } else if (kind == "GK") {
-      usual = "51";
-      known = key == "53" || key == "54" || key == "56";
-    } else {
-      return;  // the file kind itself is reported
-    }
+    const bool known = kind == "LK" ? key == "04" : key == "53" || key == "54" || key == "56";
     if (key == usual) {
       if (payment.TextSchluesselErgaenzung != "000" &&
           AllDigits(payment.TextSchluesselErgaenzung)) {
@@ -790,6 +1100,8 @@ class Parser {
   const DtausReader::PaymentVisitor* each_payment_;
   // False: the texts of records C are checked but left empty.
   bool decode_texts_;
+  // What the visitor receives of each plain record C.
+  PaymentRecord visited_;
   ParseResult result_;
   std::vector<KeptFinding> kept_;
   std::size_t next_sequence_ = 0;
@@ -806,9 +1118,8 @@ DtausReader::DtausReader(std::string_view bytes) noexcept
 
 DtausReader DtausReader::CheckOnly(std::string_view bytes, const PaymentVisitor& each_payment,
                                    bool decode_texts) noexcept {
-  // Without a visitor the records C are still handed over, to nobody.
-  static const PaymentVisitor kDrop = [](const PaymentRecord&) {};
-  return DtausReader(bytes, each_payment ? &each_payment : &kDrop, decode_texts);
+  // Without a visitor the records C are read and dropped, unfilled where they are plain.
+  return DtausReader(bytes, &each_payment, decode_texts);
 }
 
 DtausReader::DtausReader(std::string_view bytes, const PaymentVisitor* each_payment,

@@ -11,6 +11,7 @@
 #include "dtaus/dtaus.h"
 #include "file/scratch_dir_test.h"
 #include "reader/dtaus_file_builder.h"
+#include "reader/record_layout.h"
 #include "records/test_support.h"
 
 namespace dtaus {
@@ -356,54 +357,147 @@ TEST(DtausReaderTest, ReportsWhatBanksReject) {
   }
 }
 
-// The check alone finds what the full read finds, keeps no payment, and hands each
-// record C over in file order, with its texts only when asked for.
-TEST(DtausReaderTest, CheckOnlyFindsWhatTheFullReadFinds) {
-  FileBuilder file;
-  PaymentInput first, second;
-  first.name = "JÖRG MÜLLER";  // Windows-1252 letters outside the DTAUS set: warnings
-  second.cents = "0";
-  second.parts = {{"02", "ZWECK 2"}, {"07", "FALSCH"}};
-  file.Add(first);
-  file.Add(second);
-  std::string bytes = file.Bytes();
-  bytes.replace(bytes.size() - 128 + 64, 3, "999");  // E8 no longer matches
+// What a visitor sees of a record C: its fields, where it and its parts lie, its
+// amount; the texts left empty unless `texts`, as the check alone leaves them.
+Lines Visited(PaymentRecord c, bool texts) {
+  if (!texts) {
+    c.Name.clear();
+    c.MeineInfoName.clear();
+    c.VerwendungsZweck.clear();
+    for (ExtensionPart& part : c.parts) part.text.clear();
+  }
+  Lines lines = Fields(c);
+  lines.push_back(std::to_string(c.offset) + "+" + std::to_string(c.size) + " " +
+                  std::to_string(c.cents));
+  for (const ExtensionPart& part : c.parts) lines.push_back(std::to_string(part.offset));
+  return lines;
+}
+
+// The check alone, with and without texts and without a visitor, against the full read
+// of the same bytes: findings (order, offsets, texts), counts, totals, records A and E,
+// and each record C the visitor receives.
+void ExpectCheckOnlyFindsWhatTheFullReadFinds(const std::string& bytes) {
   const DtausReader full(bytes);
-  ASSERT_GE(full.ErrorCount(), 2u);
-  ASSERT_GE(full.WarningCount(), 2u);
+  const DtausTotals& t = full.Totals();
+  const auto totals = [](const DtausTotals& x) {
+    return std::vector<std::uint64_t>{x.count, x.konto_sum, x.blz_sum, x.euro_cents};
+  };
   for (const bool texts : {false, true}) {
     SCOPED_TRACE(texts ? "with texts" : "without texts");
     std::vector<PaymentRecord> seen;
     const DtausReader checked = DtausReader::CheckOnly(
         bytes, [&seen](const PaymentRecord& c) { seen.push_back(c); }, texts);
     EXPECT_EQ(Findings(checked), Findings(full));
-    EXPECT_EQ(checked.ErrorCount(), full.ErrorCount());
-    EXPECT_EQ(checked.WarningCount(), full.WarningCount());
-    EXPECT_EQ(Fields(*checked.Header()), Fields(*full.Header()));
-    EXPECT_EQ(Fields(*checked.Trailer()), Fields(*full.Trailer()));
-    EXPECT_EQ(checked.Totals().euro_cents, full.Totals().euro_cents);
-    EXPECT_EQ(checked.Totals().konto_sum, full.Totals().konto_sum);
+    EXPECT_EQ((Sizes{checked.ErrorCount(), checked.WarningCount(), checked.OmittedFindings()}),
+              (Sizes{full.ErrorCount(), full.WarningCount(), full.OmittedFindings()}));
+    EXPECT_EQ(totals(checked.Totals()), totals(t));
+    EXPECT_EQ(checked.Header() ? Fields(*checked.Header()) : Lines{"none"},
+              full.Header() ? Fields(*full.Header()) : Lines{"none"});
+    EXPECT_EQ(checked.Trailer() ? Fields(*checked.Trailer()) : Lines{"none"},
+              full.Trailer() ? Fields(*full.Trailer()) : Lines{"none"});
     EXPECT_EQ(checked.FileSize(), full.FileSize());
     EXPECT_TRUE(checked.Payments().empty());
-    ASSERT_EQ(seen.size(), 2u);
+    ASSERT_EQ(seen.size(), full.Payments().size());
     for (std::size_t i = 0; i < seen.size(); ++i) {
-      Lines expected = Fields(full.Payments()[i]);
-      if (!texts) {
-        const PaymentRecord& c = full.Payments()[i];
-        for (std::string& field : expected) {
-          if (&field - expected.data() >= 16) {
-            field = c.parts[static_cast<std::size_t>(&field - expected.data() - 16)].type + " ";
-          } else if (field == c.Name || field == c.MeineInfoName || field == c.VerwendungsZweck) {
-            field.clear();
-          }
-        }
-      }
-      EXPECT_EQ(Fields(seen[i]), expected);
+      EXPECT_EQ(Visited(seen[i], true), Visited(full.Payments()[i], texts)) << "record C " << i;
     }
   }
   const DtausReader unvisited = DtausReader::CheckOnly(bytes);
   EXPECT_EQ(Findings(unvisited), Findings(full));
-  EXPECT_TRUE(unvisited.Payments().empty());
+  EXPECT_EQ(totals(unvisited.Totals()), totals(t));
+}
+
+// The check alone reads plain records C its own quick way and any other the thorough
+// way; both must come to the same. Each case damages one thing the quick way checks:
+// every field of record C by the layout, the extension parts, the record's structure,
+// and every byte value in a text, a number, a reserve and a part type.
+TEST(DtausReaderTest, CheckOnlyFindsWhatTheFullReadFinds) {
+  FileBuilder file;
+  PaymentInput none, fifteen, three, two;
+  none.name = "J\xD6RG M\xDCLLER";  // Windows-1252 letters of the DTAUS set
+  fifteen.name =
+      "GEB. SCH\xC4"
+      "FER, [\\]~ $%&";
+  fifteen.purpose = "RECHNUNG 2026-00001 * + /";
+  fifteen.parts.emplace_back("01", "ZWEITER NAME \xDF");
+  for (int i = 2; i <= 14; ++i) fifteen.parts.emplace_back("02", "POSITION " + std::to_string(i));
+  fifteen.parts.emplace_back("03", "ABT. BUCHHALTUNG");
+  three.parts = {{"02", "ZWECK 2"}, {"02", ""}, {"01", "N"}};
+  three.purpose = "";
+  two.parts = {{"03", "AUFTRAGGEBER"}, {"02", "Z"}};
+  for (const PaymentInput& p : {none, fifteen, three, two}) file.Add(p);
+  const std::string good = file.Bytes();
+  // A at 0, C 1 (no part) at 128, C 2 (15 parts) at 384, C 3 (3) at 1152, C 4 (2) at 1536.
+  ASSERT_EQ(good.size(), 1920u);
+  constexpr std::size_t kFirst = 128, kFifteen = 384, kThree = 1152, kTwo = 1536;
+  auto edit = [&good](std::size_t offset, std::string_view with) {
+    std::string bytes = good;
+    return bytes.replace(offset, with.size(), with);
+  };
+  std::vector<std::pair<std::string, std::string>> cases = {
+      {"clean", good},
+      {"part type 04", edit(kFifteen + 256 + 29, "04")},
+      {"part type 00", edit(kFifteen + 256 + 29, "00")},
+      {"part type blank", edit(kFifteen + 256 + 29, " 2")},
+      {"two parts of type 01", edit(kFifteen + 216, "01")},
+      {"two parts of type 03", edit(kFifteen + 187, "03")},
+      {"fourteen parts of type 02", edit(kFifteen + 640, "02")},
+      {"announced part blank", edit(kTwo + 216, std::string(29, ' '))},
+      {"small letter in the last part", edit(kFifteen + 640 + 5, "x")},
+      {"unused part not blank", edit(kThree + 256 + 29, "X")},
+      {"reserve C23 not blank", edit(kFifteen + 250, "X")},
+      {"reserve of block 3 not blank", edit(kFifteen + 256 + 120, "X")},
+      {"reserve of block 6 not blank", edit(kFifteen + 640 + 127, "X")},
+      {"amount zero", edit(kTwo + 79, "00000000000")},
+      {"key 53", edit(kFirst + 44, "53")},
+      {"key 05", edit(kFirst + 44, "05")},
+      {"supplement 001", edit(kFirst + 46, "001")},
+      {"C1 for 14 parts", edit(kFifteen, "0593")},
+      {"C18 16", edit(kFifteen + 185, "16")},
+      {"C1 0190", edit(kFirst, "0190")},
+      {"C1 and C18 announce 3 parts", edit(kFirst + 185, "03").replace(kFirst, 4, "0274")},
+      {"C1 and C18 announce 1 part", edit(kTwo + 185, "01").replace(kTwo, 4, "0216")},
+      {"C8 written", edit(kFirst + 49, "\xFF")},
+      {"file kind LK", edit(5, "LK")},
+      {"file kind XK", edit(5, "XK")},
+      {"no record A", good.substr(128)},
+      {"cut off in a record C", good.substr(0, 1300)},
+      {"no record E", good.substr(0, 1792)},
+      {"records C after record E", good + good.substr(kFirst, 256) + good.substr(kTwo, 256)},
+      // A record start inside the parts is taken when the next record's is damaged.
+      {"record start at block 3", edit(kFifteen + 258, "00C").replace(kThree, 4, "03X3")},
+  };
+  for (const auto& field : detail::kPaymentFields) {
+    const std::string name = std::string(field.dtaus_field) + " damaged";
+    const std::size_t at = kFifteen + field.offset + field.width - 1;
+    if (field.kind == detail::FieldKind::kNumber) cases.emplace_back(name, edit(at, "X"));
+    if (field.kind == detail::FieldKind::kText) cases.emplace_back(name, edit(at, "a"));
+    if (field.kind == detail::FieldKind::kReserve) cases.emplace_back(name, edit(at, "X"));
+    if (field.kind == detail::FieldKind::kCurrency) cases.emplace_back(name, edit(at, "2"));
+  }
+  // Each byte value in a text, a number outside the sums, a reserve, a part's type and
+  // its text: the file stays clean exactly for the bytes that belong there.
+  const std::string_view dtaus =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 .,&-/+*$%[\\]~\xC4\xD6\xDC\xDF";
+  const std::pair<std::size_t, std::string_view> places[] = {
+      {kFirst + 93 + 3, dtaus}, {kFirst + 31 + 12, "0123456789"}, {kFirst + 120 + 3, " "},
+      {kTwo + 188, "123"},      {kFifteen + 256 + 2 + 7, dtaus},
+  };
+  for (const auto& [at, allowed] : places) {
+    for (int byte = 0; byte < 256; ++byte) {
+      const char c = static_cast<char>(byte);
+      std::string bytes = edit(at, std::string(1, c));
+      EXPECT_EQ(Findings(DtausReader(bytes)).empty(), allowed.find(c) != allowed.npos)
+          << "byte " << byte << " at " << at;
+      cases.emplace_back("byte " + std::to_string(byte) + " at " + std::to_string(at),
+                         std::move(bytes));
+    }
+  }
+  ASSERT_EQ(Findings(DtausReader(good)), Lines{});
+  for (const auto& [name, bytes] : cases) {
+    SCOPED_TRACE(name);
+    ExpectCheckOnlyFindsWhatTheFullReadFinds(bytes);
+  }
 }
 
 // No input makes the reader hold more than the largest DTAUS file and 1,000 findings:
