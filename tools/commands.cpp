@@ -131,7 +131,7 @@ int WriteAndReport(const GenerateOptions& options, std::shared_ptr<DtausDatei> d
   // Read the file back: the summary reports what is on disk, and the reader's checks
   // catch what the library lets through (an account number with a sign, for example).
   // The check alone does: the summary needs no decoded name or purpose.
-  const DtausReader reader = DtausReader::CheckOnly(ReadInput(options.output));
+  const DtausReader reader = DtausReader::CheckOnly(ReadDtausInput(options.output));
   if (reader.HasErrors()) {
     err << "dtaus: " << SafeEcho(options.output) << " was written but does not read back clean:\n";
     for (const Finding& f : reader.Findings()) err << SafeEcho(FormatFinding(f)) << "\n";
@@ -219,7 +219,7 @@ int RunShow(const std::string& path, bool json, std::ostream& out, const BankOpt
             bool summary) {
   const std::optional<BankDirectory> directory = DirectoryForShow(bank);
   BankNotes notes(directory ? &*directory : nullptr, !bank.no_account_check);
-  const std::string bytes = ReadDtausInput(path);
+  const InputBytes bytes = ReadDtausInput(path);
   if (!json) {
     // Streamed: the decoded file is never held, however many payments it lists.
     WriteShowText(bytes, SourceName(path), notes, !summary, out);
