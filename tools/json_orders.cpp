@@ -3,6 +3,7 @@
 #include <simdjson.h>
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -213,17 +214,20 @@ std::string_view StringValue(simdjson::ondemand::value value) {
 // One object of plain string values with known, distinct property names into `out`.
 bool ReadPlainObject(simdjson::ondemand::object object, bool header, InputObject& out) {
   std::size_t count = 0;
+  // The properties so far: each known one at most once, so never more than the table has.
+  std::array<const void*, 32> seen;
   for (auto field : object) {
     // A property name with an escape in it is left to the thorough way.
     const std::optional<std::string_view> key = Unescaped(field.key().raw());
     if (!key) return false;
     const std::string_view name = *key;
-    const bool known =
-        header ? FindHeaderProperty(name) != nullptr : FindPaymentProperty(name) != nullptr;
-    if (!known || std::any_of(out.values.begin(), out.values.begin() + count,
-                              [name](const InputValue& v) { return v.property == name; })) {
+    const void* const property = header ? static_cast<const void*>(FindHeaderProperty(name))
+                                        : static_cast<const void*>(FindPaymentProperty(name));
+    if (property == nullptr || count == seen.size() ||
+        std::find(seen.begin(), seen.begin() + count, property) != seen.begin() + count) {
       return false;
     }
+    seen[count] = property;
     const std::string_view value = StringValue(field.value());
     // JSON allows no raw control character in a string; the parser does not look.
     if (std::any_of(value.begin(), value.end(),

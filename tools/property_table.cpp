@@ -59,8 +59,15 @@ constexpr std::array<PaymentProperty, 24> kPaymentProperties = {{
 
 template <typename Object, std::size_t N>
 const Property<Object>* Find(const std::array<Property<Object>, N>& table, std::string_view name) {
+  // Looked up three times for every value of every payment. Nine names share the length
+  // of "VerwendungsZweck2" and differ only at the end: the last character first spares
+  // comparing the common beginning over and over.
+  if (name.empty()) return nullptr;
   for (const auto& property : table) {
-    if (property.name == name) return &property;
+    if (property.name.size() == name.size() && property.name.back() == name.back() &&
+        property.name == name) {
+      return &property;
+    }
   }
   return nullptr;
 }
