@@ -215,8 +215,11 @@ int RunEndToEndChild(int argc, char** args) {
     return 2;
   }
   const int count = std::atoi(args[0]);
-  const bool with_parts = std::atoi(args[1]) != 0;
-  const std::string error = MakeFile(args[2], count, with_parts)->Generate();
+  // PARTS: 0 or 15 continuation lines, or 1 for W's VerwendungsZweck2 alone.
+  const int parts = std::atoi(args[1]);
+  const std::string error =
+      (parts == 1 ? MakeFileWithOnePart(args[2], count) : MakeFile(args[2], count, parts != 0))
+          ->Generate();
   if (!error.empty()) {
     std::fprintf(stderr, "dtaus_bench: Generate failed: %s\n", error.c_str());
     return 1;

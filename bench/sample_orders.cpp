@@ -121,16 +121,37 @@ void FillPayment(GeldTransfer& zahlung, int index, bool with_parts) {
   zahlung.MeineInfoName2("ABT. FORDERUNGSMANAGEMENT");
 }
 
-std::shared_ptr<DtausDatei> MakeFile(const std::string& path, int count, bool with_parts) {
+namespace {
+
+// A file object with its path, a filled header and `count` payments filled by
+// fill(zahlung, index).
+template <typename Fill>
+std::shared_ptr<DtausDatei> MakeFileWith(const std::string& path, int count, Fill fill) {
   auto datei = std::make_shared<DtausDatei>();
   datei->Pfad(path);
   FillHeader(*datei->GetMeineInfo());
   for (int i = 0; i < count; ++i) {
     auto zahlung = std::make_shared<GeldTransfer>();
-    FillPayment(*zahlung, i, with_parts);
+    fill(*zahlung, i);
     datei->AddGeldTransfer(std::move(zahlung));
   }
   return datei;
+}
+
+}  // namespace
+
+std::shared_ptr<DtausDatei> MakeFile(const std::string& path, int count, bool with_parts) {
+  return MakeFileWith(path, count, [with_parts](GeldTransfer& zahlung, int index) {
+    FillPayment(zahlung, index, with_parts);
+  });
+}
+
+std::shared_ptr<DtausDatei> MakeFileWithOnePart(const std::string& path, int count) {
+  return MakeFileWith(path, count, [](GeldTransfer& zahlung, int index) {
+    FillPayment(zahlung, index, false);
+    char zweck2[] = "KUNDENNUMMER 000000";
+    zahlung.VerwendungsZweck2(WithNumber(zweck2, 6, static_cast<std::uint64_t>(index) * 7));
+  });
 }
 
 std::size_t FileSize(int count, bool with_parts) {

@@ -41,6 +41,9 @@ void FillPayment(GeldTransfer& zahlung, int index, bool with_parts);
 
 // A file object with its path, a filled header and `count` filled payments.
 std::shared_ptr<DtausDatei> MakeFile(const std::string& path, int count, bool with_parts);
+// The same without parts, but each payment with one continuation line,
+// VerwendungsZweck2, as the payments of workload W and most real ones carry.
+std::shared_ptr<DtausDatei> MakeFileWithOnePart(const std::string& path, int count);
 
 // The size in bytes of the file Generate writes for such a file object.
 std::size_t FileSize(int count, bool with_parts);

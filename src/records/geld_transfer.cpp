@@ -22,7 +22,7 @@
 #include "records/meine_info_access.h"
 #include "records/notifier.h"
 #include "records/opt_field.h"
-#include "records/opt_fields.h"
+#include "records/opt_field_slots.h"
 #include "records/property_rules.h"
 #include "records/record_geometry.h"
 #include "records/record_layout.h"
@@ -175,11 +175,12 @@ char* WriteBlanks(char* out, std::size_t n) {
   return detail::field_bytes::Fill(out, detail::field_bytes::kBlanks, n);
 }
 
-// The fifteen part slots with their types: "01" for Name2, "02" for the purpose lines,
-// "03" for MeineInfoName2.
-template <std::size_t... kSlots>
-std::array<OptField, sizeof...(kSlots)> MakeParts(std::index_sequence<kSlots...>) {
-  return {OptField(kSlots == kName2 ? 0 : kSlots == kMeineInfoName2 ? 2 : 1)...};
+static_assert(kPartCount == detail::OptFieldSlots::kSlotCount);
+
+// The type of the part in `slot`: "01" for Name2, "02" for the purpose lines, "03" for
+// MeineInfoName2.
+constexpr std::int32_t PartType(Part slot) {
+  return slot == kName2 ? 0 : slot == kMeineInfoName2 ? 2 : 1;
 }
 
 }  // namespace
@@ -187,8 +188,9 @@ std::array<OptField, sizeof...(kSlots)> MakeParts(std::index_sequence<kSlots...>
 struct GeldTransfer::State {
   detail::BrokenRules rules{kNewPaymentRules};  // mInputFieldsErrors
   std::array<detail::ShortText, kSlotCount> values;
-  std::array<OptField, kPartCount> parts = MakeParts(std::make_index_sequence<kPartCount>());
-  detail::OptFields collection;
+  // A part only where a continuation text was assigned; the record writes the ones that
+  // were valid when it was last prepared, in slot order and without gaps.
+  detail::OptFieldSlots parts;
 
   void Break(Rule rule, RuleText message) { rules.RuleBroken(rule, true, message); }
   void Clear(Rule rule) { rules.RuleBroken(rule, false); }
@@ -199,6 +201,15 @@ struct GeldTransfer::State {
   static detail::SlabAllocator& Memory();
 
   void SetContinuation(Part part, std::string_view v);
+  // Calls f(part) for the parts the record writes at positions from..to (1-based).
+  template <typename F>
+  void ForEachWritten(std::int64_t from, std::int64_t to, F f) const {
+    std::int64_t position = 0;
+    for (const OptField& part : parts.Chosen()) {
+      ++position;
+      if (position >= from && position <= to) f(part);
+    }
+  }
   // The amount text as a number, or nothing after breaking the rule that says why.
   std::optional<detail::DecimalNumber> ParseAmount(std::string_view v);
   void SetNetAmount(const detail::DecimalNumber& net);
@@ -220,10 +231,8 @@ struct GeldTransfer::State {
 };
 
 char* GeldTransfer::State::WriteParts(char* out, std::int64_t from, std::int64_t to) const {
-  for (std::int64_t p = std::max<std::int64_t>(from, 1); p <= to && p <= collection.Count(); ++p) {
-    out = collection.begin()[p - 1]->writeFieldAsStream(out);
-  }
-  return WriteBlanks(out, BlankPartsWidth(to - collection.Count()));
+  ForEachWritten(from, to, [&out](const OptField& part) { out = part.writeFieldAsStream(out); });
+  return WriteBlanks(out, BlankPartsWidth(to - parts.ChosenCount()));
 }
 
 detail::SlabAllocator& GeldTransfer::State::Memory() {
@@ -234,6 +243,10 @@ detail::SlabAllocator& GeldTransfer::State::Memory() {
 }
 
 void* GeldTransfer::State::operator new(std::size_t size) {
+  // A full file holds 32,767 payments, and every byte of each is memory the system must
+  // clear first: the extension parts live apart (see OptFieldSlots), so that a payment
+  // with one purpose line takes some 550 bytes; fifteen parts inline would make it 1,256.
+  static_assert(sizeof(State) <= 512, "a payment's state grew beyond its budget");
   if (size != sizeof(State)) return ::operator new(size);
   return Memory().Allocate();
 }
@@ -359,7 +372,7 @@ void GeldTransfer::State::SetContinuation(Part part, std::string_view v) {
       break;
   }
   try {
-    parts[part].AcceptValue(v);
+    parts.Make(part, PartType(part)).AcceptValue(v);
     Clear(c.length);
   } catch (...) {
     Break(c.failure, c.failure_text);
@@ -392,10 +405,8 @@ std::string GeldTransfer::InputFieldsErrors() const {
 
 std::size_t GeldTransfer::State::BlockBound(std::int64_t from, std::int64_t to) const {
   std::size_t bound = std::max(detail::kSecondBlockReserveWidth, detail::kBlockReserveWidth) +
-                      BlankPartsWidth(to - collection.Count());
-  for (std::int64_t p = std::max<std::int64_t>(from, 1); p <= to && p <= collection.Count(); ++p) {
-    bound += collection.begin()[p - 1]->StreamBound();
-  }
+                      BlankPartsWidth(to - parts.ChosenCount());
+  ForEachWritten(from, to, [&bound](const OptField& part) { bound += part.StreamBound(); });
   return bound;
 }
 
@@ -417,9 +428,9 @@ char* GeldTransfer::State::WriteBlock(char* out, std::int64_t from, std::int64_t
 }
 
 std::size_t GeldTransfer::State::ExtensionBound() const {
-  const std::size_t blocks = detail::PaymentRecordSize(collection.Count()) / detail::kBlockSize;
+  const std::size_t blocks = detail::PaymentRecordSize(parts.ChosenCount()) / detail::kBlockSize;
   std::size_t bound = (blocks - 1) * detail::kBlockSize;
-  for (const OptField* part : collection) bound += part->StreamBound();
+  for (const OptField& part : parts.Chosen()) bound += part.StreamBound();
   return bound;
 }
 
@@ -427,7 +438,7 @@ void GeldTransfer::State::AppendRecord(std::string& out) const {
   const std::size_t start = out.size();
   try {
     // Blocks 3 to 6 carry parts 3-6, 7-10, 11-14 and 15, as far as there are parts.
-    const int n = collection.Count();
+    const int n = parts.ChosenCount();
     // The whole record is written into room made once (see RawAppend).
     detail::RawAppend append(
         out, detail::LayoutBound(detail::record_c::kLayout, values) + ExtensionBound());
@@ -455,8 +466,8 @@ char* GeldTransfer::State::WriteFileRecord(char* out, const detail::CompiledLayo
   };
   int room = detail::kPartsInSecondBlock;  // places left in the current block
   std::size_t reserve = detail::kSecondBlockReserveWidth;
-  for (const OptField* part : collection) {
-    out = part->writeEncodedStream(out, unmappable);
+  for (const OptField& part : parts.Chosen()) {
+    out = part.writeEncodedStream(out, unmappable);
     if (out == nullptr) return nullptr;
     if (--room == 0) {
       out = blanks(out, reserve);
@@ -503,15 +514,11 @@ void GeldTransferAccess::setMeineInfoFields(GeldTransfer& g, const MeineInfo& he
 bool GeldTransferAccess::prepareStream(GeldTransfer& g) {
   GeldTransfer::State& s = *g.s_;
   try {
-    // Every preparation starts from an empty collection, so that generating twice, or
-    // a payment added twice, writes the same record each time.
-    s.collection.Clear();
-    for (const OptField& part : s.parts) {
-      if (part.OptionalFieldValid()) s.collection.Add(part);
-    }
+    // Every preparation chooses the parts afresh, so that generating twice, or a payment
+    // added twice, writes the same record each time: every valid part, in slot order.
     // Record length "0187" to "0622" (logical: the fixed part plus 29 per part) and the
     // part count "00" to "15".
-    const int n = s.collection.Count();
+    const int n = s.parts.ChooseValid();
     const auto length = static_cast<int>(PaymentRecordLength(n));
     const char length_text[] = {'0', static_cast<char>('0' + length / 100),
                                 static_cast<char>('0' + length / 10 % 10),

@@ -10,8 +10,8 @@
 //
 // A part is valid once it has a type and a text (the empty text counts); only valid
 // parts are written. Its problems are recorded in its own tracker, in English: parts
-// are internal, and their messages never reach a host. A payment carries fifteen parts,
-// so a part is kept small: its text, its code and a packed tracker, 40 bytes.
+// are internal, and their messages never reach a host. A payment may carry fifteen
+// parts, so a part is kept small: its text, its code and a packed tracker, 40 bytes.
 #ifndef DTAUS_RECORDS_OPT_FIELD_H_
 #define DTAUS_RECORDS_OPT_FIELD_H_
 
@@ -35,7 +35,7 @@ class OptField {
     errors_.Break(kTypeMissing);
     errors_.Break(kValueMissing);
   }
-  // A part of a known type, as a payment creates its fifteen: the state of OptField()
+  // A part of a known type, as a payment creates its parts: the state of OptField()
   // followed by FieldType(type), in a few stores. The value rule comes first, so that
   // an invalid type ends up behind it, as after OptField() and FieldType(type).
   explicit OptField(std::int32_t type) {

@@ -1,12 +1,12 @@
-// OptFields: the extension parts one payment record will write, in order, at most 15.
+// OptFields: an ordered, keyed collection of extension parts, at most 15, with the
+// classic keyed collection's behaviour: entries are keyed "1", "2", ... by a counter that
+// never reuses a key, and a sixteenth part is refused.
 //
-// Preparing a payment walks its fifteen part slots in their fixed order (01, the
-// thirteen 02s, 03) and adds every valid part here; the collection then decides how
-// many parts the record carries and in which order. Entries are keyed "1", "2", ... by
-// a counter that never reuses a key, as the classic keyed collection does.
+// A payment does not keep one: it holds its parts, and the choice of those its record
+// writes, in OptFieldSlots, which needs neither keys nor a pointer per part.
 //
-// The collection refers to parts owned by the same payment and never outlives it, so it
-// stores plain pointers. Its capacity is fixed: a DTAUS record has room for 15 parts.
+// The collection refers to parts it does not own and must not outlive them, so it stores
+// plain pointers. Its capacity is fixed: a DTAUS record has room for 15 parts.
 #ifndef DTAUS_RECORDS_OPT_FIELDS_H_
 #define DTAUS_RECORDS_OPT_FIELDS_H_
 
@@ -30,7 +30,7 @@ class OptFields {
   // Additional Fields are supported.") when full, leaving collection and counter as they
   // were; kOptFieldsAddError ("Error adding the additional field") on any other failure.
   void Add(const OptField& part) {
-    // Every preparation of a payment adds its parts again: the usual case inline.
+    // The usual case inline.
     if (count_ < kMaxParts && next_id_ < kLastId) {
       const auto at = static_cast<std::size_t>(count_++);
       parts_[at] = &part;
@@ -65,8 +65,7 @@ class OptFields {
   int IndexOfKey(std::string_view key) const;
   void EraseAt(int index);
 
-  // Parts and keys side by side: a payment holds one collection and rebuilds it on every
-  // preparation, and two arrays take 150 bytes where pairs would take 240.
+  // Parts and keys side by side: two arrays take 150 bytes where pairs would take 240.
   std::array<const OptField*, kMaxParts> parts_{};
   std::array<std::int16_t, kMaxParts> keys_{};
   std::int32_t count_ = 0;

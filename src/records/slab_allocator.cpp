@@ -27,8 +27,6 @@
 namespace dtaus::detail {
 namespace {
 
-constexpr std::size_t kAlignment = alignof(std::max_align_t);
-
 constexpr std::size_t RoundUp(std::size_t n, std::size_t to) { return (n + to - 1) / to * to; }
 
 class SpinLock {
@@ -57,9 +55,11 @@ struct SlabAllocator::Slab {
   std::size_t live;    // objects handed out and not yet returned
 };
 
-SlabAllocator::SlabAllocator(std::size_t object_size)
-    : object_size_(RoundUp(object_size < sizeof(void*) ? sizeof(void*) : object_size, kAlignment)),
-      objects_per_slab_((kSlabSize - RoundUp(sizeof(Slab), kAlignment)) / object_size_) {}
+SlabAllocator::SlabAllocator(std::size_t object_size, std::size_t alignment)
+    // A free object holds the free list's pointer: at least that size and alignment.
+    : alignment_(alignment < alignof(void*) ? alignof(void*) : alignment),
+      object_size_(RoundUp(object_size < sizeof(void*) ? sizeof(void*) : object_size, alignment_)),
+      objects_per_slab_((kSlabSize - RoundUp(sizeof(Slab), alignment_)) / object_size_) {}
 
 bool SlabAllocator::UsesSlabs() { return DTAUS_SLABS != 0; }
 
@@ -115,7 +115,7 @@ void* SlabAllocator::Allocate() {
     p = slab->free;
     slab->free = *static_cast<void**>(p);
   } else {
-    p = reinterpret_cast<char*>(slab) + RoundUp(sizeof(Slab), kAlignment) +
+    p = reinterpret_cast<char*>(slab) + RoundUp(sizeof(Slab), alignment_) +
         slab->carved * object_size_;
     ++slab->carved;
     // The next object comes from right behind: have its memory on the way while the

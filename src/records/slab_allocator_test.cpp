@@ -7,6 +7,7 @@
 #include <numeric>
 #include <random>
 #include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -90,6 +91,33 @@ TEST(SlabAllocator, ObjectsStayDistinctAndEmptySlabsAreReused) {
     }
   }
   single.Deallocate(again);
+}
+
+// Objects follow one another at their size rounded up to their alignment, which is at
+// least a pointer's: a free object holds the free list's link.
+TEST(SlabAllocator, ObjectsArePackedAtTheirAlignment) {
+  struct Case {
+    std::size_t size;
+    std::size_t alignment;
+    std::size_t stride;
+  };
+  const Case cases[] = {
+      {40, alignof(std::max_align_t), 48}, {40, 8, 40}, {600, 8, 600}, {4, 4, 8}, {1, 1, 8}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.size) + " at " + std::to_string(c.alignment));
+    SlabAllocator slabs(c.size, c.alignment);
+    void* const first = slabs.Allocate();
+    void* const second = slabs.Allocate();
+    for (void* p : {first, second}) {
+      EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % std::max(c.alignment, sizeof(void*)), 0u);
+    }
+    if (SlabAllocator::UsesSlabs()) {
+      EXPECT_EQ(static_cast<char*>(second) - static_cast<char*>(first),
+                static_cast<std::ptrdiff_t>(c.stride));
+    }
+    slabs.Deallocate(first);
+    slabs.Deallocate(second);
+  }
 }
 
 TEST(SlabAllocator, ThreadsShareOneAllocator) {
