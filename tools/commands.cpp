@@ -10,6 +10,7 @@
 #include "tools/csv_orders.h"
 #include "tools/input_file.h"
 #include "tools/json_orders.h"
+#include "tools/object_pipe.h"
 #include "tools/order_builder.h"
 #include "tools/order_preparation.h"
 #include "tools/order_stream.h"
@@ -65,14 +66,17 @@ std::shared_ptr<DtausDatei> StreamOrders(const GenerateOptions& options, OrderIn
                                          NetTotals& net) {
   OrderStream stream(options.dtaus_alphabet, options.no_wrap, directory);
   try {
+    // The payments are read on this thread and built on the pipe's.
+    ObjectPipe pipe(stream.PaymentSink());
+    const auto put = [&pipe](InputObject& payment) { return pipe.Put(payment); };
     bool read = false;
     if (input.csv_header) {
       InputObject header = *input.csv_header;
-      read = stream.Header(header) && StreamCsvPayments(input.text, stream.PaymentSink());
+      read = stream.Header(header) && StreamCsvPayments(input.text, put);
     } else {
-      read = StreamJsonOrders(input.text, stream.HeaderSink(), stream.PaymentSink());
+      read = StreamJsonOrders(input.text, stream.HeaderSink(), put);
     }
-    if (!read || !stream.Complete()) return nullptr;
+    if (!read || !pipe.Finish() || !stream.Complete()) return nullptr;
   } catch (const ToolError&) {
     return nullptr;  // a value the builder cannot hand over; the thorough way says which
   }

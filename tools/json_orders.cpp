@@ -193,22 +193,32 @@ OrderDocument ReadDocument(std::string_view text, const std::string& source, boo
 
 // The text between a string's quotes as it stands in the document, when it holds no
 // escape: nearly every string does, and it then needs no copy into the parser's buffer.
-// `raw` starts behind the opening quote. Nothing when an escape comes first.
-std::optional<std::string_view> Unescaped(const char* raw) {
-  const char* end = raw;
-  while (*end != '"' && *end != '\\') ++end;  // the document ends in a quote and padding
-  if (*end == '\\') return std::nullopt;
+// `raw` starts behind the opening quote. Nothing when an escape or a control character
+// comes first (JSON allows no raw control character in a string; the parser does not
+// look).
+std::optional<std::string_view> PlainText(const char* raw) {
+  const char* end = raw;  // the document ends in a quote and padding
+  while (*end != '"' && *end != '\\' && static_cast<unsigned char>(*end) >= 0x20) ++end;
+  if (*end != '"') return std::nullopt;
   return std::string_view(raw, static_cast<std::size_t>(end - raw));
 }
 
-// A string value: as it stands where it holds no escape, unescaped by the parser where it
-// does. The parser throws for a value that is not a string.
-std::string_view StringValue(simdjson::ondemand::value value) {
+bool HasControlCharacter(std::string_view text) {
+  return std::any_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
+// A string value without control characters: as it stands where it holds no escape,
+// unescaped by the parser where it does. Nothing for a control character, raw or
+// escaped; the parser throws for a value that is not a string.
+std::optional<std::string_view> StringValue(simdjson::ondemand::value value) {
   const std::string_view token = value.raw_json_token();
   if (!token.empty() && token.front() == '"') {
-    if (const auto plain = Unescaped(token.data() + 1)) return *plain;
+    if (const auto plain = PlainText(token.data() + 1)) return plain;
   }
-  return value.get_string();
+  const std::string_view unescaped = value.get_string();
+  if (HasControlCharacter(unescaped)) return std::nullopt;
+  return unescaped;
 }
 
 // One object of plain string values with known, distinct property names into `out`.
@@ -218,7 +228,7 @@ bool ReadPlainObject(simdjson::ondemand::object object, bool header, InputObject
   std::array<const void*, 32> seen;
   for (auto field : object) {
     // A property name with an escape in it is left to the thorough way.
-    const std::optional<std::string_view> key = Unescaped(field.key().raw());
+    const std::optional<std::string_view> key = PlainText(field.key().raw());
     if (!key) return false;
     const std::string_view name = *key;
     const void* const property = header ? static_cast<const void*>(FindHeaderProperty(name))
@@ -228,13 +238,9 @@ bool ReadPlainObject(simdjson::ondemand::object object, bool header, InputObject
       return false;
     }
     seen[count] = property;
-    const std::string_view value = StringValue(field.value());
-    // JSON allows no raw control character in a string; the parser does not look.
-    if (std::any_of(value.begin(), value.end(),
-                    [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
-      return false;
-    }
-    SetValue(out, count++, name, value);
+    const std::optional<std::string_view> value = StringValue(field.value());
+    if (!value) return false;
+    SetValue(out, count++, name, *value);
   }
   out.values.resize(count);
   return true;

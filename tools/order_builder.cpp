@@ -60,6 +60,7 @@ std::string_view OrderBuilder::Text(const InputValue& value, std::string& conver
   if (!dtaus_alphabet_) {
     // The library would only find out while writing, and could not say where. ASCII, most
     // of any text, is Windows-1252 as it stands.
+    if (detail::IsAscii(value.value)) return value.value;
     std::size_t pos = 0;
     char32_t c;
     while (pos < value.value.size()) {

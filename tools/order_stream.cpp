@@ -25,7 +25,9 @@ OrderStream::OrderStream(bool dtaus_alphabet, bool no_wrap, const BankDirectory*
       directory_(directory),
       // The texts are in the DTAUS alphabet already where asked for.
       builder_(false),
-      problems_(HeaderAndOnePayment()) {}
+      problems_(HeaderAndOnePayment()) {
+  if (directory_ != nullptr) checks_.emplace(*directory_);
+}
 
 bool OrderStream::Prepare(std::size_t object, InputObject& input) {
   if (dtaus_alphabet_) {
@@ -38,28 +40,33 @@ bool OrderStream::Prepare(std::size_t object, InputObject& input) {
   return problems_.Count() == 0;
 }
 
-bool OrderStream::AccountPasses(const InputObject& input) const {
-  if (directory_ == nullptr) return true;
+bool OrderStream::AccountPasses(const InputObject& input, bool header) {
+  if (!checks_) return true;
   const InputValue* blz = FinalValue(input, "BLZ");
   if (blz == nullptr) return true;
   const InputValue* konto = FinalValue(input, "Konto");
-  static const std::string kNoAccount;
-  return AccountProblem(*directory_, blz->value, konto ? konto->value : kNoAccount).empty();
+  if (header) {  // before any payment's: the directory is this thread's still
+    static const std::string kNoAccount;
+    return AccountProblem(*directory_, blz->value, konto ? konto->value : kNoAccount).empty();
+  }
+  checks_->Add(blz->value, konto ? std::string_view(konto->value) : std::string_view());
+  return !checks_->Failed();
 }
 
 bool OrderStream::Header(InputObject& header) {
   if (datei_ != nullptr || !Prepare(0, header)) return false;
   datei_ = builder_.Begin(header);
-  return builder_.Invalid().empty() && AccountPasses(header);
+  return builder_.Invalid().empty() && AccountPasses(header, true);
 }
 
 bool OrderStream::Payment(InputObject& payment) {
   if (datei_ == nullptr || ++payments_ > kMaxPayments || !Prepare(1, payment)) return false;
-  return builder_.Add(*datei_, payment) && AccountPasses(payment);
+  return builder_.Add(*datei_, payment) && AccountPasses(payment, false);
 }
 
-bool OrderStream::Complete() const {
-  return datei_ != nullptr && payments_ > 0 && payments_ <= kMaxPayments;
+bool OrderStream::Complete() {
+  if (datei_ == nullptr || payments_ == 0 || payments_ > kMaxPayments) return false;
+  return !checks_ || checks_->AllPass();
 }
 
 }  // namespace dtaus::tool

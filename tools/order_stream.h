@@ -18,8 +18,10 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "dtaus/bank_directory.h"
+#include "tools/background_account_check.h"
 #include "dtaus/dtaus_datei.h"
 #include "tools/order_builder.h"
 #include "tools/order_document.h"
@@ -42,15 +44,17 @@ class OrderStream {
     return [this](InputObject& object) { return Payment(object); };
   }
 
-  // True when a header and 1 to 32,767 payments went through.
-  bool Complete() const;
+  // True when a header and 1 to 32,767 payments went through and every account passed
+  // (waits for the last accounts to be checked).
+  bool Complete();
   const std::shared_ptr<DtausDatei>& File() const { return datei_; }
   std::size_t Wrapped() const { return wrapped_; }
   const NetTotals& Net() const { return builder_.Net(); }
 
  private:
   bool Prepare(std::size_t object, InputObject& input);
-  bool AccountPasses(const InputObject& input) const;
+  // Checks the header's account at once, and queues each payment's for `checks_`.
+  bool AccountPasses(const InputObject& input, bool header);
 
   bool dtaus_alphabet_;
   bool no_wrap_;
@@ -61,6 +65,8 @@ class OrderStream {
   std::shared_ptr<DtausDatei> datei_;
   std::size_t payments_ = 0;
   std::size_t wrapped_ = 0;
+  // The payments' accounts, checked beside the building; last, so that it stops first.
+  std::optional<BackgroundAccountCheck> checks_;
 };
 
 }  // namespace dtaus::tool

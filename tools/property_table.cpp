@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -57,19 +58,49 @@ constexpr std::array<PaymentProperty, 24> kPaymentProperties = {{
     {"IBAN", ValueKind::kIban, nullptr},
 }};
 
+// No two names of a table share both their length and their last character, so the pair
+// picks the one entry worth comparing. Names are looked up three times for every value
+// of every payment; nine of them are "VerwendungsZweck" and a digit or two.
+struct NameIndex {
+  static constexpr std::size_t kMaxLength = 32;
+  std::array<std::array<std::int8_t, 128>, kMaxLength> entry_plus_one{};
+};
+
 template <typename Object, std::size_t N>
-const Property<Object>* Find(const std::array<Property<Object>, N>& table, std::string_view name) {
-  // Looked up three times for every value of every payment. Nine names share the length
-  // of "VerwendungsZweck2" and differ only at the end: the last character first spares
-  // comparing the common beginning over and over.
-  if (name.empty()) return nullptr;
-  for (const auto& property : table) {
-    if (property.name.size() == name.size() && property.name.back() == name.back() &&
-        property.name == name) {
-      return &property;
+constexpr NameIndex MakeNameIndex(const std::array<Property<Object>, N>& table) {
+  static_assert(N < 127);
+  NameIndex index;
+  for (std::size_t i = 0; i < N; ++i) {
+    const std::string_view name = table[i].name;
+    if (name.empty() || name.size() >= NameIndex::kMaxLength ||
+        static_cast<unsigned char>(name.back()) >= 128) {
+      throw "a property name the index cannot hold";  // stops the compilation
     }
+    std::int8_t& slot = index.entry_plus_one[name.size()][static_cast<std::size_t>(name.back())];
+    if (slot != 0) throw "two property names of the same length end in the same character";
+    slot = static_cast<std::int8_t>(i + 1);
   }
-  return nullptr;
+  return index;
+}
+
+constexpr NameIndex kHeaderIndex = MakeNameIndex(kHeaderProperties);
+constexpr NameIndex kPaymentIndex = MakeNameIndex(kPaymentProperties);
+
+template <typename Object, std::size_t N>
+const Property<Object>* Find(const std::array<Property<Object>, N>& table,
+                             const NameIndex& index, std::string_view name) {
+  if (name.empty() || name.size() >= NameIndex::kMaxLength ||
+      static_cast<unsigned char>(name.back()) >= 128) {
+    return nullptr;
+  }
+  const int at = index.entry_plus_one[name.size()][static_cast<std::size_t>(name.back())];
+  return at != 0 && table[at - 1].name == name ? &table[at - 1] : nullptr;
+}
+
+template <typename Object, std::size_t N>
+bool Contains(const std::array<Property<Object>, N>& table, std::string_view name) {
+  return std::any_of(table.begin(), table.end(),
+                     [name](const Property<Object>& p) { return p.name == name; });
 }
 
 std::string Lower(std::string_view text) {
@@ -108,7 +139,7 @@ template <typename Object, std::size_t N>
 std::string_view Nearest(const std::array<Property<Object>, N>& table, std::string_view name) {
   const std::string wanted = Lower(name);
   for (const auto& [heading, property] : kHeadings) {
-    if (wanted.compare(0, heading.size(), heading) == 0 && Find(table, property) != nullptr) {
+    if (wanted.compare(0, heading.size(), heading) == 0 && Contains(table, property)) {
       return property;
     }
   }
@@ -142,11 +173,11 @@ std::string_view NearestPaymentProperty(std::string_view name) {
 }
 
 const HeaderProperty* FindHeaderProperty(std::string_view name) {
-  return Find(kHeaderProperties, name);
+  return Find(kHeaderProperties, kHeaderIndex, name);
 }
 
 const PaymentProperty* FindPaymentProperty(std::string_view name) {
-  return Find(kPaymentProperties, name);
+  return Find(kPaymentProperties, kPaymentIndex, name);
 }
 
 std::string DescribeUnknownNames(const std::string& source, std::string_view noun,
