@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <thread>
 #include <utility>
 
 #include "dtaus/dtaus.h"
@@ -66,9 +67,11 @@ std::shared_ptr<DtausDatei> StreamOrders(const GenerateOptions& options, OrderIn
                                          NetTotals& net) {
   OrderStream stream(options.dtaus_alphabet, options.no_wrap, directory);
   try {
-    // The payments are read on this thread and built on the pipe's.
-    ObjectPipe pipe(stream.PaymentSink());
-    const auto put = [&pipe](InputObject& payment) { return pipe.Put(payment); };
+    // The payments are read and prepared on this thread and built on the pipe's.
+    ObjectPipe pipe(stream.BuildSink());
+    const auto put = [&](InputObject& payment) {
+      return stream.PreparePayment(payment) && pipe.Put(payment);
+    };
     bool read = false;
     if (input.csv_header) {
       InputObject header = *input.csv_header;
@@ -130,7 +133,12 @@ int WriteAndReport(const GenerateOptions& options, std::shared_ptr<DtausDatei> d
     RemoveIfEmpty(options.output);
     throw ToolError(kExitUsage, options.output + ": cannot write: " + failure);
   }
-  datei.reset();  // the payments are on disk now
+  // The payments are on disk now: another core frees them while this one reads back.
+  std::thread release([payments = std::move(datei)]() mutable { payments.reset(); });
+  struct Join {
+    std::thread& thread;
+    ~Join() { thread.join(); }
+  } join{release};
 
   // Read the file back: the summary reports what is on disk, and the reader's checks
   // catch what the library lets through (an account number with a sign, for example).

@@ -59,8 +59,11 @@ bool OrderStream::Header(InputObject& header) {
   return builder_.Invalid().empty() && AccountPasses(header, true);
 }
 
-bool OrderStream::Payment(InputObject& payment) {
-  if (datei_ == nullptr || ++payments_ > kMaxPayments || !Prepare(1, payment)) return false;
+bool OrderStream::PreparePayment(InputObject& payment) {
+  return datei_ != nullptr && ++payments_ <= kMaxPayments && Prepare(1, payment);
+}
+
+bool OrderStream::BuildPayment(InputObject& payment) {
   return builder_.Add(*datei_, payment) && AccountPasses(payment, false);
 }
 

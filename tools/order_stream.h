@@ -36,12 +36,19 @@ class OrderStream {
 
   // Each returns false at the first problem; the builder's ToolError passes through.
   bool Header(InputObject& header);
-  bool Payment(InputObject& payment);
+  bool Payment(InputObject& payment) { return PreparePayment(payment) && BuildPayment(payment); }
+  // Payment in two steps, for two threads: the preparation (the DTAUS alphabet, IBANs,
+  // wrapping) touches nothing the building (the library, the account check) does.
+  bool PreparePayment(InputObject& payment);
+  bool BuildPayment(InputObject& payment);
   std::function<bool(InputObject&)> HeaderSink() {
     return [this](InputObject& object) { return Header(object); };
   }
   std::function<bool(InputObject&)> PaymentSink() {
     return [this](InputObject& object) { return Payment(object); };
+  }
+  std::function<bool(InputObject&)> BuildSink() {
+    return [this](InputObject& object) { return BuildPayment(object); };
   }
 
   // True when a header and 1 to 32,767 payments went through and every account passed
@@ -63,7 +70,7 @@ class OrderStream {
   // Object 0 the header, object 1 whichever payment is being prepared.
   ObjectProblems problems_;
   std::shared_ptr<DtausDatei> datei_;
-  std::size_t payments_ = 0;
+  std::size_t payments_ = 0;  // prepared
   std::size_t wrapped_ = 0;
   // The payments' accounts, checked beside the building; last, so that it stops first.
   std::optional<BackgroundAccountCheck> checks_;
