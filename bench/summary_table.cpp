@@ -245,15 +245,25 @@ void AddToolRows(const ResultCollector& results, std::vector<Row>& rows) {
       rows.push_back({label, "failed: " + r->error, "", "", ""});
       return;
     }
-    const bool have_base = base && base->error.empty() && base->median_ns > 0;
-    const double ratio = have_base ? r->median_ns / base->median_ns : 0;
-    rows.push_back({label, Duration(r->median_ns), have_base ? Times(ratio) : "", target,
+    // Where the baseline ran right before the tool in every iteration, the ratio is the
+    // median of those pairs' ratios; otherwise the ratio of the two medians.
+    const double paired = counter(*r, "paired_ratio");
+    const bool have_base = paired > 0 || (base && base->error.empty() && base->median_ns > 0);
+    const double ratio = paired > 0 ? paired : have_base ? r->median_ns / base->median_ns : 0;
+    const std::string shown = have_base ? Times(ratio) + (paired > 0 ? " paired" : "") : "";
+    rows.push_back({label, Duration(r->median_ns), shown, target,
                     target.empty() ? "" : Verdict(have_base && ratio <= max_ratio)});
     // CPU time against CPU time as well: on a shared machine a passing load stretches wall
     // times, while the work each side does stays what it is.
-    const double base_cpu = have_base ? counter(*base, "cpu_ms") : 0;
-    rows.push_back({"… its CPU time", Format("%.1f ms", counter(*r, "cpu_ms")),
-                    base_cpu > 0 ? Times(counter(*r, "cpu_ms") / base_cpu) : "", "", ""});
+    const double paired_cpu = counter(*r, "paired_cpu_ratio");
+    const double base_cpu = base && base->error.empty() ? counter(*base, "cpu_ms") : 0;
+    std::string cpu_ratio;
+    if (paired_cpu > 0) {
+      cpu_ratio = Times(paired_cpu) + " paired";
+    } else if (base_cpu > 0) {
+      cpu_ratio = Times(counter(*r, "cpu_ms") / base_cpu);
+    }
+    rows.push_back({"… its CPU time", Format("%.1f ms", counter(*r, "cpu_ms")), cpu_ratio, "", ""});
     const double sizes = counter(*r, "input_size") + counter(*r, "output_size");
     const double rss = counter(*r, "peak_rss");
     if (sizes > 0 && rss > 0) {

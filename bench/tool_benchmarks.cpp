@@ -63,15 +63,45 @@ void ToolBaseline(benchmark::State& state) {
 }
 BENCHMARK(ToolBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A baseline run as a process of its own right before each run of the tool.
+struct PairedBaseline {
+  std::vector<std::string> args;
+  std::string remove;  // its output, removed before each run
+};
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const std::size_t mid = values.size() / 2;
+  return values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
 // One run of the tool per iteration, timed by the process that waits for it; the
 // counters carry its CPU time, its peak memory and the sizes the memory target is
-// measured against.
+// measured against. With a paired baseline, the baseline runs right before the tool in
+// every iteration, and the counters carry the median of the pairs' ratios (wall and CPU
+// time): a machine whose speed drifts from one second to the next then slows both sides
+// of a pair alike, where the ratio of two medians taken minutes apart would move with it.
 void RunTool(benchmark::State& state, const std::vector<std::string>& args,
-             const std::string& remove, double input_size, double output_size) {
+             const std::string& remove, double input_size, double output_size,
+             const PairedBaseline* paired = nullptr) {
   ChildUsage usage;
   double cpu = 0;
   double rss = 0;
+  std::vector<double> wall_ratios;
+  std::vector<double> cpu_ratios;
   for (auto _ : state) {
+    ChildUsage base;
+    if (paired != nullptr) {
+      state.PauseTiming();
+      if (!paired->remove.empty()) Unlink(paired->remove);
+      base = RunProgram(paired->args);
+      state.ResumeTiming();
+      if (base.exit_code != 0 || base.seconds <= 0 || base.cpu_seconds <= 0) {
+        state.SkipWithError("the paired baseline failed");
+        break;
+      }
+    }
     if (!remove.empty()) Unlink(remove);
     usage = RunProgram(args);
     if (usage.exit_code != 0 || usage.peak_rss_bytes == 0) {
@@ -81,12 +111,20 @@ void RunTool(benchmark::State& state, const std::vector<std::string>& args,
     state.SetIterationTime(usage.seconds);
     cpu += usage.cpu_seconds;
     rss = std::max(rss, static_cast<double>(usage.peak_rss_bytes));
+    if (paired != nullptr) {
+      wall_ratios.push_back(usage.seconds / base.seconds);
+      cpu_ratios.push_back(usage.cpu_seconds / base.cpu_seconds);
+    }
   }
   const double runs = static_cast<double>(state.iterations());
   state.counters["cpu_ms"] = runs > 0 ? cpu / runs * 1e3 : 0;
   state.counters["peak_rss"] = rss;
   state.counters["input_size"] = input_size;
   state.counters["output_size"] = output_size;
+  if (paired != nullptr) {
+    state.counters["paired_ratio"] = Median(wall_ratios);
+    state.counters["paired_cpu_ratio"] = Median(cpu_ratios);
+  }
 }
 
 // This benchmark's own executable, for the baselines that run as processes of their own.
@@ -98,12 +136,17 @@ std::string Self() {
 // The same baseline as a process of its own, started and measured as the tool is: its
 // start, and the fresh memory every page of which costs a fault, count as they do for
 // the tool, and not for the repeated run above.
+PairedBaseline LibraryProcess(const ToolWorkload& w) {
+  const std::string out = SharedScratchDir().File("w_library_process.txt");
+  return {{Self(), std::string(kLibraryChildFlag), w.values_path, out}, out};
+}
+
 void ToolBaselineProcess(benchmark::State& state) {
   const ToolWorkload& w = SharedToolWorkload();
   if (!Ready(state, w)) return;
-  const std::string out = SharedScratchDir().File("w_library_process.txt");
-  RunTool(state, {Self(), std::string(kLibraryChildFlag), w.values_path, out}, out,
-          static_cast<double>(w.json_size), static_cast<double>(w.payments.size() * 256 + 256));
+  const PairedBaseline library = LibraryProcess(w);
+  RunTool(state, library.args, library.remove, static_cast<double>(w.json_size),
+          static_cast<double>(w.payments.size() * 256 + 256));
 }
 BENCHMARK(ToolBaselineProcess)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 
@@ -111,19 +154,23 @@ void ToolGenerateJson(benchmark::State& state) {
   const ToolWorkload& w = SharedToolWorkload();
   if (!Ready(state, w)) return;
   const std::string out = SharedScratchDir().File("w_json.txt");
+  const PairedBaseline library = LibraryProcess(w);
   RunTool(state, {Tool(), "generate", w.json_path, "-o", out}, out,
-          static_cast<double>(w.json_size), static_cast<double>(w.payments.size() * 256 + 256));
+          static_cast<double>(w.json_size), static_cast<double>(w.payments.size() * 256 + 256),
+          &library);
 }
-BENCHMARK(ToolGenerateJson)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+BENCHMARK(ToolGenerateJson)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
 void ToolGenerateCsv(benchmark::State& state) {
   const ToolWorkload& w = SharedToolWorkload();
   if (!Ready(state, w)) return;
   const std::string out = SharedScratchDir().File("w_csv.txt");
+  const PairedBaseline library = LibraryProcess(w);
   RunTool(state, {Tool(), "generate", w.csv_path, "--header", w.header_path, "-o", out},
-          out, static_cast<double>(w.csv_size), static_cast<double>(w.payments.size() * 256 + 256));
+          out, static_cast<double>(w.csv_size), static_cast<double>(w.payments.size() * 256 + 256),
+          &library);
 }
-BENCHMARK(ToolGenerateCsv)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+BENCHMARK(ToolGenerateCsv)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
 // The largest file read into a new buffer with one read call.
 void PlainRead(benchmark::State& state) {
@@ -168,9 +215,10 @@ void ToolShowSummary(benchmark::State& state) {
   const ToolWorkload& w = SharedToolWorkload();
   if (!Ready(state, w)) return;
   const double size = static_cast<double>(w.largest_size);
-  RunTool(state, {Tool(), "show", "--summary", w.largest_path}, "", size, 0);
+  const PairedBaseline read = {{Self(), std::string(kPlainReadChildFlag), w.largest_path}, ""};
+  RunTool(state, {Tool(), "show", "--summary", w.largest_path}, "", size, 0, &read);
 }
-BENCHMARK(ToolShowSummary)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+BENCHMARK(ToolShowSummary)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
 }  // namespace
 
