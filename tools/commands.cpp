@@ -2,11 +2,11 @@
 
 #include <filesystem>
 #include <optional>
-#include <thread>
 #include <utility>
 
 #include "dtaus/dtaus.h"
 #include "dtaus/dtaus_reader.h"
+#include "records/geld_transfer_access.h"
 #include "tools/amount.h"
 #include "tools/csv_orders.h"
 #include "tools/input_file.h"
@@ -133,12 +133,11 @@ int WriteAndReport(const GenerateOptions& options, std::shared_ptr<DtausDatei> d
     RemoveIfEmpty(options.output);
     throw ToolError(kExitUsage, options.output + ": cannot write: " + failure);
   }
-  // The payments are on disk now: another core frees them while this one reads back.
-  std::thread release([payments = std::move(datei)]() mutable { payments.reset(); });
-  struct Join {
-    std::thread& thread;
-    ~Join() { thread.join(); }
-  } join{release};
+  // The payments are on disk now. Their memory goes back to the system before the file
+  // is read back, since no other file follows in this run: otherwise the kernel would take
+  // it back only when it runs short, and the file's bytes would come on top of it.
+  datei.reset();
+  detail::GeldTransferAccess::ReleaseSpareMemory();
 
   // Read the file back: the summary reports what is on disk, and the reader's checks
   // catch what the library lets through (an account number with a sign, for example).
@@ -188,7 +187,9 @@ int RunGenerate(const GenerateOptions& options, std::ostream& out, std::ostream&
   NetTotals net;
   if (std::shared_ptr<DtausDatei> datei =
           StreamOrders(options, input, directory ? &*directory : nullptr, wrapped, net)) {
-    input = {};  // the orders are in the library now
+    // The orders are in the library now, their accounts checked.
+    input = {};
+    directory.reset();
     return WriteAndReport(options, std::move(datei), wrapped, net, out, err);
   }
 

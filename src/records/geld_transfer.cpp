@@ -483,6 +483,11 @@ char* GeldTransfer::State::WriteFileRecord(char* out, const detail::CompiledLayo
 
 namespace detail {
 
+void GeldTransferAccess::ReleaseSpareMemory() noexcept {
+  GeldTransfer::State::Memory().ReleaseSpares();
+  OptFieldSlots::ReleaseSpareMemory();
+}
+
 void GeldTransferAccess::MeineInfoBLZ(GeldTransfer& g, std::string_view v) {
   g.s_->values[kMeineInfoBlz] = v;
 }

@@ -51,6 +51,8 @@ void Relocate(OptField& from, OptField* to) noexcept {
 
 }  // namespace
 
+void OptFieldSlots::ReleaseSpareMemory() noexcept { FullBlocks().ReleaseSpares(); }
+
 OptFieldSlots::~OptFieldSlots() {
   for (int i = 0; i < count_; ++i) parts_[i].~OptField();
   Free(parts_, capacity_);

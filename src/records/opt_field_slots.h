@@ -58,6 +58,10 @@ class OptFieldSlots {
 
   // Chooses the parts that are valid now for writing, and returns how many.
   int ChooseValid();
+
+  // Gives the memory kept for the next full blocks back to the system (see
+  // SlabAllocator::ReleaseSpares).
+  static void ReleaseSpareMemory() noexcept;
   int ChosenCount() const { return chosen_count_; }
 
   // The chosen parts in slot order, for a range-based for loop. Changing the slots

@@ -45,8 +45,8 @@ class SpinLock {
 
 }  // namespace
 
-// The head of a slab, at its start; the objects follow. A free object holds the pointer
-// to the next free one.
+// The head of a slab, right before its objects (see below). A free object holds the
+// pointer to the next free one.
 struct SlabAllocator::Slab {
   Slab* prev;
   Slab* next;
@@ -55,29 +55,47 @@ struct SlabAllocator::Slab {
   std::size_t live;    // objects handed out and not yet returned
 };
 
+// A slab's bookkeeping sits on the page right before its 2 MB of objects, not at their
+// front: 2 MB hold exactly 4,096 payments of 512 bytes, and a header among them would push
+// the last payments of a full file (32,767) into a ninth huge page of their own.
+namespace {
+
+constexpr std::size_t kHeaderPage = 4096;
+constexpr std::size_t kHeaderOffset = 64;  // from the header to the objects
+
+char* ObjectsOf(void* slab) { return static_cast<char*>(slab) + kHeaderOffset; }
+[[maybe_unused]] void* MappingOf(void* slab) { return ObjectsOf(slab) - kHeaderPage; }
+
+}  // namespace
+
 SlabAllocator::SlabAllocator(std::size_t object_size, std::size_t alignment)
     // A free object holds the free list's pointer: at least that size and alignment.
     : alignment_(alignment < alignof(void*) ? alignof(void*) : alignment),
       object_size_(RoundUp(object_size < sizeof(void*) ? sizeof(void*) : object_size, alignment_)),
-      objects_per_slab_((kSlabSize - RoundUp(sizeof(Slab), alignment_)) / object_size_) {}
+      objects_per_slab_(kSlabSize / object_size_) {
+  static_assert(sizeof(Slab) <= kHeaderOffset);
+}
 
 bool SlabAllocator::UsesSlabs() { return DTAUS_SLABS != 0; }
 
 SlabAllocator::Slab* SlabAllocator::NewSlab() {
 #if DTAUS_SLABS
-  // Map twice the size and keep the aligned half: a huge page needs a 2 MB boundary.
+  // Map twice the size and keep an aligned 2 MB, and the page before it for the header: a
+  // huge page needs a 2 MB boundary. The mapping starts on a page, so rounding up behind
+  // its first page still leaves the whole 2 MB inside it.
   void* mapped =
       ::mmap(nullptr, 2 * kSlabSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (mapped == MAP_FAILED) throw std::bad_alloc();
   const auto begin = reinterpret_cast<std::uintptr_t>(mapped);
-  const std::uintptr_t aligned = RoundUp(begin, kSlabSize);
-  if (aligned > begin) ::munmap(mapped, aligned - begin);
+  const std::uintptr_t aligned = RoundUp(begin + kHeaderPage, kSlabSize);
+  const std::uintptr_t first = aligned - kHeaderPage;
+  if (first > begin) ::munmap(mapped, first - begin);
   const std::uintptr_t tail = aligned + kSlabSize;
   const std::uintptr_t end = begin + 2 * kSlabSize;
   if (end > tail) ::munmap(reinterpret_cast<void*>(tail), end - tail);
   // Advice only: without transparent huge pages the slab works the same, page by page.
   ::madvise(reinterpret_cast<void*>(aligned), kSlabSize, MADV_HUGEPAGE);
-  auto* slab = reinterpret_cast<Slab*>(aligned);
+  auto* slab = reinterpret_cast<Slab*>(aligned - kHeaderOffset);
   *slab = Slab{nullptr, nullptr, nullptr, 0, 0};
   return slab;
 #else
@@ -115,8 +133,7 @@ void* SlabAllocator::Allocate() {
     p = slab->free;
     slab->free = *static_cast<void**>(p);
   } else {
-    p = reinterpret_cast<char*>(slab) + RoundUp(sizeof(Slab), alignment_) +
-        slab->carved * object_size_;
+    p = ObjectsOf(slab) + slab->carved * object_size_;
     ++slab->carved;
     // The next object comes from right behind: have its memory on the way while the
     // caller fills this one (see Prefetch).
@@ -129,6 +146,15 @@ void* SlabAllocator::Allocate() {
   return p;
 }
 
+void SlabAllocator::ReleaseSpares() noexcept {
+#if DTAUS_SLABS
+  SpinLock lock(busy_);
+  if (hot_spare_ != nullptr) ::munmap(MappingOf(hot_spare_), kHeaderPage + kSlabSize);
+  hot_spare_ = nullptr;
+  while (spare_count_ > 0) ::munmap(MappingOf(spares_[--spare_count_]), kHeaderPage + kSlabSize);
+#endif
+}
+
 void SlabAllocator::Deallocate(void* p) noexcept {
   if (p == nullptr) return;
   if (!DTAUS_SLABS) {
@@ -137,7 +163,8 @@ void SlabAllocator::Deallocate(void* p) noexcept {
   }
 #if DTAUS_SLABS
   SpinLock lock(busy_);
-  auto* slab = reinterpret_cast<Slab*>(reinterpret_cast<std::uintptr_t>(p) & ~(kSlabSize - 1));
+  auto* slab = reinterpret_cast<Slab*>(
+      (reinterpret_cast<std::uintptr_t>(p) & ~(kSlabSize - 1)) - kHeaderOffset);
   const bool was_full = slab->free == nullptr && slab->carved == objects_per_slab_;
   *static_cast<void**>(p) = slab->free;
   slab->free = p;
@@ -161,11 +188,11 @@ void SlabAllocator::Deallocate(void* p) noexcept {
       // clears 40 MB again each time nor keeps them from others. Nothing is written to
       // such a slab until it is reused, which would cancel the advice.
 #if defined(MADV_FREE)
-      ::madvise(slab, kSlabSize, MADV_FREE);
+      ::madvise(ObjectsOf(slab), kSlabSize, MADV_FREE);
 #endif
       spares_[spare_count_++] = slab;
     } else {
-      ::munmap(slab, kSlabSize);
+      ::munmap(MappingOf(slab), kHeaderPage + kSlabSize);
     }
   }
 #endif

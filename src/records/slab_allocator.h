@@ -43,6 +43,11 @@ class SlabAllocator {
   // `p` must come from Allocate of this allocator.
   void Deallocate(void* p) noexcept;
 
+  // Gives the empty slabs kept for the next objects back to the system at once. For a
+  // process that has written its one file: the kernel would take them back only when it
+  // needs memory, and until then they count as the process's own.
+  void ReleaseSpares() noexcept;
+
   // Whether slabs are in use; false where the allocator forwards to operator new.
   static bool UsesSlabs();
 
