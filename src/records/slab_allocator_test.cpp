@@ -144,5 +144,32 @@ TEST(SlabAllocator, ThreadsShareOneAllocator) {
   b.join();
 }
 
+// A slab's 2 MB hold objects only: 4,096 of 512 bytes (a payment's state) fill exactly
+// one, so a full file's 32,767 payments take eight. Slabs given back with ReleaseSpares
+// are gone, and the next objects come from new ones, as intact as ever.
+TEST(SlabAllocator, ObjectsFillTheWholeSlabAndSparesCanBeGivenBack) {
+  if (!SlabAllocator::UsesSlabs()) {
+    GTEST_SKIP() << "this build hands objects to operator new (sanitizers, other systems)";
+  }
+  constexpr std::size_t kSize = 512;
+  constexpr std::size_t kPerSlab = SlabAllocator::kSlabSize / kSize;
+  SlabAllocator slabs(kSize);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    std::vector<void*> objects;
+    for (std::size_t i = 0; i < 2 * kPerSlab + 1; ++i) {
+      objects.push_back(slabs.Allocate());
+      Stamp(objects.back(), kSize, static_cast<std::uint32_t>(i));
+    }
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+      ASSERT_EQ(SlabOf(objects[i]), SlabOf(objects[i / kPerSlab * kPerSlab])) << i;
+      ASSERT_TRUE(HasStamp(objects[i], kSize, static_cast<std::uint32_t>(i))) << i;
+    }
+    EXPECT_NE(SlabOf(objects[kPerSlab - 1]), SlabOf(objects[kPerSlab]));
+    for (void* p : objects) slabs.Deallocate(p);
+    slabs.ReleaseSpares();
+  }
+}
+
 }  // namespace
 }  // namespace dtaus::detail
