@@ -76,7 +76,7 @@ struct DtausDatei::State {
   std::vector<std::shared_ptr<GeldTransfer>> payments;
 
   // Releases the payments in order, each next one's state on its way into the cache
-  // (see Prefetch): the last reference frees 32,767 payments of over a kilobyte each.
+  // (see Prefetch): the last reference frees 32,767 payments of up to a kilobyte each.
   ~State() {
     for (std::size_t i = 0; i < payments.size(); ++i) {
       if (i + 1 < payments.size() && payments[i + 1].use_count() == 1) {

@@ -185,7 +185,7 @@ void SlabAllocator::Deallocate(void* p) noexcept {
     } else if (spare_count_ < kMaxSpares) {
       // Kept for the next payments, but the kernel may take the pages back whenever it
       // needs memory: a host that writes one file after the other neither faults in and
-      // clears 40 MB again each time nor keeps them from others. Nothing is written to
+      // clears 20 to 40 MB again each time nor keeps them from others. Nothing is written to
       // such a slab until it is reused, which would cancel the advice.
 #if defined(MADV_FREE)
       ::madvise(ObjectsOf(slab), kSlabSize, MADV_FREE);

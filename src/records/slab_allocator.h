@@ -73,7 +73,7 @@ class SlabAllocator {
 };
 
 // Asks the processor to load `bytes` from `p` into its cache ahead of use. Generate walks
-// 32,767 payments of over a kilobyte each, allocated one after the other but reached
+// 32,767 payments of up to a kilobyte each, allocated one after the other but reached
 // through pointers, which the processor cannot guess: fetching the next payment while
 // the current one is written hides the wait for memory. Only a hint; nothing is read.
 // kForWrite: the memory is about to be written (a new object).
