@@ -103,8 +103,7 @@ class NoSyncFileSystem final : public detail::FileSystem {
     return real_.Inspect(path, resolved, kind);
   }
   std::string CreateEmpty(const std::string& path) override { return real_.CreateEmpty(path); }
-  std::string CreateTemp(const std::string& path, Handle* handle,
-                         std::string* temp_path) override {
+  std::string CreateTemp(const std::string& path, Handle* handle, std::string* temp_path) override {
     return real_.CreateTemp(path, handle, temp_path);
   }
   std::string Write(Handle handle, std::string_view data, std::size_t* written) override {

@@ -166,8 +166,8 @@ void ToolGenerateCsv(benchmark::State& state) {
   if (!Ready(state, w)) return;
   const std::string out = SharedScratchDir().File("w_csv.txt");
   const PairedBaseline library = LibraryProcess(w);
-  RunTool(state, {Tool(), "generate", w.csv_path, "--header", w.header_path, "-o", out},
-          out, static_cast<double>(w.csv_size), static_cast<double>(w.payments.size() * 256 + 256),
+  RunTool(state, {Tool(), "generate", w.csv_path, "--header", w.header_path, "-o", out}, out,
+          static_cast<double>(w.csv_size), static_cast<double>(w.payments.size() * 256 + 256),
           &library);
 }
 BENCHMARK(ToolGenerateCsv)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);

@@ -60,8 +60,7 @@ TEST_F(InputFileTest, ReadsAFileThatIsLongerThanItsSize) {
   }
   EXPECT_NE(ReadInput(proc.string()).find("Name:"), std::string::npos);
   EXPECT_NE(ReadDtausInput(proc.string()).view().find("Name:"), std::string::npos);
-  EXPECT_EQ(Refusal([&] { (void)ReadInput((dir_ / "missing").string()); }).substr(0, 7),
-            "exit 2:");
+  EXPECT_EQ(Refusal([&] { (void)ReadInput((dir_ / "missing").string()); }).substr(0, 7), "exit 2:");
 }
 
 }  // namespace

@@ -22,7 +22,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-
 // nlohmann's message reads "[json.exception.parse_error.101] parse error at line 2,
 // column 7: syntax error ...". Keep the place and the reason; the part it quotes from
 // the input may hold bytes that are not UTF-8, which must not reach the terminal.

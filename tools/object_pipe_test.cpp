@@ -26,9 +26,12 @@ TEST(ObjectPipeTest, TakesInOrderAndStopsAtTheFirstRefusal) {
     bool throws;
   };
   const Case cases[] = {
-      {"none", 0, 0, false},          {"one", 1, 1, false},
-      {"many batches", 1000, 1000, false}, {"refused in the middle", 1000, 300, false},
-      {"refused first", 10, 0, false},     {"taker throws", 1000, 500, true},
+      {"none", 0, 0, false},
+      {"one", 1, 1, false},
+      {"many batches", 1000, 1000, false},
+      {"refused in the middle", 1000, 300, false},
+      {"refused first", 10, 0, false},
+      {"taker throws", 1000, 500, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -21,8 +21,8 @@
 #include <optional>
 
 #include "dtaus/bank_directory.h"
-#include "tools/background_account_check.h"
 #include "dtaus/dtaus_datei.h"
+#include "tools/background_account_check.h"
 #include "tools/order_builder.h"
 #include "tools/order_document.h"
 #include "tools/order_preparation.h"

@@ -87,8 +87,8 @@ constexpr NameIndex kHeaderIndex = MakeNameIndex(kHeaderProperties);
 constexpr NameIndex kPaymentIndex = MakeNameIndex(kPaymentProperties);
 
 template <typename Object, std::size_t N>
-const Property<Object>* Find(const std::array<Property<Object>, N>& table,
-                             const NameIndex& index, std::string_view name) {
+const Property<Object>* Find(const std::array<Property<Object>, N>& table, const NameIndex& index,
+                             std::string_view name) {
   if (name.empty() || name.size() >= NameIndex::kMaxLength ||
       static_cast<unsigned char>(name.back()) >= 128) {
     return nullptr;

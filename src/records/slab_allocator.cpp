@@ -163,8 +163,8 @@ void SlabAllocator::Deallocate(void* p) noexcept {
   }
 #if DTAUS_SLABS
   SpinLock lock(busy_);
-  auto* slab = reinterpret_cast<Slab*>(
-      (reinterpret_cast<std::uintptr_t>(p) & ~(kSlabSize - 1)) - kHeaderOffset);
+  auto* slab = reinterpret_cast<Slab*>((reinterpret_cast<std::uintptr_t>(p) & ~(kSlabSize - 1)) -
+                                       kHeaderOffset);
   const bool was_full = slab->free == nullptr && slab->carved == objects_per_slab_;
   *static_cast<void**>(p) = slab->free;
   slab->free = p;
