@@ -860,7 +860,7 @@ TEST_F(DtausCliTest, ShowAndSlipReportUnknownBanksAndFailingAccounts) {
 // elsewhere sends them there) give the same file and the same summary.
 TEST_F(DtausCliTest, GenerateWritesTheSameWhicheverWayItReads) {
   const std::string payments =
-      R"({"BLZ": "50010517", "Konto": "5431423", "Name": "J\u00d6RG WEI\u00dfBACH \/ SOHN",
+      R"({"BLZ": "50010517", "Konto": "5431423", "Name": "JÖRG WEIßBACH",
           "BetragEuro": "100", "VerwendungsZweck": "EINE SEHR LANGE RECHNUNGSNUMMER 4711 VOM MAI"},
          {"IBAN": "DE86500105170005431423", "Name": "B", "BetragEuroBrutto": "1,50"})";
   Write("orders.json", Orders(payments));
@@ -878,6 +878,18 @@ TEST_F(DtausCliTest, GenerateWritesTheSameWhicheverWayItReads) {
   }
   EXPECT_EQ(thorough.out, renamed);
   EXPECT_NE(quick.out.find("1 payment with wrapped text"), std::string::npos) << quick.out;
+}
+
+// A JSON text with escapes means its characters: the file is the one the same text
+// written out gives.
+TEST_F(DtausCliTest, GenerateReadsEscapesAsTheirCharacters) {
+  Write("plain.json", Orders(R"({"BLZ": "50010517", "Konto": "5431423",
+      "Name": "JÖRG WEIßBACH / SOHN", "BetragEuro": "100"})"));
+  Write("escaped.json", Orders(R"({"BLZ": "50010517", "Konto": "5431423",
+      "Name": "J\u00d6RG WEI\u00dfBACH \/ SOHN", "BetragEuro": "100"})"));
+  ASSERT_EQ(Dtaus({"generate", "plain.json", "-o", "plain.dtaus"}).code, 0);
+  ASSERT_EQ(Dtaus({"generate", "escaped.json", "-o", "escaped.dtaus"}).code, 0);
+  EXPECT_EQ(Read("escaped.dtaus"), Read("plain.dtaus"));
 }
 
 // Every character to put right in a spreadsheet is reported in one run.
