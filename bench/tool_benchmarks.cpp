@@ -150,26 +150,20 @@ void ToolBaselineProcess(benchmark::State& state) {
 }
 BENCHMARK(ToolBaselineProcess)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 
-void ToolGenerateJson(benchmark::State& state) {
+// `dtaus generate` of W from JSON or from CSV, each run paired with the library's.
+void ToolGenerate(benchmark::State& state, bool csv) {
   const ToolWorkload& w = SharedToolWorkload();
   if (!Ready(state, w)) return;
-  const std::string out = SharedScratchDir().File("w_json.txt");
+  const std::string out = SharedScratchDir().File(csv ? "w_csv.txt" : "w_json.txt");
+  std::vector<std::string> args = {Tool(), "generate", csv ? w.csv_path : w.json_path, "-o", out};
+  if (csv) args.insert(args.end(), {"--header", w.header_path});
   const PairedBaseline library = LibraryProcess(w);
-  RunTool(state, {Tool(), "generate", w.json_path, "-o", out}, out,
-          static_cast<double>(w.json_size), static_cast<double>(w.payments.size() * 256 + 256),
-          &library);
+  RunTool(state, args, out, static_cast<double>(csv ? w.csv_size : w.json_size),
+          static_cast<double>(w.payments.size() * 256 + 256), &library);
 }
+void ToolGenerateJson(benchmark::State& state) { ToolGenerate(state, false); }
+void ToolGenerateCsv(benchmark::State& state) { ToolGenerate(state, true); }
 BENCHMARK(ToolGenerateJson)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
-
-void ToolGenerateCsv(benchmark::State& state) {
-  const ToolWorkload& w = SharedToolWorkload();
-  if (!Ready(state, w)) return;
-  const std::string out = SharedScratchDir().File("w_csv.txt");
-  const PairedBaseline library = LibraryProcess(w);
-  RunTool(state, {Tool(), "generate", w.csv_path, "--header", w.header_path, "-o", out}, out,
-          static_cast<double>(w.csv_size), static_cast<double>(w.payments.size() * 256 + 256),
-          &library);
-}
 BENCHMARK(ToolGenerateCsv)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
 // The largest file read into a new buffer with one read call.

@@ -6,7 +6,8 @@
 // reading thread Puts each object and reads on; a thread of the pipe's own hands the
 // objects to `take` in the order they were put. Objects travel in batches, and the
 // memory of a taken object goes back to the reader to be filled again, so that a
-// payment's texts are not copied or allocated on the way.
+// payment's texts are not copied or allocated on the way. A second pipe takes each built
+// payment on to the account check (OrderStream).
 //
 //   ObjectPipe pipe([&](InputObject& p) { return stream.Payment(p); });
 //   StreamJsonOrders(text, header_sink, [&](InputObject& p) { return pipe.Put(p); });

@@ -26,7 +26,16 @@ OrderStream::OrderStream(bool dtaus_alphabet, bool no_wrap, const BankDirectory*
       // The texts are in the DTAUS alphabet already where asked for.
       builder_(false),
       problems_(HeaderAndOnePayment()) {
-  if (directory_ != nullptr) checks_.emplace(*directory_);
+  if (directory_ == nullptr) return;
+  // The payments' accounts are checked on a pipe's thread of their own, beside the
+  // building; the directory is that thread's alone from the first payment on.
+  checks_.emplace([this](InputObject& payment) {
+    try {
+      return AccountPasses(payment);
+    } catch (...) {
+      return false;  // a check that cannot even run: the thorough way checks again
+    }
+  });
 }
 
 bool OrderStream::Prepare(std::size_t object, InputObject& input) {
@@ -40,23 +49,19 @@ bool OrderStream::Prepare(std::size_t object, InputObject& input) {
   return problems_.Count() == 0;
 }
 
-bool OrderStream::AccountPasses(const InputObject& input, bool header) {
-  if (!checks_) return true;
+bool OrderStream::AccountPasses(const InputObject& input) const {
+  if (directory_ == nullptr) return true;
   const InputValue* blz = FinalValue(input, "BLZ");
   if (blz == nullptr) return true;
   const InputValue* konto = FinalValue(input, "Konto");
-  if (header) {  // before any payment's: the directory is this thread's still
-    static const std::string kNoAccount;
-    return AccountProblem(*directory_, blz->value, konto ? konto->value : kNoAccount).empty();
-  }
-  checks_->Add(blz->value, konto ? std::string_view(konto->value) : std::string_view());
-  return !checks_->Failed();
+  static const std::string kNoAccount;
+  return AccountProblem(*directory_, blz->value, konto ? konto->value : kNoAccount).empty();
 }
 
 bool OrderStream::Header(InputObject& header) {
   if (datei_ != nullptr || !Prepare(0, header)) return false;
   datei_ = builder_.Begin(header);
-  return builder_.Invalid().empty() && AccountPasses(header, true);
+  return builder_.Invalid().empty() && AccountPasses(header);
 }
 
 bool OrderStream::PreparePayment(InputObject& payment) {
@@ -64,12 +69,13 @@ bool OrderStream::PreparePayment(InputObject& payment) {
 }
 
 bool OrderStream::BuildPayment(InputObject& payment) {
-  return builder_.Add(*datei_, payment) && AccountPasses(payment, false);
+  if (!builder_.Add(*datei_, payment)) return false;
+  return !checks_ || checks_->Put(payment);  // hands the payment on
 }
 
 bool OrderStream::Complete() {
   if (datei_ == nullptr || payments_ == 0 || payments_ > kMaxPayments) return false;
-  return !checks_ || checks_->AllPass();
+  return !checks_ || checks_->Finish();
 }
 
 }  // namespace dtaus::tool

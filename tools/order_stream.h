@@ -22,7 +22,7 @@
 
 #include "dtaus/bank_directory.h"
 #include "dtaus/dtaus_datei.h"
-#include "tools/background_account_check.h"
+#include "tools/object_pipe.h"
 #include "tools/order_builder.h"
 #include "tools/order_document.h"
 #include "tools/order_preparation.h"
@@ -60,8 +60,8 @@ class OrderStream {
 
  private:
   bool Prepare(std::size_t object, InputObject& input);
-  // Checks the header's account at once, and queues each payment's for `checks_`.
-  bool AccountPasses(const InputObject& input, bool header);
+  // Whether the object's bank code and account pass the bank directory's check.
+  bool AccountPasses(const InputObject& input) const;
 
   bool dtaus_alphabet_;
   bool no_wrap_;
@@ -73,7 +73,7 @@ class OrderStream {
   std::size_t payments_ = 0;  // prepared
   std::size_t wrapped_ = 0;
   // The payments' accounts, checked beside the building; last, so that it stops first.
-  std::optional<BackgroundAccountCheck> checks_;
+  std::optional<ObjectPipe> checks_;
 };
 
 }  // namespace dtaus::tool
