@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 
 namespace dtaus::tool {
 namespace {
@@ -32,48 +33,40 @@ TEST(AmountTest, AcceptsDecimalNumbersWithPointOrComma) {
 // Whole cents only: a third decimal is counted so that the tool can refuse it, and the
 // cents of the net amounts the summary adds up are exact.
 TEST(AmountTest, CountsDecimalsAndReadsCents) {
-  struct Case {
-    const char* text;
-    std::size_t decimals;
-    std::optional<std::uint64_t> cents;
-  };
-  const Case cases[] = {{"100", 0, 10000},
-                        {"0", 0, 0},
-                        {"12,5", 1, 1250},
-                        {"12.50", 2, 1250},
-                        {"0,01", 2, 1},
-                        {"0,005", 3, std::nullopt},
-                        {"1,230", 3, std::nullopt},
-                        {"1.2345", 4, std::nullopt},
-                        {"999999999999999.99", 2, 99999999999999999},
-                        {"1000000000000000", 0, std::nullopt},  // 16 digits
-                        {"1.234,56", 6, std::nullopt},
-                        {"-5", 0, std::nullopt},
-                        {"", 0, std::nullopt}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(DecimalPlaces(c.text), c.decimals);
-    EXPECT_EQ(ParseCents(c.text), c.cents);
+  const std::tuple<const char*, std::size_t, std::optional<std::uint64_t>> cases[] = {
+      {"100", 0, 10000},
+      {"0", 0, 0},
+      {"12,5", 1, 1250},
+      {"12.50", 2, 1250},
+      {"0,01", 2, 1},
+      {"0,005", 3, std::nullopt},
+      {"1,230", 3, std::nullopt},
+      {"1.2345", 4, std::nullopt},
+      {"999999999999999.99", 2, 99999999999999999},
+      {"1000000000000000", 0, std::nullopt},  // 16 digits
+      {"1.234,56", 6, std::nullopt},
+      {"-5", 0, std::nullopt},
+      {"", 0, std::nullopt}};
+  for (const auto& [text, decimals, cents] : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(DecimalPlaces(text), decimals);
+    EXPECT_EQ(ParseCents(text), cents);
   }
 }
 
 TEST(AmountTest, FormatsCentsAsEuro) {
-  struct Case {
-    std::uint64_t cents;
-    const char* plain;
-    const char* german;
-  };
-  const Case cases[] = {{0, "0.00", "0,00"},
-                        {1, "0.01", "0,01"},
-                        {99, "0.99", "0,99"},
-                        {100, "1.00", "1,00"},
-                        {123456, "1234.56", "1.234,56"},
-                        {99999999999, "999999999.99", "999.999.999,99"},
-                        {9999999999999, "99999999999.99", "99.999.999.999,99"}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.cents);
-    EXPECT_EQ(FormatEuro(c.cents), c.plain);
-    EXPECT_EQ(FormatEuroGerman(c.cents), c.german);
+  const std::tuple<std::uint64_t, const char*, const char*> cases[] = {
+      {0, "0.00", "0,00"},
+      {1, "0.01", "0,01"},
+      {99, "0.99", "0,99"},
+      {100, "1.00", "1,00"},
+      {123456, "1234.56", "1.234,56"},
+      {99999999999, "999999999.99", "999.999.999,99"},
+      {9999999999999, "99999999999.99", "99.999.999.999,99"}};
+  for (const auto& [cents, plain, german] : cases) {
+    SCOPED_TRACE(cents);
+    EXPECT_EQ(FormatEuro(cents), plain);
+    EXPECT_EQ(FormatEuroGerman(cents), german);
   }
 }
 

@@ -11,11 +11,7 @@ namespace dtaus::tool {
 namespace {
 
 TEST(CsvOrdersTest, ReadsFilesAsSpreadsheetsWriteThem) {
-  struct Case {
-    const char* text;
-    std::vector<std::string> payments;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
       // A byte-order mark, CR LF and a row of separators at the end, as spreadsheets save
       // them. Rows are numbered by the line they start on: the blank line 3 counts. A
       // quoted empty cell assigns the empty text; an unquoted one assigns nothing.
@@ -37,13 +33,13 @@ TEST(CsvOrdersTest, ReadsFilesAsSpreadsheetsWriteThem) {
       {"BetragEuro\n\"1,5\"\n", {"payment 1 (z.csv: row 2): BetragEuro=1,5"}},
       {"Name;BLZ\n  A  ;1", {"payment 1 (z.csv: row 2): Name=A | BLZ=1"}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
+  for (const auto& [text, expected] : cases) {
+    SCOPED_TRACE(text);
     std::vector<std::string> payments;
-    for (const InputObject& p : ReadCsvOrders(c.text, "z.csv", {}).payments) {
+    for (const InputObject& p : ReadCsvOrders(text, "z.csv", {}).payments) {
       payments.push_back(Describe(p));
     }
-    EXPECT_EQ(payments, c.payments);
+    EXPECT_EQ(payments, expected);
   }
   // Every value knows its cell, for the builder's messages.
   EXPECT_EQ(ReadCsvOrders("Name;BetragEuro\nA;1\n", "z.csv", {}).payments[0].values[1].location,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "tools/input_test_support.h"
 
@@ -10,12 +11,7 @@ namespace dtaus::tool {
 namespace {
 
 TEST(InputEncodingTest, ConvertsSingleByteFilesAndKeepsUtf8) {
-  struct Case {
-    InputEncoding encoding;
-    std::string bytes;
-    std::string utf8;
-  };
-  const Case cases[] = {
+  const std::tuple<InputEncoding, std::string, std::string> cases[] = {
       {InputEncoding::kWindows1252, "M\xFCller;\x80 5;\x9A", "Müller;€ 5;š"},
       // Latin-1 has control characters where Windows-1252 has € and š.
       {InputEncoding::kLatin1, "M\xFCller;\x80", "Müller;\xC2\x80"},
@@ -25,9 +21,9 @@ TEST(InputEncodingTest, ConvertsSingleByteFilesAndKeepsUtf8) {
       // UTF-8 is checked by the readers, which know the row.
       {InputEncoding::kUtf8, "M\xFCller", "M\xFCller"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.bytes);
-    EXPECT_EQ(DecodeInput(c.bytes, c.encoding), c.utf8);
+  for (const auto& [encoding, bytes, utf8] : cases) {
+    SCOPED_TRACE(bytes);
+    EXPECT_EQ(DecodeInput(bytes, encoding), utf8);
   }
   EXPECT_EQ(FirstLineNotUtf8("a\nb\xC3\x28\n"), 2u);
   EXPECT_EQ(FirstLineNotUtf8("a\nÜ\n"), 0u);

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "file/scratch_dir_test.h"
 #include "tools/input_test_support.h"
 
 namespace dtaus::tool {
@@ -13,23 +14,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class InputFileTest : public ::testing::Test {
+class InputFileTest : public detail::ScratchDirTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("dtaus_input_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   std::string Write(const std::string& name, const std::string& bytes) {
     const std::string path = (dir_ / name).string();
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
   }
-
-  fs::path dir_;
 };
 
 // Both ways of reading hand over every byte as it is, whatever the size: the text way

@@ -2,16 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <locale>
 #include <string>
 #include <vector>
 
 #include "dtaus/dtaus.h"
 #include "dtaus/dtaus_reader.h"
+#include "file/scratch_dir_test.h"
 #include "tools/input_test_support.h"
 #include "tools/json_orders.h"
 
@@ -37,30 +34,25 @@ class CommaLocale : public std::numpunct<char> {
   std::string do_grouping() const override { return "\3"; }
 };
 
-TEST(OrderBuilderTest, AmountsDoNotDependOnTheGlobalLocale) {
+using OrderBuilderFileTest = detail::ScratchDirTest;
+
+TEST_F(OrderBuilderFileTest, AmountsDoNotDependOnTheGlobalLocale) {
   const OrderDocument orders =
       Orders("10020030", R"(, "AktuellesDatum": "010226", "AusfuehrungsDatum": "")",
              R"({"BLZ": "50010517", "Konto": "1", "Name": "A", "BetragEuro": "12,34"},
                 {"BLZ": "50010517", "Konto": "1", "Name": "B", "BetragEuroBrutto": "1234.5"})");
-  const char* dir = std::getenv("DTAUS_TEST_TMP");
-  const std::filesystem::path path =
-      std::filesystem::path(dir != nullptr ? dir : std::filesystem::temp_directory_path()) /
-      "builder_amounts.dtaus";
   for (bool comma : {false, true}) {
     SCOPED_TRACE(comma ? "decimal comma" : "decimal point");
     const std::locale previous = std::locale::global(
         comma ? std::locale(std::locale::classic(), new CommaLocale) : std::locale::classic());
     OrderBuilder builder(false);
     const auto datei = builder.Build(orders);
-    datei->Pfad(path.string());
+    datei->Pfad(path_);
     const std::string failure = datei->Generate();
     std::locale::global(previous);
     EXPECT_TRUE(builder.Invalid().empty());
     ASSERT_EQ(failure, "");
-
-    std::ifstream in(path, std::ios::binary);
-    const DtausReader reader(
-        std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+    const DtausReader reader(ReadFile(path_));
     std::vector<std::int64_t> cents;
     for (const PaymentRecord& c : reader.Payments()) cents.push_back(c.cents);
     EXPECT_EQ(cents, (std::vector<std::int64_t>{1468, 123450}));  // net plus 19 %, gross

@@ -72,11 +72,7 @@ TEST(OrderStreamTest, TakesPlainOrdersAndStopsAtTheFirstProblem) {
           "BetragEuro": "100"})"));
   EXPECT_TRUE(escaped.read && escaped.complete);
 
-  struct Case {
-    const char* what;
-    std::string json;
-  };
-  const Case stops[] = {
+  const std::pair<const char*, std::string> stops[] = {
       {"account fails its method",
        Orders(R"({"BLZ": "50010517", "Konto": "5431224", "Name": "C", "BetragEuro": "1"})")},
       {"unknown bank code",
@@ -94,9 +90,9 @@ TEST(OrderStreamTest, TakesPlainOrdersAndStopsAtTheFirstProblem) {
       {"after the document", Orders(kPlain) + " x"},
       {"malformed", Orders(kPlain).substr(1)},
   };
-  for (const Case& c : stops) {
-    SCOPED_TRACE(c.what);
-    const Streamed streamed = Stream(c.json);
+  for (const auto& [what, json] : stops) {
+    SCOPED_TRACE(what);
+    const Streamed streamed = Stream(json);
     EXPECT_FALSE(streamed.read && streamed.complete);
   }
   // A value the builder cannot hand over is its ToolError, for the caller to fall back on.

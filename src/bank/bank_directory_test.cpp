@@ -4,26 +4,13 @@
 
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "file/scratch_dir_test.h"
 
 namespace dtaus {
 namespace {
-
-const char* CheckName(AccountCheck check) {
-  switch (check) {
-    case AccountCheck::kValid:
-      return "valid";
-    case AccountCheck::kInvalid:
-      return "invalid";
-    case AccountCheck::kBankUnknown:
-      return "bank unknown";
-    case AccountCheck::kNotCheckable:
-      return "not checkable";
-  }
-  return "?";
-}
 
 class BundledDirectoryTest : public ::testing::Test {
  protected:
@@ -35,13 +22,10 @@ class BundledDirectoryTest : public ::testing::Test {
   BankDirectory directory_ = BankDirectory::Bundled();
 };
 
-TEST_F(BundledDirectoryTest, SaysWhereFromAndOfWhen) {
+TEST_F(BundledDirectoryTest, SaysWhereFromAndFindsBanksWithNamePlaceBicAndMethod) {
   EXPECT_GT(directory_.BankCount(), 3000u);
   EXPECT_EQ(directory_.Date().size(), 10u);
   EXPECT_NE(directory_.Path().find("blz_"), std::string::npos);
-}
-
-TEST_F(BundledDirectoryTest, FindsBanksWithNamePlaceBicAndMethod) {
   const Bank* bank = directory_.Find("37040044");
   ASSERT_NE(bank, nullptr);
   EXPECT_EQ(bank->name, "Commerzbank");
@@ -58,14 +42,9 @@ TEST_F(BundledDirectoryTest, FindsBanksWithNamePlaceBicAndMethod) {
 }
 
 TEST_F(BundledDirectoryTest, ChecksAccountsByTheirBanksMethod) {
-  struct Case {
-    const char* blz;
-    const char* account;
-    AccountCheck expected;
-  };
   // The valid accounts are those of published example IBANs; each invalid one differs
   // from a valid one in a single digit.
-  const Case cases[] = {
+  const std::tuple<const char*, const char*, AccountCheck> cases[] = {
       {"12030000", "202051", AccountCheck::kValid},  // method 00
       {"12030000", "0000202051", AccountCheck::kValid},
       {"12030000", "202052", AccountCheck::kInvalid},
@@ -87,9 +66,9 @@ TEST_F(BundledDirectoryTest, ChecksAccountsByTheirBanksMethod) {
       {"12030000", "20205l", AccountCheck::kInvalid},
       {"12030000", "12345678901", AccountCheck::kInvalid},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.blz) + " " + c.account);
-    EXPECT_STREQ(CheckName(directory_.Check(c.blz, c.account)), CheckName(c.expected));
+  for (const auto& [blz, account, expected] : cases) {
+    SCOPED_TRACE(std::string(blz) + " " + account);
+    EXPECT_EQ(directory_.Check(blz, account), expected);
   }
 }
 
@@ -152,26 +131,22 @@ TEST_F(BankFileTest, TheBanksOwnRecordStandsForItsCode) {
   const std::string branch = Record("12345678", '2', "Filiale", "Essen", "", "00");
   const std::string branch2 = Record("12345678", '2', "Filiale 2", "Essen", "", "00");
   const std::string other = Record("00000001", '1', "Andere", "Kiel", "", "00");
-  struct Case {
-    std::vector<std::string> records;
-    std::string name;
-  };
-  const Case cases[] = {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{bank, branch, branch2, other}, "Bank"}, {{branch, bank, branch2}, "Bank"},
       {{branch, branch2, other}, "Filiale"},    {{bank, bank2, branch}, "Bank 2"},
       {{branch, other, bank, branch2}, "Bank"}, {{branch, other, branch2}, "Filiale"},
       {{bank, other, bank2, other}, "Bank 2"},  {{bank, other, branch}, "Bank"},
       {{other, branch2, other, bank}, "Bank"},
   };
-  for (const Case& c : cases) {
+  for (const auto& [records, name] : cases) {
     std::string bytes;
-    for (const std::string& record : c.records) bytes += record + "\r\n";
-    SCOPED_TRACE(c.name + " of " + std::to_string(c.records.size()) + " records");
+    for (const std::string& record : records) bytes += record + "\r\n";
+    SCOPED_TRACE(name + " of " + std::to_string(records.size()) + " records");
     const BankDirectory directory = BankDirectory::FromFile(Write("blz.txt", bytes));
     ASSERT_EQ(directory.Error(), "");
     const Bank* found = directory.Find("12345678");
     ASSERT_NE(found, nullptr);
-    EXPECT_EQ(found->name, c.name);
+    EXPECT_EQ(found->name, name);
     EXPECT_EQ(found, directory.Find("12345678"));  // taken apart once
     const bool has_other = bytes.find(other) != std::string::npos;
     EXPECT_EQ(directory.BankCount(), has_other ? 2u : 1u);
@@ -219,35 +194,28 @@ TEST_F(BankFileTest, FindsEveryCodeOfALargeFileInAnyOrder) {
 
 TEST_F(BankFileTest, MissingOrMalformedFilesAreClearErrors) {
   const std::string good = Record("12345678", '1', "Beispielbank", "Bonn", "", "00") + "\r\n";
-  struct Case {
-    std::string bytes;
-    std::string error;  // after the path
-  };
-  const Case cases[] = {
-      {"", ": holds no bank (an empty file is no bank-code file)"},
-      {"\r\n", ": holds no bank (an empty file is no bank-code file)"},
-      {good + "\r\n" + good,
-       ": line 2: a record of the Bundesbank's bank-code file has 168 "
-       "characters, this line has 0"},
-      {good + "10000000\tBundesbank\tBerlin\r\n",
-       ": line 2: a record of the Bundesbank's bank-code file has 168 characters, this line "
-       "has 26"},
-      {good + good + Record("1234567X", '1', "B", "K", "", "00") + "\r\n",
-       ": line 3: does not begin with an 8-digit bank code and the mark 1 or 2"},
-      {Record("12345678", '3', "B", "K", "", "00"),
-       ": line 1: does not begin with an 8-digit bank code and the mark 1 or 2"},
+  const std::string empty = ": holds no bank (an empty file is no bank-code file)";
+  const std::string length =
+      ": line 2: a record of the Bundesbank's bank-code file has 168 characters, this line has ";
+  const std::string start = ": does not begin with an 8-digit bank code and the mark 1 or 2";
+  // The bytes, the error after the path.
+  const std::pair<std::string, std::string> cases[] = {
+      {"", empty},
+      {"\r\n", empty},
+      {good + "\r\n" + good, length + "0"},
+      {good + "10000000\tBundesbank\tBerlin\r\n", length + "26"},
+      {good + good + Record("1234567X", '1', "B", "K", "", "00") + "\r\n", ": line 3" + start},
+      {Record("12345678", '3', "B", "K", "", "00"), ": line 1" + start},
       {Record("12345678", '1', "B", "K", "", " 0"),
        ": line 1: the check-digit method (characters 151-152) is not a method id"},
       // Longer than the blocks the file is read in.
-      {good + std::string(200000, 'x') + "\r\n" + good,
-       ": line 2: a record of the Bundesbank's bank-code file has 168 characters, this line "
-       "has 200000"},
+      {good + std::string(200000, 'x') + "\r\n" + good, length + "200000"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.error);
-    const std::string path = Write("blz.txt", c.bytes);
+  for (const auto& [bytes, error] : cases) {
+    SCOPED_TRACE(error);
+    const std::string path = Write("blz.txt", bytes);
     const BankDirectory directory = BankDirectory::FromFile(path);
-    EXPECT_EQ(directory.Error(), path + c.error);
+    EXPECT_EQ(directory.Error(), path + error);
     EXPECT_EQ(directory.BankCount(), 0u);
   }
   const std::string missing = (dir_ / "nowhere.txt").string();

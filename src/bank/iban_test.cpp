@@ -8,13 +8,8 @@ namespace dtaus {
 namespace {
 
 TEST(GermanIbanTest, BuildsByTheStandardRule) {
-  struct Case {
-    const char* blz;
-    const char* account;
-    const char* iban;
-  };
   // Published examples; the account is zero-filled to 10 digits.
-  const Case cases[] = {
+  const char* const cases[][3] = {
       {"37040044", "532013000", "DE89370400440532013000"},
       {"37040044", "0532013000", "DE89370400440532013000"},
       {"12030000", "202051", "DE02120300000000202051"},
@@ -26,20 +21,14 @@ TEST(GermanIbanTest, BuildsByTheStandardRule) {
       {"37040044", "12345678901", ""},
       {"37040044", "53201300A", ""},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.blz) + " " + c.account);
-    EXPECT_EQ(GermanIban(c.blz, c.account), c.iban);
+  for (const auto& [blz, account, iban] : cases) {
+    SCOPED_TRACE(std::string(blz) + " " + account);
+    EXPECT_EQ(GermanIban(blz, account), iban);
   }
 }
 
 TEST(GermanIbanTest, ParsesOrSaysWhy) {
-  struct Case {
-    const char* iban;
-    const char* blz;
-    const char* account;
-    const char* error;
-  };
-  const Case cases[] = {
+  const char* const cases[][4] = {
       {"DE89370400440532013000", "37040044", "0532013000", ""},
       {"de89 3704 0044 0532 0130 00", "37040044", "0532013000", ""},
       {"", "", "", "the IBAN is empty"},
@@ -54,12 +43,12 @@ TEST(GermanIbanTest, ParsesOrSaysWhy) {
       {"DE89370400440523013000", "", "",
        "the check digits 89 do not match (expected 54); a digit is wrong or two are swapped"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.iban);
-    const GermanIbanParts parts = ParseGermanIban(c.iban);
-    EXPECT_EQ(parts.blz, c.blz);
-    EXPECT_EQ(parts.account, c.account);
-    EXPECT_EQ(parts.error, c.error);
+  for (const auto& [iban, blz, account, error] : cases) {
+    SCOPED_TRACE(iban);
+    const GermanIbanParts parts = ParseGermanIban(iban);
+    EXPECT_EQ(parts.blz, blz);
+    EXPECT_EQ(parts.account, account);
+    EXPECT_EQ(parts.error, error);
   }
 }
 

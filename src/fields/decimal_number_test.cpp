@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 
 namespace dtaus::detail {
 namespace {
@@ -17,34 +18,20 @@ const NumberPunctuation kFrench{",", "\u202F", "\3"};   // Windows: a narrow no-
 const NumberPunctuation kOneGroup{".", ",", "\3\x7F"};  // Windows "3": 1234,567
 
 // Parse(text) reads with the user's punctuation: GeldTransferTest.AmountsFollowTheUsersLocale.
-TEST(DecimalNumber, ParsesTheAcceptedFormsOnly) {
-  const struct {
-    const char* text;
-    const char* value;  // nullptr: rejected
-  } cases[] = {
-      {"12.34", "12.34"}, {"  -5 ", "-5"},    {"+7", "7"},      {"1,234.5", "1234.5"},
-      {".5", "0.5"},      {"5.", "5"},        {"0.00", "0.00"}, {"007", "7"},
-      {"\t42\t", "42"},   {"", nullptr},      {" ", nullptr},   {"-", nullptr},
-      {".", nullptr},     {"1.2.3", nullptr}, {"1e5", nullptr}, {"0x10", nullptr},
-      {"12a", nullptr},   {"€5", nullptr},    {"- 5", nullptr}, {"1.2,3", nullptr},
-      {"+-1", nullptr},   {"1 2", nullptr},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    const auto n = DecimalNumber::Parse(c.text, kClassic);
-    EXPECT_EQ(n ? n->ToString() : "rejected", c.value ? c.value : "rejected");
-  }
-}
-
 // A grouping separator counts only where the locale's grouping puts it: a text that a
 // misplaced separator would turn into another number is no number. The plain forms
 // with the decimal separator alone stay valid in every locale.
-TEST(DecimalNumber, GroupingSeparatorsOnlyWhereTheLocaleGroups) {
-  const struct {
-    const NumberPunctuation* punctuation;
-    const char* text;
-    const char* value;  // nullptr: rejected
-  } cases[] = {
+TEST(DecimalNumber, ParsesTheAcceptedFormsOnlyAndGroupsOnlyWhereTheLocaleGroups) {
+  // The punctuation, the text, its value (nullptr: rejected).
+  const std::tuple<const NumberPunctuation*, const char*, const char*> cases[] = {
+      {&kClassic, "12.34", "12.34"}, {&kClassic, "  -5 ", "-5"}, {&kClassic, "+7", "7"},
+      {&kClassic, "1,234.5", "1234.5"}, {&kClassic, ".5", "0.5"}, {&kClassic, "5.", "5"},
+      {&kClassic, "0.00", "0.00"}, {&kClassic, "007", "7"}, {&kClassic, "\t42\t", "42"},
+      {&kClassic, "", nullptr}, {&kClassic, " ", nullptr}, {&kClassic, "-", nullptr},
+      {&kClassic, ".", nullptr}, {&kClassic, "1.2.3", nullptr}, {&kClassic, "1e5", nullptr},
+      {&kClassic, "0x10", nullptr}, {&kClassic, "12a", nullptr}, {&kClassic, "€5", nullptr},
+      {&kClassic, "- 5", nullptr}, {&kClassic, "1.2,3", nullptr}, {&kClassic, "+-1", nullptr},
+      {&kClassic, "1 2", nullptr},
       {&kClassic, "1,234.56", "1234.56"}, {&kClassic, "1234.56", "1234.56"},
       {&kClassic, "1,234,567", "1234567"}, {&kClassic, "-12,345.5", "-12345.5"},
       {&kClassic, "999,999.", "999999"}, {&kClassic, "1234,56", nullptr},
@@ -71,11 +58,11 @@ TEST(DecimalNumber, GroupingSeparatorsOnlyWhereTheLocaleGroups) {
       {&kOneGroup, "1234,567.5", "1234567.5"}, {&kOneGroup, "1,234", "1234"},
       {&kOneGroup, "1,234,567", nullptr},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.text) + " with '" + c.punctuation->decimal_point + "' '" +
-                 c.punctuation->thousands_sep + "'");
-    const auto n = DecimalNumber::Parse(c.text, *c.punctuation);
-    EXPECT_EQ(n ? n->ToString() : "rejected", c.value ? c.value : "rejected");
+  for (const auto& [punctuation, text, value] : cases) {
+    SCOPED_TRACE(std::string(text) + " with '" + punctuation->decimal_point + "' '" +
+                 punctuation->thousands_sep + "'");
+    const auto n = DecimalNumber::Parse(text, *punctuation);
+    EXPECT_EQ(n ? n->ToString() : "rejected", value ? value : "rejected");
   }
 }
 
@@ -128,11 +115,7 @@ TEST(DecimalNumber, GrossCentsAreExactAndRoundHalfAwayFromZero) {
 }
 
 TEST(DecimalNumber, NetFromGrossRoundsToFifteenSignificantDigits) {
-  const struct {
-    const char* gross;
-    const char* net;
-    const char* cents;
-  } cases[] = {
+  const char* const cases[][3] = {
       {"119", "100", "11900"},
       {"10", "8.40336134453782", "1000"},
       {"1", "0.840336134453782", "100"},
@@ -140,11 +123,11 @@ TEST(DecimalNumber, NetFromGrossRoundsToFifteenSignificantDigits) {
       {"1190000000000000000000", "1000000000000000000000", "119000000000000000000000"},
       {"999999999.99", "840336134.445378", "99999999999"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.gross);
-    const DecimalNumber net = DecimalNumber::Parse(c.gross, kClassic)->NetFromGross();
-    EXPECT_EQ(net.ToString(), c.net);
-    EXPECT_EQ(net.GrossCentsFromNet(), c.cents);
+  for (const auto& [gross, expected_net, cents] : cases) {
+    SCOPED_TRACE(gross);
+    const DecimalNumber net = DecimalNumber::Parse(gross, kClassic)->NetFromGross();
+    EXPECT_EQ(net.ToString(), expected_net);
+    EXPECT_EQ(net.GrossCentsFromNet(), cents);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "fields/dtaus_error.h"
 #include "fields/short_text.h"
@@ -10,16 +11,9 @@
 namespace dtaus::detail {
 namespace {
 
-struct RenderCase {
-  std::int16_t width;
-  std::int32_t fill;
-  bool left;
-  std::string value;
-  std::string expected;
-};
-
 TEST(DtAusField, RendersPaddedNeverCut) {
-  const RenderCase cases[] = {
+  // Width, fill mode, left-aligned, value, the field in the file.
+  const std::tuple<std::int16_t, std::int32_t, bool, std::string, std::string> cases[] = {
       {7, kFillZero, false, "123", "0000123"},
       {6, kFillBlank, true, "MAX", "MAX   "},
       {13, kFillZero, false, "", std::string(13, '0')},
@@ -33,15 +27,15 @@ TEST(DtAusField, RendersPaddedNeverCut) {
       {5, kFillBlank, true, "ÄÖü", "ÄÖü  "},  // characters, not bytes
       {2, 2, false, "12", "12"},              // no fill needed: mode not consulted
   };
-  for (const RenderCase& c : cases) {
-    SCOPED_TRACE(c.value + " width " + std::to_string(c.width));
+  for (const auto& [width, fill, left, value, expected] : cases) {
+    SCOPED_TRACE(value + " width " + std::to_string(width));
     DtAusField f;
-    f.FieldLength(c.width);
-    f.FieldCharCompletion(c.fill);
-    f.IsLeftAligned(c.left);
-    f.FieldValue(c.value);
-    EXPECT_EQ(f.toFileString(), c.expected);
-    EXPECT_EQ(f.FieldValue(), c.value);  // rendering never changes the stored value
+    f.FieldLength(width);
+    f.FieldCharCompletion(fill);
+    f.IsLeftAligned(left);
+    f.FieldValue(value);
+    EXPECT_EQ(f.toFileString(), expected);
+    EXPECT_EQ(f.FieldValue(), value);  // rendering never changes the stored value
   }
 }
 

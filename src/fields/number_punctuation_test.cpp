@@ -37,17 +37,14 @@ TEST(NumberPunctuation, FollowsTheGlobalLocaleUnlessOneIsInstalled) {
 
 TEST(NumberPunctuation, GroupingFromWindows) {
   const std::string none(1, CHAR_MAX);
-  const struct {
-    const char* windows;
-    std::string grouping;
-  } cases[] = {
+  const std::pair<const char*, std::string> cases[] = {
       {"3;0", "\3"}, {"3;2;0", "\3\2"}, {"3", "\3" + none}, {"3;2", "\3\2" + none},
       {"0", none},   {"0;0", none},     {"", none},         {"3;", none},
       {"a;0", none}, {"3;0;2", "\3"},   {"12;0", "\14"},    {"123;0", none},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.windows);
-    EXPECT_EQ(GroupingFromWindows(c.windows), c.grouping);
+  for (const auto& [windows, grouping] : cases) {
+    SCOPED_TRACE(windows);
+    EXPECT_EQ(GroupingFromWindows(windows), grouping);
   }
 }
 

@@ -17,10 +17,7 @@ std::string Order(const PackedRules& rules) {
 // Each script is a list of steps, "+n" breaking rule n and "-n" clearing it; the
 // tracker must end in the given order, as BrokenRules would.
 TEST(PackedRules, KeepsTheOrderOfBreaking) {
-  const struct {
-    const char* script;
-    const char* order;
-  } cases[] = {
+  const char* const cases[][2] = {
       {"", ""},
       {"+0+3", "03"},
       {"+3+0+3", "30"},                      // broken again: first place kept
@@ -31,14 +28,14 @@ TEST(PackedRules, KeepsTheOrderOfBreaking) {
       {"+7+6+5+4+3+2+1+0-0+0", "76543210"},  // the last nibble freed and used again
       {"+0+1+2+3+4+5+6+7-3-0-7", "12456"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.script);
+  for (const auto& [script, expected] : cases) {
+    SCOPED_TRACE(script);
     PackedRules rules;
-    for (const char* step = c.script; *step != '\0'; step += 2) {
+    for (const char* step = script; *step != '\0'; step += 2) {
       const auto rule = static_cast<unsigned>(step[1] - '0');
       step[0] == '+' ? rules.Break(rule) : rules.Clear(rule);
     }
-    const std::string order = c.order;
+    const std::string order = expected;
     EXPECT_EQ(Order(rules), order);
     EXPECT_EQ(rules.Count(), order.size());
     EXPECT_EQ(rules.empty(), order.empty());

@@ -116,9 +116,8 @@ TEST(TextCodec, UnmappableDescribedAndBasicCharacters) {
   for (const char32_t c : std::u32string_view(U"AZ09 .,&-/+*$%")) {
     EXPECT_TRUE(IsDtausBasicCharacter(c));
   }
-  for (const char32_t c : {U'a', U'Ä', U'[', U'\u012E'}) {  // U+012E: low byte '.'
-    EXPECT_FALSE(IsDtausBasicCharacter(c));
-  }
+  // U+012E: low byte '.'
+  for (const char32_t c : {U'a', U'Ä', U'[', U'\u012E'}) EXPECT_FALSE(IsDtausBasicCharacter(c));
 }
 
 }  // namespace

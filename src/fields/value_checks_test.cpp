@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "fields/clock.h"
@@ -13,11 +14,8 @@ namespace dtaus::detail {
 namespace {
 
 TEST(IsWholeNumber, AcceptsWholeNumbersAndZeroInAnyForm) {
-  const struct {
-    std::string text;
-    bool whole;
-    bool digits;  // IsDigitNumber: what the numeric DTAUS fields accept
-  } cases[] = {
+  // The text, IsWholeNumber, IsDigitNumber (what the numeric DTAUS fields accept).
+  const std::tuple<std::string, bool, bool> cases[] = {
       {"12345678", true, true}, {"", false, false},     {"12a", false, false},
       {"-5", true, false},      {"+1", true, false},    {"1.5", false, false},
       {"1,5", false, false},    {"0,00", true, false},  {"0.0", true, false},
@@ -29,10 +27,10 @@ TEST(IsWholeNumber, AcceptsWholeNumbersAndZeroInAnyForm) {
       {std::string(308, '9'), true, true}, {std::string(309, '9'), false, false},
       {std::string(399, '0') + "1", true, true},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(IsWholeNumber(c.text), c.whole);
-    EXPECT_EQ(IsDigitNumber(c.text), c.digits);
+  for (const auto& [text, whole, digits] : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(IsWholeNumber(text), whole);
+    EXPECT_EQ(IsDigitNumber(text), digits);
   }
 }
 
