@@ -152,20 +152,17 @@ TEST_F(DtausCliTest, GenerateWritesTheSameFileFromEveryInputForm) {
   Write("orders.json", Orders(kPaymentsJson));
   Write("kopf.json", kHeaderJson);
   Write("payments.csv", kPaymentsCsv);
-  struct Case {
-    std::vector<std::string> args;
-    std::string input;
+  // The command line and standard input.
+  const std::string cases[][2] = {
+      {"generate orders.json -o out.dtaus", ""},
+      {"generate payments.csv --header kopf.json -o out.dtaus", ""},
+      {"generate - -o out.dtaus", Orders(kPaymentsJson)},
+      {"generate - --header kopf.json -o out.dtaus", kPaymentsCsv},
   };
-  const Case cases[] = {
-      {{"generate", "orders.json", "-o", "out.dtaus"}, ""},
-      {{"generate", "payments.csv", "--header", "kopf.json", "-o", "out.dtaus"}, ""},
-      {{"generate", "-", "-o", "out.dtaus"}, Orders(kPaymentsJson)},
-      {{"generate", "-", "--header", "kopf.json", "-o", "out.dtaus"}, kPaymentsCsv},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.args[1]);
+  for (const auto& [command, input] : cases) {
+    SCOPED_TRACE(command);
     fs::remove(dir_ / "out.dtaus");
-    const Result r = Dtaus(c.args, c.input);
+    const Result r = DtausLine(command, input);
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out,
               "out.dtaus: Gutschrift, 2 payments, 1353.56 EUR, 768 bytes\n"
@@ -589,16 +586,15 @@ TEST_F(DtausCliTest, HelpOnEveryCommandAndVersion) {
             0u)
       << r.out;
   EXPECT_NE(r.out.find("/blz_"), std::string::npos) << r.out;
-  const std::pair<std::string, const char*> kHelp[] = {{"", "SUBCOMMAND"},
-                                                       {"generate", "--dtaus-alphabet"},
-                                                       {"generate", "--allow-empty"},
-                                                       {"show", "--json"},
-                                                       {"slip", "--html"},
-                                                       {"sepa", "--creditor-id"}};
+  const char* const kHelp[][2] = {{"", "SUBCOMMAND"},
+                                  {"generate", "--dtaus-alphabet"},
+                                  {"generate", "--allow-empty"},
+                                  {"show", "--json"},
+                                  {"slip", "--html"},
+                                  {"sepa", "--creditor-id"}};
   for (const auto& [command, option] : kHelp) {
     SCOPED_TRACE(command);
-    r = Dtaus(command.empty() ? std::vector<std::string>{"--help"}
-                              : std::vector<std::string>{command, "--help"});
+    r = DtausLine(std::string(command) + " --help");
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_NE(r.out.find("Usage: dtaus"), std::string::npos) << r.out;
