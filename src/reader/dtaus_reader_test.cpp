@@ -146,10 +146,6 @@ TEST(DtausReaderTest, ReportsDamagedFiles) {
     std::string bytes = good;
     return bytes.replace(offset, with.size(), with);
   };
-  auto insert = [&](std::size_t offset, std::string_view what) {
-    std::string bytes = good;
-    return bytes.insert(offset, what);
-  };
   // Several fields replaced at once: {offset, bytes} in any order.
   auto edit = [&](std::vector<std::pair<std::size_t, std::string>> edits) {
     std::string bytes = good;
@@ -187,7 +183,8 @@ TEST(DtausReaderTest, ReportsDamagedFiles) {
       {replace(384 + 216, "04"),
        {"E 600 [C 2] [extension part 2] type \"04\" is none of 01 (name), 02 (purpose) and 03 "
         "(ordering party's name)"}},
-      {insert(768, "\n"), {"E 768 [] [] 1 byte that belongs to no record: \"\\n\""}},
+      {std::string(good).insert(768, "\n"),
+       {"E 768 [] [] 1 byte that belongs to no record: \"\\n\""}},
       {good + "\r\n", {"E 1152 [] [] 2 bytes that belong to no record: \"\\r\\n\""}},
       // After stray bytes the reader finds the next record: the wrong count E4 is
       // reported at its shifted offset, against all three records C.
@@ -238,7 +235,7 @@ TEST(DtausReaderTest, ReportsDamagedFiles) {
         "bytes"}},
       {edit({{768, "0216"}, {768 + 185, "01"}}),
        {"E 955 [C 3] [extension part 1] blank, but the record announces 1 extension part"}},
-      {insert(1024, extra_block),
+      {std::string(good).insert(1024, extra_block),
        {"E 768 [C 3] [] C1 and C18 announce 0 extension parts in 256 bytes, but the record takes "
         "384 bytes",
         "W 1024 [C 3] [unused extension part 3] not blank: \"02EXTRA                      \""}},
@@ -250,7 +247,7 @@ TEST(DtausReaderTest, ReportsDamagedFiles) {
       {good.substr(0, 1024),
        {"E 1024 [] [] record E is missing: the file ends without its trailer"}},
       {good.substr(128), {"E 0 [] [] record A is missing"}},
-      {insert(128, good.substr(0, 128)), {"E 128 [A] [] a second record A"}},
+      {std::string(good).insert(128, good.substr(0, 128)), {"E 128 [A] [] a second record A"}},
       {good + good.substr(128, 256), {"E 1152 [C 4] [] record C after record E"}},
       {good + good.substr(1024),
        {"E 1152 [E] [] record E after record E", "E 1152 [E] [] a second record E"}},
