@@ -31,8 +31,9 @@ bool ReaderKindFits(const FieldSpec& f, FieldKind kind) {
 }
 
 template <typename Record, std::size_t N>
-void ExpectSameFields(std::span<const FieldSpec> writer,
+void ExpectSameFields(const char* record, std::span<const FieldSpec> writer,
                       const std::array<FieldLayout<Record>, N>& reader) {
+  SCOPED_TRACE(record);
   ASSERT_EQ(writer.size(), reader.size());
   std::size_t offset = 0;
   for (std::size_t i = 0; i < writer.size(); ++i) {
@@ -48,18 +49,9 @@ void ExpectSameFields(std::span<const FieldSpec> writer,
 
 // What the writer lays out is where the reader looks for it, field by field.
 TEST(RecordTables, WriterAndReaderAgreePositionByPosition) {
-  {
-    SCOPED_TRACE("record A");
-    ExpectSameFields(record_a::kLayout, kHeaderFields);
-  }
-  {
-    SCOPED_TRACE("record C");
-    ExpectSameFields(record_c::kLayout, kPaymentFields);
-  }
-  {
-    SCOPED_TRACE("record E");
-    ExpectSameFields(record_e::kLayout, kTrailerFields);
-  }
+  ExpectSameFields("record A", record_a::kLayout, kHeaderFields);
+  ExpectSameFields("record C", record_c::kLayout, kPaymentFields);
+  ExpectSameFields("record E", record_e::kLayout, kTrailerFields);
 }
 
 // Where the shared geometry puts a written record C's parts and reserves:
