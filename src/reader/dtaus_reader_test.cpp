@@ -51,6 +51,9 @@ Lines Fields(const TrailerRecord& e) {
   return {e.Satzlaenge,      e.TotalDatensatzItems, e.betrag_dm_sum,
           e.TotalPasivKonto, e.TotalPasivBLZ,       e.TotalEuro};
 }
+std::vector<std::uint64_t> Sums(const DtausTotals& t) {
+  return {t.count, t.konto_sum, t.blz_sum, t.euro_cents};
+}
 
 // The worked example (one payment of 119.00 EUR, here with a customer reference) with
 // `n` extension parts: 01 (name) first, 03 (ordering party) fifteenth, 02 (purpose)
@@ -70,9 +73,12 @@ FileBuilder Example(int n) {
   return file;
 }
 
+class DtausReaderRoundTripTest : public detail::ScratchDirTest {};
+
 // Each extension-part count has its own record size, and the parts read back in order;
-// a Kassette takes 256 bytes for records A and E.
-TEST(DtausReaderTest, ReadsTheWorkedExampleWithZeroToFifteenExtensionParts) {
+// a Kassette takes 256 bytes for records A and E. Round trip: the library writes these
+// files byte for byte.
+TEST_F(DtausReaderRoundTripTest, ReadsTheWorkedExampleWithZeroToFifteenPartsAsWritten) {
   const std::size_t kSizes[] = {256, 256, 256, 384, 384, 384, 384, 512,
                                 512, 512, 512, 640, 640, 640, 640, 768};
   for (int n = 0; n <= 15; ++n) {
@@ -104,9 +110,24 @@ TEST(DtausReaderTest, ReadsTheWorkedExampleWithZeroToFifteenExtensionParts) {
     EXPECT_EQ(c.cents, 11900);
     EXPECT_EQ(Fields(e), (Lines{length, "0000001", "0000000000000", "00000000001234567",
                                 "00000000087654321", "0000000011900"}));
-    const DtausTotals& t = reader.Totals();
-    EXPECT_EQ((std::vector<std::uint64_t>{t.count, t.konto_sum, t.blz_sum, t.euro_cents}),
-              (std::vector<std::uint64_t>{1, 1234567, 87654321, 11900}));
+    EXPECT_EQ(Sums(reader.Totals()), (std::vector<std::uint64_t>{1, 1234567, 87654321, 11900}));
+    DtausDatei datei;
+    MeineInfo& kopf = *datei.GetMeineInfo();
+    detail::FillValidHeader(kopf);
+    kopf.DateiMedia(file.kassette ? MediaTyp::Kassette : MediaTyp::Diskette);
+    kopf.GeldTransferTyp(file.kassette ? TransferTyp::Lastschrift : TransferTyp::Gutschrift);
+    kopf.AktuellesDatum("05.12.26");
+    kopf.AusfuehrungsDatum("");
+    auto zahlung = detail::ValidPayment();  // net 100: the record carries 119.00
+    zahlung->FreieReferenz("4711");
+    zahlung->VerwendungsZweck("RECHNUNG 4711");
+    for (int i = 0; i < n; ++i) {
+      ((*zahlung).*detail::kContinuations[i])(file.payments[0].parts[i].second);
+    }
+    datei.AddGeldTransfer(zahlung);
+    datei.Pfad(path_);
+    ASSERT_EQ(datei.Generate(), "");
+    EXPECT_EQ(ReadFile(path_), file.Bytes());
   }
 }
 
@@ -145,10 +166,6 @@ TEST(DtausReaderTest, ReportsDamagedFiles) {
     std::string bytes = good;
     return bytes.replace(offset, with.size(), with);
   };
-  auto insert = [&](std::size_t offset, std::string_view what) {
-    std::string bytes = good;
-    return bytes.insert(offset, what);
-  };
   // Several fields replaced at once: {offset, bytes} in any order.
   auto edit = [&](std::vector<std::pair<std::size_t, std::string>> edits) {
     std::string bytes = good;
@@ -186,7 +203,8 @@ TEST(DtausReaderTest, ReportsDamagedFiles) {
       {replace(384 + 216, "04"),
        {"E 600 [C 2] [extension part 2] type \"04\" is none of 01 (name), 02 (purpose) and 03 "
         "(ordering party's name)"}},
-      {insert(768, "\n"), {"E 768 [] [] 1 byte that belongs to no record: \"\\n\""}},
+      {std::string(good).insert(768, "\n"),
+       {"E 768 [] [] 1 byte that belongs to no record: \"\\n\""}},
       {good + "\r\n", {"E 1152 [] [] 2 bytes that belong to no record: \"\\r\\n\""}},
       // After stray bytes the reader finds the next record: the wrong count E4 is
       // reported at its shifted offset, against all three records C.
@@ -237,7 +255,7 @@ TEST(DtausReaderTest, ReportsDamagedFiles) {
         "bytes"}},
       {edit({{768, "0216"}, {768 + 185, "01"}}),
        {"E 955 [C 3] [extension part 1] blank, but the record announces 1 extension part"}},
-      {insert(1024, extra_block),
+      {std::string(good).insert(1024, extra_block),
        {"E 768 [C 3] [] C1 and C18 announce 0 extension parts in 256 bytes, but the record takes "
         "384 bytes",
         "W 1024 [C 3] [unused extension part 3] not blank: \"02EXTRA                      \""}},
@@ -249,7 +267,7 @@ TEST(DtausReaderTest, ReportsDamagedFiles) {
       {good.substr(0, 1024),
        {"E 1024 [] [] record E is missing: the file ends without its trailer"}},
       {good.substr(128), {"E 0 [] [] record A is missing"}},
-      {insert(128, good.substr(0, 128)), {"E 128 [A] [] a second record A"}},
+      {std::string(good).insert(128, good.substr(0, 128)), {"E 128 [A] [] a second record A"}},
       {good + good.substr(128, 256), {"E 1152 [C 4] [] record C after record E"}},
       {good + good.substr(1024),
        {"E 1152 [E] [] record E after record E", "E 1152 [E] [] a second record E"}},
@@ -272,89 +290,61 @@ TEST(DtausReaderTest, ReportsDamagedFiles) {
 // type, an execution date outside the 15 days after the creation date, a payment of
 // nothing. One payment at 128; its parts 2, 14 and 15 start at 344, 727 and 768.
 TEST(DtausReaderTest, ReportsWhatBanksReject) {
-  struct Case {
-    std::vector<std::pair<std::string, std::string>> parts;
-    std::string cents;
-    std::string creation_date;
-    std::string execution_date;
-    Lines findings;
-  };
   using Parts = std::vector<std::pair<std::string, std::string>>;
-  Parts purposes_13(13, {"02", "ZWECK"});
-  Parts most_of_each = purposes_13;
-  most_of_each.insert(most_of_each.begin(), {"01", "NAME"});
-  most_of_each.push_back({"03", "AUFTRAGGEBER"});
-  Parts purposes_14 = purposes_13;
-  purposes_14.push_back({"02", "ZWECK"});
-  purposes_14.push_back({"02", "ZWECK"});
-  const Case cases[] = {
-      {most_of_each, "11900", "051226", "", {}},
-      {{{"01", "A"}, {"01", "B"}},
-       "11900",
-       "051226",
-       "",
-       {"E 344 [C 1] [extension part 2] 2 extension parts of type 01 (name); a record C may hold "
-        "one"}},
-      {{{"03", "A"}, {"02", "B"}, {"03", "C"}, {"03", "D"}},
-       "11900",
-       "051226",
-       "",
-       {"E 384 [C 1] [extension part 3] 3 extension parts of type 03 (ordering party's name); a "
-        "record C may hold one"}},
-      {purposes_14,
-       "11900",
-       "051226",
-       "",
-       {"E 727 [C 1] [extension part 14] 15 extension parts of type 02 (purpose); a record C may "
-        "hold 13"}},
-      // The creation day itself and the 15 days after it, across the turn of the year.
-      {{}, "11900", "051226", "05122026", {}},
-      {{}, "11900", "051226", "20122026", {}},
-      {{}, "11900", "281226", "12012027", {}},
-      {{},
-       "11900",
-       "051226",
-       "21122026",
-       {"E 95 [A] [A11b execution date] execution date 21122026 is 16 days after the creation "
-        "date 051226, more than 15"}},
-      {{},
-       "11900",
-       "051226",
-       "04122026",
-       {"E 95 [A] [A11b execution date] execution date 04122026 is before the creation date "
-        "051226"}},
-      // A two-digit year from 30 on is of the last century.
-      {{},
-       "11900",
-       "010130",
-       "01012030",
-       {"E 95 [A] [A11b execution date] execution date 01012030 is 36525 days after the creation "
-        "date 010130, more than 15"}},
-      // A date that is no date is reported as such, without a window to check.
-      {{},
-       "11900",
-       "051226",
-       "05132026",
-       {"E 95 [A] [A11b execution date] not a date ddmmyyyy: \"05132026\""}},
-      {{},
-       "0",
-       "051226",
-       "",
-       {"W 207 [C 1] [C12 amount in euro] an amount of zero, which banks reject"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.findings.empty() ? "clean" : c.findings[0]);
+  // The findings of a file with one payment; an error among them makes HasErrors.
+  const auto read = [](const Parts& parts, const std::string& cents, const std::string& creation,
+                       const std::string& execution) {
     FileBuilder file;
-    file.creation_date = c.creation_date;
-    file.execution_date = c.execution_date;
+    file.creation_date = creation;
+    file.execution_date = execution;
     PaymentInput payment;
-    payment.parts = c.parts;
-    payment.cents = c.cents;
+    payment.parts = parts;
+    payment.cents = cents;
     file.Add(payment);
     const DtausReader reader(file.Bytes());
-    EXPECT_EQ(Findings(reader), c.findings);
-    EXPECT_EQ(reader.HasErrors(), !c.findings.empty() && c.findings[0][0] == 'E');
+    const Lines findings = Findings(reader);
+    EXPECT_EQ(reader.HasErrors(), !findings.empty() && findings[0][0] == 'E');
+    return findings;
+  };
+  Parts most_of_each(13, {"02", "ZWECK"});
+  most_of_each.insert(most_of_each.begin(), {"01", "NAME"});
+  most_of_each.push_back({"03", "AUFTRAGGEBER"});
+  EXPECT_EQ(read(most_of_each, "11900", "051226", ""), Lines{});
+  EXPECT_EQ(read({{"01", "A"}, {"01", "B"}}, "11900", "051226", ""),
+            Lines{"E 344 [C 1] [extension part 2] 2 extension parts of type 01 (name); a record C "
+                  "may hold one"});
+  EXPECT_EQ(read({{"03", "A"}, {"02", "B"}, {"03", "C"}, {"03", "D"}}, "11900", "051226", ""),
+            Lines{"E 384 [C 1] [extension part 3] 3 extension parts of type 03 (ordering party's "
+                  "name); a record C may hold one"});
+  EXPECT_EQ(read(Parts(15, {"02", "ZWECK"}), "11900", "051226", ""),
+            Lines{"E 727 [C 1] [extension part 14] 15 extension parts of type 02 (purpose); a "
+                  "record C may hold 13"});
+  EXPECT_EQ(read({}, "0", "051226", ""),
+            Lines{"W 207 [C 1] [C12 amount in euro] an amount of zero, which banks reject"});
+  const std::string a11b = "E 95 [A] [A11b execution date] ";
+  const struct {
+    const char* creation;
+    const char* execution;
+    std::string finding;  // what follows "execution date <execution> "; "" for none
+  } dates[] = {
+      // The creation day itself and the 15 days after it, across the turn of the year.
+      {"051226", "05122026", ""},
+      {"051226", "20122026", ""},
+      {"281226", "12012027", ""},
+      {"051226", "21122026", "is 16 days after the creation date 051226, more than 15"},
+      {"051226", "04122026", "is before the creation date 051226"},
+      // A two-digit year from 30 on is of the last century.
+      {"010130", "01012030", "is 36525 days after the creation date 010130, more than 15"},
+  };
+  for (const auto& d : dates) {
+    SCOPED_TRACE(d.execution);
+    EXPECT_EQ(read({}, "11900", d.creation, d.execution),
+              d.finding.empty() ? Lines{}
+                                : Lines{a11b + "execution date " + d.execution + " " + d.finding});
   }
+  // A date that is no date is reported as such, without a window to check.
+  EXPECT_EQ(read({}, "11900", "051226", "05132026"),
+            Lines{a11b + "not a date ddmmyyyy: \"05132026\""});
 }
 
 // What a visitor sees of a record C: its fields, where it and its parts lie, its
@@ -378,10 +368,6 @@ Lines Visited(PaymentRecord c, bool texts) {
 // and each record C the visitor receives.
 void ExpectCheckOnlyFindsWhatTheFullReadFinds(const std::string& bytes) {
   const DtausReader full(bytes);
-  const DtausTotals& t = full.Totals();
-  const auto totals = [](const DtausTotals& x) {
-    return std::vector<std::uint64_t>{x.count, x.konto_sum, x.blz_sum, x.euro_cents};
-  };
   for (const bool texts : {false, true}) {
     SCOPED_TRACE(texts ? "with texts" : "without texts");
     std::vector<PaymentRecord> seen;
@@ -390,7 +376,7 @@ void ExpectCheckOnlyFindsWhatTheFullReadFinds(const std::string& bytes) {
     EXPECT_EQ(Findings(checked), Findings(full));
     EXPECT_EQ((Sizes{checked.ErrorCount(), checked.WarningCount(), checked.OmittedFindings()}),
               (Sizes{full.ErrorCount(), full.WarningCount(), full.OmittedFindings()}));
-    EXPECT_EQ(totals(checked.Totals()), totals(t));
+    EXPECT_EQ(Sums(checked.Totals()), Sums(full.Totals()));
     EXPECT_EQ(checked.Header() ? Fields(*checked.Header()) : Lines{"none"},
               full.Header() ? Fields(*full.Header()) : Lines{"none"});
     EXPECT_EQ(checked.Trailer() ? Fields(*checked.Trailer()) : Lines{"none"},
@@ -404,7 +390,7 @@ void ExpectCheckOnlyFindsWhatTheFullReadFinds(const std::string& bytes) {
   }
   const DtausReader unvisited = DtausReader::CheckOnly(bytes);
   EXPECT_EQ(Findings(unvisited), Findings(full));
-  EXPECT_EQ(totals(unvisited.Totals()), totals(t));
+  EXPECT_EQ(Sums(unvisited.Totals()), Sums(full.Totals()));
 }
 
 // The check alone reads plain records C its own quick way and any other the thorough
@@ -470,10 +456,13 @@ TEST(DtausReaderTest, CheckOnlyFindsWhatTheFullReadFinds) {
   for (const auto& field : detail::kPaymentFields) {
     const std::string name = std::string(field.dtaus_field) + " damaged";
     const std::size_t at = kFifteen + field.offset + field.width - 1;
-    if (field.kind == detail::FieldKind::kNumber) cases.emplace_back(name, edit(at, "X"));
-    if (field.kind == detail::FieldKind::kText) cases.emplace_back(name, edit(at, "a"));
-    if (field.kind == detail::FieldKind::kReserve) cases.emplace_back(name, edit(at, "X"));
-    if (field.kind == detail::FieldKind::kCurrency) cases.emplace_back(name, edit(at, "2"));
+    using detail::FieldKind;
+    const FieldKind k = field.kind;
+    const char* const bad = k == FieldKind::kText                                 ? "a"
+                            : k == FieldKind::kCurrency                           ? "2"
+                            : k == FieldKind::kNumber || k == FieldKind::kReserve ? "X"
+                                                                                  : nullptr;
+    if (bad != nullptr) cases.emplace_back(name, edit(at, bad));
   }
   // Each byte value in a text, a number outside the sums, a reserve, a part's type and
   // its text: the file stays clean exactly for the bytes that belong there.
@@ -559,34 +548,6 @@ TEST(DtausReaderTest, SurvivesAnyInput) {
       bytes[i] = r;
       EXPECT_LE(DtausReader(bytes).Payments().size(), 3u);
     }
-  }
-}
-
-// Round trip: the library writes, byte for byte, the files the reader is tested on
-// above (which the reader reads clean).
-class DtausReaderRoundTripTest : public detail::ScratchDirTest {};
-
-TEST_F(DtausReaderRoundTripTest, LibraryWritesTheFilesTheReaderReadsClean) {
-  for (int n = 0; n <= 15; ++n) {
-    SCOPED_TRACE("parts: " + std::to_string(n));
-    const FileBuilder file = Example(n);
-    DtausDatei datei;
-    MeineInfo& kopf = *datei.GetMeineInfo();
-    detail::FillValidHeader(kopf);
-    kopf.DateiMedia(file.kassette ? MediaTyp::Kassette : MediaTyp::Diskette);
-    kopf.GeldTransferTyp(file.kassette ? TransferTyp::Lastschrift : TransferTyp::Gutschrift);
-    kopf.AktuellesDatum("05.12.26");
-    kopf.AusfuehrungsDatum("");
-    auto zahlung = detail::ValidPayment();  // net 100: the record carries 119.00
-    zahlung->FreieReferenz("4711");
-    zahlung->VerwendungsZweck("RECHNUNG 4711");
-    for (int i = 0; i < n; ++i) {
-      ((*zahlung).*detail::kContinuations[i])(file.payments[0].parts[i].second);
-    }
-    datei.AddGeldTransfer(zahlung);
-    datei.Pfad(path_);
-    ASSERT_EQ(datei.Generate(), "");
-    EXPECT_EQ(ReadFile(path_), file.Bytes());
   }
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fields/number_punctuation.h"
+#include "records/record_geometry.h"
 #include "records/record_tables.h"
 #include "records/test_support.h"
 
@@ -260,6 +261,8 @@ TEST_F(GeldTransferTest, RecordWithoutPartsTakesTheHeaderAtEachGeneration) {
   EXPECT_EQ(debit.substr(128, 27), "NEUER NAME" + Blanks(17));
 }
 
+// Every number of parts byte for byte, and where the shared geometry (which the reader
+// uses) puts the record's size, length, parts and reserves.
 TEST_F(GeldTransferTest, RecordsByNumberOfParts) {
   const struct {
     int parts;
@@ -268,8 +271,10 @@ TEST_F(GeldTransferTest, RecordsByNumberOfParts) {
     const char* count;
   } cases[] = {
       {0, 256, "0187", "00"},  {1, 256, "0216", "01"},  {2, 256, "0245", "02"},
-      {3, 384, "0274", "03"},  {6, 384, "0361", "06"},  {7, 512, "0390", "07"},
-      {10, 512, "0477", "10"}, {11, 640, "0506", "11"}, {14, 640, "0593", "14"},
+      {3, 384, "0274", "03"},  {4, 384, "0303", "04"},  {5, 384, "0332", "05"},
+      {6, 384, "0361", "06"},  {7, 512, "0390", "07"},  {8, 512, "0419", "08"},
+      {9, 512, "0448", "09"},  {10, 512, "0477", "10"}, {11, 640, "0506", "11"},
+      {12, 640, "0535", "12"}, {13, 640, "0564", "13"}, {14, 640, "0593", "14"},
       {15, 768, "0622", "15"},
   };
   for (const auto& c : cases) {
@@ -281,17 +286,26 @@ TEST_F(GeldTransferTest, RecordsByNumberOfParts) {
     }
     const std::string r = Stream(*g);
     ASSERT_EQ(r.size(), c.length);
+    EXPECT_EQ(PaymentRecordSize(c.parts), c.length);
     EXPECT_EQ(r.substr(0, 4), c.record_length);
+    EXPECT_EQ(std::stoul(r.substr(0, 4)), PaymentRecordLength(c.parts));
     EXPECT_EQ(r.substr(185, 2), c.count);
     // Block 2: parts 1 and 2 and 11 blanks; every later block: four parts and 12 blanks.
+    const int slots = 2 + 4 * static_cast<int>((c.length - 256) / 128);
+    EXPECT_EQ(PartSlots(r.size()), slots);
     std::string blocks;
-    for (int p = 0; p < 2 + 4 * static_cast<int>((c.length - 256) / 128); ++p) {
+    for (int p = 0; p < slots; ++p) {
       const char* const code = p == 0 ? "01" : p == 14 ? "03" : "02";
       std::string part = p < c.parts ? code + ("TEXT" + std::to_string(p)) : "";
       part.resize(29, ' ');
+      EXPECT_EQ(r.substr(PartOffset(p), kPartWidth), part);
       blocks += part + (p == 1 ? Blanks(11) : p % 4 == 1 ? Blanks(12) : "");
     }
     EXPECT_EQ(r.substr(187), blocks);
+    EXPECT_EQ(r.substr(kSecondBlockReserveOffset, kSecondBlockReserveWidth), Blanks(11));
+    for (std::size_t block = 2; block < r.size() / kBlockSize; ++block) {
+      EXPECT_EQ(r.substr(block * kBlockSize + kBlockReserveOffset, kBlockReserveWidth), Blanks(12));
+    }
   }
 }
 
