@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dtaus/dtaus.h"
@@ -80,6 +81,47 @@ std::string SchemaErrors(const std::string& xml, const std::string& type) {
   if (xmlSchemaValidateDoc(valid.get(), doc.get()) != 0 && errors.empty()) errors = "invalid";
   return errors;
 }
+
+// The expected message written compactly: `Tag{text}` is one line, `Tag{Child{..}..}` an
+// element around its children, each level indented by two spaces as the writer does; blanks
+// between elements are ignored. The whole message is still compared byte for byte.
+std::string Xml(std::string_view compact, int depth = 0) {
+  std::string out;
+  for (std::size_t i = 0; i < compact.size();) {
+    if (compact[i] == ' ') {
+      ++i;
+      continue;
+    }
+    const std::size_t open = compact.find('{', i);
+    std::size_t close = open + 1;
+    for (int level = 1; level > 0; ++close) {
+      level += compact[close] == '{' ? 1 : compact[close] == '}' ? -1 : 0;
+    }
+    const std::string tag(compact.substr(i, open - i));
+    const std::string_view body = compact.substr(open + 1, close - open - 2);
+    const std::string indent(2 * depth, ' ');
+    const std::string end = "</" + tag.substr(0, tag.find(' ')) + ">\n";
+    if (body.find('{') == std::string_view::npos) {
+      out += indent + "<" + tag + ">" + std::string(body) + end;
+    } else {
+      out += indent + "<" + tag + ">\n" + Xml(body, depth + 1) + indent + end;
+    }
+    i = close;
+  }
+  return out;
+}
+
+std::string Document(const std::string& type, const std::string& body) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" +
+         Xml("Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:" + type + "\"{" + body + "}");
+}
+std::string GroupHeader(const std::string& id, const std::string& count, const std::string& sum) {
+  return "GrpHdr{MsgId{" + id + "}CreDtTm{2026-06-15T09:30:00}NbOfTxs{" + count + "}CtrlSum{" +
+         sum + "}InitgPty{Nm{MUSTERMANN GMBH}}}";
+}
+std::string Account(const std::string& iban) { return "{Id{IBAN{" + iban + "}}}"; }
+// An agent without BIC.
+constexpr const char* kNoAgent = "{FinInstnId{Othr{Id{NOTPROVIDED}}}}";
 
 class SepaTest : public detail::ScratchDirTest {
  protected:
@@ -164,95 +206,23 @@ TEST_F(SepaTest, CreditTransfersBecomePain001) {
   const std::string id = message.message_id;
   EXPECT_EQ(id.substr(0, 20), "DTAUS20260615093000-");
   EXPECT_EQ(id.size(), 32u);
-  // The message line by line, as it is written.
-  // clang-format off
-  EXPECT_EQ(message.xml,
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-            "<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:pain.001.001.09\">\n"
-            "  <CstmrCdtTrfInitn>\n"
-            "    <GrpHdr>\n"
-            "      <MsgId>" + id + "</MsgId>\n"
-            "      <CreDtTm>2026-06-15T09:30:00</CreDtTm>\n"
-            "      <NbOfTxs>2</NbOfTxs>\n"
-            "      <CtrlSum>1353.56</CtrlSum>\n"
-            "      <InitgPty>\n"
-            "        <Nm>MUSTERMANN GMBH</Nm>\n"
-            "      </InitgPty>\n"
-            "    </GrpHdr>\n"
-            "    <PmtInf>\n"
-            "      <PmtInfId>" + id + "-1</PmtInfId>\n"
-            "      <PmtMtd>TRF</PmtMtd>\n"
-            "      <NbOfTxs>2</NbOfTxs>\n"
-            "      <CtrlSum>1353.56</CtrlSum>\n"
-            "      <PmtTpInf>\n"
-            "        <SvcLvl>\n"
-            "          <Cd>SEPA</Cd>\n"
-            "        </SvcLvl>\n"
-            "      </PmtTpInf>\n"
-            "      <ReqdExctnDt>\n"
-            "        <Dt>2026-06-15</Dt>\n"
-            "      </ReqdExctnDt>\n"
-            "      <Dbtr>\n"
-            "        <Nm>MUSTERMANN GMBH</Nm>\n"
-            "      </Dbtr>\n"
-            "      <DbtrAcct>\n"
-            "        <Id>\n"
-            "          <IBAN>" + std::string(kOwnIban) + "</IBAN>\n"
-            "        </Id>\n"
-            "      </DbtrAcct>\n"
-            "      <DbtrAgt>\n"
-            "        <FinInstnId>\n"
-            "          <Othr>\n"
-            "            <Id>NOTPROVIDED</Id>\n"
-            "          </Othr>\n"
-            "        </FinInstnId>\n"
-            "      </DbtrAgt>\n"
-            "      <ChrgBr>SLEV</ChrgBr>\n"
-            "      <CdtTrfTxInf>\n"
-            "        <PmtId>\n"
-            "          <EndToEndId>NOTPROVIDED</EndToEndId>\n"
-            "        </PmtId>\n"
-            "        <Amt>\n"
-            "          <InstdAmt Ccy=\"EUR\">119.00</InstdAmt>\n"
-            "        </Amt>\n"
-            "        <Cdtr>\n"
-            "          <Nm>ERIKA MUSTERMANN</Nm>\n"
-            "        </Cdtr>\n"
-            "        <CdtrAcct>\n"
-            "          <Id>\n"
-            "            <IBAN>" + std::string(kPayeeIban) + "</IBAN>\n"
-            "          </Id>\n"
-            "        </CdtrAcct>\n"
-            "        <RmtInf>\n"
-            "          <Ustrd>RECHNUNG 4711</Ustrd>\n"
-            "        </RmtInf>\n"
-            "      </CdtTrfTxInf>\n"
-            "      <CdtTrfTxInf>\n"
-            "        <PmtId>\n"
-            "          <EndToEndId>4711</EndToEndId>\n"
-            "        </PmtId>\n"
-            "        <Amt>\n"
-            "          <InstdAmt Ccy=\"EUR\">1234.56</InstdAmt>\n"
-            "        </Amt>\n"
-            "        <UltmtDbtr>\n"
-            "          <Nm>MUSTERMANN GMBH FILIALE NORD</Nm>\n"
-            "        </UltmtDbtr>\n"
-            "        <Cdtr>\n"
-            "          <Nm>MUELLER + SOEHNE GMBH + CO. KG</Nm>\n"
-            "        </Cdtr>\n"
-            "        <CdtrAcct>\n"
-            "          <Id>\n"
-            "            <IBAN>" + std::string(kOtherIban) + "</IBAN>\n"
-            "          </Id>\n"
-            "        </CdtrAcct>\n"
-            "        <RmtInf>\n"
-            "          <Ustrd>RECHNUNG 4712 KUNDE 17 STRASSE 5</Ustrd>\n"
-            "        </RmtInf>\n"
-            "      </CdtTrfTxInf>\n"
-            "    </PmtInf>\n"
-            "  </CstmrCdtTrfInitn>\n"
-            "</Document>\n");
-  // clang-format on
+  EXPECT_EQ(
+      message.xml,
+      Document("pain.001.001.09",
+               "CstmrCdtTrfInitn{" + GroupHeader(id, "2", "1353.56") + "PmtInf{PmtInfId{" + id +
+                   "-1}PmtMtd{TRF}NbOfTxs{2}CtrlSum{1353.56}"
+                   "  PmtTpInf{SvcLvl{Cd{SEPA}}}ReqdExctnDt{Dt{2026-06-15}}"
+                   "  Dbtr{Nm{MUSTERMANN GMBH}}DbtrAcct" +
+                   Account(kOwnIban) + "  DbtrAgt" + kNoAgent +
+                   "ChrgBr{SLEV}"
+                   "  CdtTrfTxInf{PmtId{EndToEndId{NOTPROVIDED}}Amt{InstdAmt Ccy=\"EUR\"{119.00}}"
+                   "    Cdtr{Nm{ERIKA MUSTERMANN}}CdtrAcct" +
+                   Account(kPayeeIban) +
+                   "    RmtInf{Ustrd{RECHNUNG 4711}}}"
+                   "  CdtTrfTxInf{PmtId{EndToEndId{4711}}Amt{InstdAmt Ccy=\"EUR\"{1234.56}}"
+                   "    UltmtDbtr{Nm{MUSTERMANN GMBH FILIALE NORD}}"
+                   "    Cdtr{Nm{MUELLER + SOEHNE GMBH + CO. KG}}CdtrAcct" +
+                   Account(kOtherIban) + "    RmtInf{Ustrd{RECHNUNG 4712 KUNDE 17 STRASSE 5}}}}}"));
   ExpectSchemaValid(message);
 }
 
@@ -274,109 +244,31 @@ TEST_F(SepaTest, DirectDebitsBecomePain008OneBatchPerSequence) {
   EXPECT_EQ(message.message_type, "pain.008.001.08");
   EXPECT_EQ(message.cents, 2550u + 11900u);
   const std::string id = message.message_id;
-  // The message line by line, as it is written.
-  // clang-format off
-  auto batch = [&](int index, const char* sequence, const char* count, const char* sum) {
-    return "    <PmtInf>\n"
-           "      <PmtInfId>" + id + "-" + std::to_string(index) + "</PmtInfId>\n"
-           "      <PmtMtd>DD</PmtMtd>\n"
-           "      <NbOfTxs>" + count + "</NbOfTxs>\n"
-           "      <CtrlSum>" + sum + "</CtrlSum>\n"
-           "      <PmtTpInf>\n"
-           "        <SvcLvl>\n"
-           "          <Cd>SEPA</Cd>\n"
-           "        </SvcLvl>\n"
-           "        <LclInstrm>\n"
-           "          <Cd>CORE</Cd>\n"
-           "        </LclInstrm>\n"
-           "        <SeqTp>" + sequence + "</SeqTp>\n"
-           "      </PmtTpInf>\n"
-           "      <ReqdColltnDt>2026-06-15</ReqdColltnDt>\n"
-           "      <Cdtr>\n"
-           "        <Nm>MUSTERMANN GMBH</Nm>\n"
-           "      </Cdtr>\n"
-           "      <CdtrAcct>\n"
-           "        <Id>\n"
-           "          <IBAN>" + kOwnIban + "</IBAN>\n"
-           "        </Id>\n"
-           "      </CdtrAcct>\n"
-           "      <CdtrAgt>\n"
-           "        <FinInstnId>\n"
-           "          <Othr>\n"
-           "            <Id>NOTPROVIDED</Id>\n"
-           "          </Othr>\n"
-           "        </FinInstnId>\n"
-           "      </CdtrAgt>\n"
-           "      <ChrgBr>SLEV</ChrgBr>\n"
-           "      <CdtrSchmeId>\n"
-           "        <Id>\n"
-           "          <PrvtId>\n"
-           "            <Othr>\n"
-           "              <Id>DE98ZZZ09999999999</Id>\n"
-           "              <SchmeNm>\n"
-           "                <Prtry>SEPA</Prtry>\n"
-           "              </SchmeNm>\n"
-           "            </Othr>\n"
-           "          </PrvtId>\n"
-           "        </Id>\n"
-           "      </CdtrSchmeId>\n";
+  auto batch = [&](int index, const std::string& sequence, const std::string& sum) {
+    return "PmtInf{PmtInfId{" + id + "-" + std::to_string(index) + "}PmtMtd{DD}NbOfTxs{1}CtrlSum{" +
+           sum + "}  PmtTpInf{SvcLvl{Cd{SEPA}}LclInstrm{Cd{CORE}}SeqTp{" + sequence +
+           "}}ReqdColltnDt{2026-06-15}Cdtr{Nm{MUSTERMANN GMBH}}CdtrAcct" + Account(kOwnIban) +
+           "  CdtrAgt" + kNoAgent +
+           "ChrgBr{SLEV}"
+           "  CdtrSchmeId{Id{PrvtId{Othr{Id{DE98ZZZ09999999999}SchmeNm{Prtry{SEPA}}}}}}";
   };
-  auto debit = [](const char* end_to_end, const char* amount, const char* mandate,
-                  const char* signed_on, const char* name, const char* iban, const char* purpose) {
-    return std::string("      <DrctDbtTxInf>\n") +
-           "        <PmtId>\n"
-           "          <EndToEndId>" + end_to_end + "</EndToEndId>\n"
-           "        </PmtId>\n"
-           "        <InstdAmt Ccy=\"EUR\">" + amount + "</InstdAmt>\n"
-           "        <DrctDbtTx>\n"
-           "          <MndtRltdInf>\n"
-           "            <MndtId>" + mandate + "</MndtId>\n"
-           "            <DtOfSgntr>" + signed_on + "</DtOfSgntr>\n"
-           "          </MndtRltdInf>\n"
-           "        </DrctDbtTx>\n"
-           "        <DbtrAgt>\n"
-           "          <FinInstnId>\n"
-           "            <Othr>\n"
-           "              <Id>NOTPROVIDED</Id>\n"
-           "            </Othr>\n"
-           "          </FinInstnId>\n"
-           "        </DbtrAgt>\n"
-           "        <Dbtr>\n"
-           "          <Nm>" + name + "</Nm>\n"
-           "        </Dbtr>\n"
-           "        <DbtrAcct>\n"
-           "          <Id>\n"
-           "            <IBAN>" + iban + "</IBAN>\n"
-           "          </Id>\n"
-           "        </DbtrAcct>\n"
-           "        <RmtInf>\n"
-           "          <Ustrd>" + purpose + "</Ustrd>\n"
-           "        </RmtInf>\n"
-           "      </DrctDbtTxInf>\n";
+  auto debit = [](const std::string& end_to_end, const std::string& amount,
+                  const std::string& mandate, const std::string& signed_on, const std::string& name,
+                  const std::string& iban, const std::string& purpose) {
+    return "DrctDbtTxInf{PmtId{EndToEndId{" + end_to_end + "}}InstdAmt Ccy=\"EUR\"{" + amount +
+           "}  DrctDbtTx{MndtRltdInf{MndtId{" + mandate + "}DtOfSgntr{" + signed_on + "}}}DbtrAgt" +
+           kNoAgent + "Dbtr{Nm{" + name + "}}DbtrAcct" + Account(iban) + "  RmtInf{Ustrd{" +
+           purpose + "}}}";
   };
   EXPECT_EQ(message.xml,
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-            "<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:pain.008.001.08\">\n"
-            "  <CstmrDrctDbtInitn>\n"
-            "    <GrpHdr>\n"
-            "      <MsgId>" + id + "</MsgId>\n"
-            "      <CreDtTm>2026-06-15T09:30:00</CreDtTm>\n"
-            "      <NbOfTxs>2</NbOfTxs>\n"
-            "      <CtrlSum>144.50</CtrlSum>\n"
-            "      <InitgPty>\n"
-            "        <Nm>MUSTERMANN GMBH</Nm>\n"
-            "      </InitgPty>\n"
-            "    </GrpHdr>\n" +
-            batch(1, "FRST", "1", "119.00") +
-            debit("NOTPROVIDED", "119.00", "M-4711/A", "2026-06-15", "ERIKA MUSTERMANN",
-                  kPayeeIban, "RECHNUNG 4711") +
-            "    </PmtInf>\n" + batch(2, "RCUR", "1", "25.50") +
-            debit("17", "25.50", "M-0815", "2024-03-01", "MAX MUSTERMANN", kOtherIban,
-                  "BEITRAG JUNI") +
-            "    </PmtInf>\n"
-            "  </CstmrDrctDbtInitn>\n"
-            "</Document>\n");
-  // clang-format on
+            Document("pain.008.001.08", "CstmrDrctDbtInitn{" + GroupHeader(id, "2", "144.50") +
+                                            batch(1, "FRST", "119.00") +
+                                            debit("NOTPROVIDED", "119.00", "M-4711/A", "2026-06-15",
+                                                  "ERIKA MUSTERMANN", kPayeeIban, "RECHNUNG 4711") +
+                                            "}" + batch(2, "RCUR", "25.50") +
+                                            debit("17", "25.50", "M-0815", "2024-03-01",
+                                                  "MAX MUSTERMANN", kOtherIban, "BEITRAG JUNI") +
+                                            "}}"));
   ExpectSchemaValid(message);
 }
 
