@@ -43,9 +43,9 @@ struct Payment {
   std::string name = "ERIKA MUSTERMANN";
   std::string brutto = "119.00";
   std::vector<std::string> purposes = {"RECHNUNG 4711"};
-  std::string name2;      // extension part 01, when not empty
-  std::string ordering2;  // extension part 03, when not empty
-  std::string reference;  // C6
+  std::string name2 = {};      // extension part 01, when not empty
+  std::string ordering2 = {};  // extension part 03, when not empty
+  std::string reference = {};  // C6
 };
 
 // Too long for SEPA in its purpose (377 characters) and in its name (109).
@@ -58,19 +58,19 @@ Payment TooLong() {
 }
 
 // Validates against the official schema; "" when valid, the first error otherwise.
+template <typename T, void (*Free)(T*)>
+using Owned = std::unique_ptr<T, decltype([](T* p) { Free(p); })>;
 std::string SchemaErrors(const std::string& xml, const std::string& type) {
   const std::string path = std::string(DTAUS_ISO20022_DIR) + "/" + type + ".xsd";
-  std::unique_ptr<xmlSchemaParserCtxt, void (*)(xmlSchemaParserCtxtPtr)> parser(
-      xmlSchemaNewParserCtxt(path.c_str()), xmlSchemaFreeParserCtxt);
-  std::unique_ptr<xmlSchema, void (*)(xmlSchemaPtr)> schema(xmlSchemaParse(parser.get()),
-                                                            xmlSchemaFree);
+  const Owned<xmlSchemaParserCtxt, xmlSchemaFreeParserCtxt> parser(
+      xmlSchemaNewParserCtxt(path.c_str()));
+  const Owned<xmlSchema, xmlSchemaFree> schema(xmlSchemaParse(parser.get()));
   if (!schema) return "cannot read " + path;
-  std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)> doc(
-      xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "message.xml", nullptr, 0),
-      xmlFreeDoc);
+  const Owned<xmlDoc, xmlFreeDoc> doc(
+      xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "message.xml", nullptr, 0));
   if (!doc) return "not well-formed XML";
-  std::unique_ptr<xmlSchemaValidCtxt, void (*)(xmlSchemaValidCtxtPtr)> valid(
-      xmlSchemaNewValidCtxt(schema.get()), xmlSchemaFreeValidCtxt);
+  const Owned<xmlSchemaValidCtxt, xmlSchemaFreeValidCtxt> valid(
+      xmlSchemaNewValidCtxt(schema.get()));
   std::string errors;
   xmlSchemaSetValidStructuredErrors(
       valid.get(),
@@ -213,17 +213,15 @@ class SepaTest : public detail::ScratchDirTest {
 };
 
 TEST_F(SepaTest, CreditTransfersBecomePain001) {
-  Payment plain;
-  Payment long_one;
-  long_one.blz = kOtherBlz;
-  long_one.konto = kOtherKonto;
-  long_one.name = "M]LLER & S\\HNE";
-  long_one.name2 = "GMBH + CO. KG";
-  long_one.brutto = "1234.56";
-  long_one.purposes = {"RECHNUNG 4712", "KUNDE 17", "", "STRA~E 5"};
-  long_one.ordering2 = "FILIALE NORD";
-  long_one.reference = "0000004711";
-  const SepaMessage message = Convert(Write(TransferTyp::Gutschrift, {plain, long_one}));
+  const Payment long_one{.blz = kOtherBlz,
+                         .konto = kOtherKonto,
+                         .name = "M]LLER & S\\HNE",
+                         .brutto = "1234.56",
+                         .purposes = {"RECHNUNG 4712", "KUNDE 17", "", "STRA~E 5"},
+                         .name2 = "GMBH + CO. KG",
+                         .ordering2 = "FILIALE NORD",
+                         .reference = "0000004711"};
+  const SepaMessage message = Convert(Write(TransferTyp::Gutschrift, {Payment{}, long_one}));
 
   EXPECT_EQ(message.message_type, "pain.001.001.09");
   EXPECT_EQ(message.payments, 2u);
@@ -254,14 +252,13 @@ TEST_F(SepaTest, CreditTransfersBecomePain001) {
 }
 
 TEST_F(SepaTest, DirectDebitsBecomePain008OneBatchPerSequence) {
-  Payment first;  // mandate named by IBAN, first debit
-  Payment second;
-  second.blz = kOtherBlz;
-  second.konto = kOtherKonto;
-  second.name = "MAX MUSTERMANN";
-  second.brutto = "25.50";
-  second.purposes = {"BEITRAG JUNI"};
-  second.reference = "17";
+  const Payment first;  // mandate named by IBAN, first debit
+  const Payment second{.blz = kOtherBlz,
+                       .konto = kOtherKonto,
+                       .name = "MAX MUSTERMANN",
+                       .brutto = "25.50",
+                       .purposes = {"BEITRAG JUNI"},
+                       .reference = "17"};
   options_.mandates = {
       {kOtherBlz, "0137075030", "", "M-0815", "2024-03-01", "", "mandates.csv: row 2"},
       {"", "", "DE02 1203 0000 0000 2020 51", "M-4711/A", "2026-06-15", "FRST", "row 3"},
@@ -303,9 +300,8 @@ TEST_F(SepaTest, DirectDebitsBecomePain008OneBatchPerSequence) {
 // the message must hold, and every message is schema-valid.
 TEST_F(SepaTest, OptionsShapeTheMessage) {
   // The German character set keeps umlauts, & * $ %.
-  Payment umlauts;
-  umlauts.name = "JÖRG MÜLLER-SCHÄFER";
-  umlauts.purposes = {"MIETE FÜR JULI", "50% VON 2*X$"};
+  const Payment umlauts{.name = "JÖRG MÜLLER-SCHÄFER",
+                        .purposes = {"MIETE FÜR JULI", "50% VON 2*X$"}};
   options_.german_charset = true;
   ExpectHolds(Write(TransferTyp::Gutschrift, {umlauts}),
               {"<Nm>JÖRG MÜLLER-SCHÄFER</Nm>", "<Ustrd>MIETE FÜR JULI 50% VON 2*X$</Ustrd>"});
@@ -385,9 +381,7 @@ TEST_F(SepaTest, ProblemsAreNamedAndNothingIsWritten) {
   options_.now = "heute";
   ExpectRefused(gk, {"the time of the conversion \"heute\" is not yyyy-mm-ddThh:mm:ss"});
   // A character outside the set; name and purpose too long.
-  Payment percent;
-  percent.purposes = {"5% SKONTO"};
-  ExpectRefused(Write(TransferTyp::Gutschrift, {percent}),
+  ExpectRefused(Write(TransferTyp::Gutschrift, {Payment{.purposes = {"5% SKONTO"}}}),
                 {erika + "the purpose holds '%' (U+0025), which the SEPA character set lacks "
                          "(--german-charset keeps it)"});
   const Payment too_long = TooLong();
