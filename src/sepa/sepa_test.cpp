@@ -43,8 +43,8 @@ struct Payment {
   std::string name = "ERIKA MUSTERMANN";
   std::string brutto = "119.00";
   std::vector<std::string> purposes = {"RECHNUNG 4711"};
-  std::string name2 = {};      // extension part 01, when not empty
-  std::string ordering2 = {};  // extension part 03, when not empty
+  std::string name2 = {};      // extension 01, when not empty
+  std::string ordering2 = {};  // extension 03, when not empty
   std::string reference = {};  // C6
 };
 
