@@ -231,23 +231,21 @@ TEST_F(SepaTest, CreditTransfersBecomePain001) {
   const std::string id = message.message_id;
   EXPECT_EQ(id.substr(0, 20), "DTAUS20260615093000-");
   EXPECT_EQ(id.size(), 32u);
-  EXPECT_EQ(
-      message.xml,
-      Document("pain.001.001.09",
-               "CstmrCdtTrfInitn{" + GroupHeader(id, "2", "1353.56") + "PmtInf{PmtInfId{" + id +
-                   "-1}PmtMtd{TRF}NbOfTxs{2}CtrlSum{1353.56}"
-                   "  PmtTpInf{SvcLvl{Cd{SEPA}}}ReqdExctnDt{Dt{2026-06-15}}"
-                   "  Dbtr{Nm{MUSTERMANN GMBH}}DbtrAcct" +
-                   Account(kOwnIban) + "  DbtrAgt" + kNoAgent +
-                   "ChrgBr{SLEV}"
-                   "  CdtTrfTxInf{PmtId{EndToEndId{NOTPROVIDED}}Amt{InstdAmt Ccy=\"EUR\"{119.00}}"
-                   "    Cdtr{Nm{ERIKA MUSTERMANN}}CdtrAcct" +
-                   Account(kPayeeIban) +
-                   "    RmtInf{Ustrd{RECHNUNG 4711}}}"
-                   "  CdtTrfTxInf{PmtId{EndToEndId{4711}}Amt{InstdAmt Ccy=\"EUR\"{1234.56}}"
-                   "    UltmtDbtr{Nm{MUSTERMANN GMBH FILIALE NORD}}"
-                   "    Cdtr{Nm{MUELLER + SOEHNE GMBH + CO. KG}}CdtrAcct" +
-                   Account(kOtherIban) + "    RmtInf{Ustrd{RECHNUNG 4712 KUNDE 17 STRASSE 5}}}}}"));
+  const std::string payments =
+      "PmtInf{PmtInfId{" + id +
+      "-1}PmtMtd{TRF}NbOfTxs{2}CtrlSum{1353.56}PmtTpInf{SvcLvl{Cd{SEPA}}}"
+      "ReqdExctnDt{Dt{2026-06-15}}Dbtr{Nm{MUSTERMANN GMBH}}DbtrAcct" +
+      Account(kOwnIban) + "DbtrAgt" + kNoAgent +
+      "ChrgBr{SLEV}CdtTrfTxInf{PmtId{EndToEndId{NOTPROVIDED}}"
+      "Amt{InstdAmt Ccy=\"EUR\"{119.00}}Cdtr{Nm{ERIKA MUSTERMANN}}CdtrAcct" +
+      Account(kPayeeIban) +
+      "RmtInf{Ustrd{RECHNUNG 4711}}}CdtTrfTxInf{PmtId{EndToEndId{4711}}"
+      "Amt{InstdAmt Ccy=\"EUR\"{1234.56}}UltmtDbtr{Nm{MUSTERMANN GMBH FILIALE NORD}}"
+      "Cdtr{Nm{MUELLER + SOEHNE GMBH + CO. KG}}CdtrAcct" +
+      Account(kOtherIban) + "RmtInf{Ustrd{RECHNUNG 4712 KUNDE 17 STRASSE 5}}}}";
+  EXPECT_EQ(message.xml,
+            Document("pain.001.001.09",
+                     "CstmrCdtTrfInitn{" + GroupHeader(id, "2", "1353.56") + payments + "}"));
   ExpectSchemaValid(message);
 }
 
