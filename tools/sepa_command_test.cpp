@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -15,6 +14,7 @@
 
 #include "dtaus/bank_directory.h"
 #include "dtaus/dtaus.h"
+#include "file/scratch_dir_test.h"
 #include "tools/commands.h"
 #include "tools/input_test_support.h"
 
@@ -23,18 +23,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class SepaCommandTest : public ::testing::Test {
+class SepaCommandTest : public dtaus::detail::ScratchDirTest {
  protected:
   void SetUp() override {
     if (const BankDirectory bundled = BankDirectory::Bundled(); !bundled.Error().empty()) {
       GTEST_SKIP() << "no bank directory to check accounts against: " << bundled.Error();
     }
-    const char* base = std::getenv("DTAUS_TEST_TMP");
-    dir_ = fs::path(base != nullptr ? base : fs::temp_directory_path()) /
-           (std::string("sepa_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    options_.input = Path("DTAUS0.TXT");
+    ScratchDirTest::SetUp();
+    options_.input = path_;
     options_.output = Path("out.xml");
   }
 
@@ -42,17 +38,14 @@ class SepaCommandTest : public ::testing::Test {
   void Write(const std::string& name, const std::string& content) const {
     std::ofstream(dir_ / name, std::ios::binary) << content;
   }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(dir_ / name, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  }
+  std::string Read(const std::string& name) const { return ReadFile(dir_ / name); }
 
   // A file from 37040044 / 532013000 with one payment of 119.00 EUR to 12030000 / `konto`,
   // dated today, as a program using the library writes it.
   void WriteDtaus(TransferTyp typ, const std::string& konto = "202051",
                   const std::string& execution_date = "today") const {
     DtausDatei datei;
-    datei.Pfad(Path("DTAUS0.TXT"));
+    datei.Pfad(path_);
     auto header = datei.GetMeineInfo();
     header->DateiMedia(MediaTyp::Diskette);
     header->GeldTransferTyp(typ);
@@ -76,7 +69,6 @@ class SepaCommandTest : public ::testing::Test {
     return RunSepa(options_, out_, err_);
   }
 
-  fs::path dir_;
   SepaCommandOptions options_;
   std::ostringstream out_;
   std::ostringstream err_;
