@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <memory>
-#include <source_location>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -176,9 +175,7 @@ class SepaTest : public detail::ScratchDirTest {
   // Converts `bytes`, expects the message to hold each of `texts` and to name `cut` as cut,
   // and validates it; the options go back to the defaults for the next case.
   void ExpectHolds(const std::string& bytes, const std::vector<std::string>& texts,
-                   const std::vector<std::string>& cut = {},
-                   std::source_location at = std::source_location::current()) {
-    const testing::ScopedTrace trace(at.file_name(), static_cast<int>(at.line()), "this case");
+                   const std::vector<std::string>& cut = {}) {
     const SepaMessage message = Convert(bytes);
     options_ = DefaultOptions();
     EXPECT_EQ(message.cut, cut);
@@ -191,9 +188,7 @@ class SepaTest : public detail::ScratchDirTest {
 
   // Converts `bytes`, expects exactly `problems` in their order and no message; the options
   // go back to the defaults for the next case.
-  void ExpectRefused(const std::string& bytes, const std::vector<std::string>& problems,
-                     std::source_location at = std::source_location::current()) {
-    const testing::ScopedTrace trace(at.file_name(), static_cast<int>(at.line()), "this case");
+  void ExpectRefused(const std::string& bytes, const std::vector<std::string>& problems) {
     const SepaMessage message = Convert(bytes);
     options_ = DefaultOptions();
     EXPECT_EQ(message.problems, problems);
@@ -211,6 +206,18 @@ class SepaTest : public detail::ScratchDirTest {
   detail::ScopedToday today_{2026, 6, 15};
   SepaOptions options_ = DefaultOptions();
 };
+
+// The helpers above, with the line of the case named when one fails.
+#define EXPECT_HOLDS(...)      \
+  do {                         \
+    SCOPED_TRACE("this case"); \
+    ExpectHolds(__VA_ARGS__);  \
+  } while (0)
+#define EXPECT_REFUSED(...)     \
+  do {                          \
+    SCOPED_TRACE("this case");  \
+    ExpectRefused(__VA_ARGS__); \
+  } while (0)
 
 TEST_F(SepaTest, CreditTransfersBecomePain001) {
   const Payment long_one{.blz = kOtherBlz,
@@ -301,43 +308,43 @@ TEST_F(SepaTest, OptionsShapeTheMessage) {
   const Payment umlauts{.name = "JÖRG MÜLLER-SCHÄFER",
                         .purposes = {"MIETE FÜR JULI", "50% VON 2*X$"}};
   options_.german_charset = true;
-  ExpectHolds(Write(TransferTyp::Gutschrift, {umlauts}),
-              {"<Nm>JÖRG MÜLLER-SCHÄFER</Nm>", "<Ustrd>MIETE FÜR JULI 50% VON 2*X$</Ustrd>"});
+  EXPECT_HOLDS(Write(TransferTyp::Gutschrift, {umlauts}),
+               {"<Nm>JÖRG MÜLLER-SCHÄFER</Nm>", "<Ustrd>MIETE FÜR JULI 50% VON 2*X$</Ustrd>"});
   // Purpose and name cut, and the payment named as cut.
   const Payment long_one = TooLong();
   options_.cut_purpose = true;
-  ExpectHolds(Write(TransferTyp::Gutschrift, {long_one}),
-              {"<Ustrd>" + detail::Repeat("ABCDEFGHIJ ABCDEFGHIJ ABCD ", 5) + "ABCDE</Ustrd>",
-               "<Nm>" + detail::Repeat("AE", 27) + " OEOEOEOEOEOEOEO</Nm>"},
-              {"payment 1 (" + long_one.name + " " + long_one.name2 + ")"});
+  EXPECT_HOLDS(Write(TransferTyp::Gutschrift, {long_one}),
+               {"<Ustrd>" + detail::Repeat("ABCDEFGHIJ ABCDEFGHIJ ABCD ", 5) + "ABCDE</Ustrd>",
+                "<Nm>" + detail::Repeat("AE", 27) + " OEOEOEOEOEOEOEO</Nm>"},
+               {"payment 1 (" + long_one.name + " " + long_one.name2 + ")"});
   // The execution date: the file's own first, then the option's.
   options_.date = "2026-07-01";
-  ExpectHolds(Write(TransferTyp::Gutschrift, {Payment{}}, "20062026"), {"<Dt>2026-06-20</Dt>"});
+  EXPECT_HOLDS(Write(TransferTyp::Gutschrift, {Payment{}}, "20062026"), {"<Dt>2026-06-20</Dt>"});
   options_.date = "2026-07-01";
-  ExpectHolds(Write(TransferTyp::Gutschrift, {Payment{}}), {"<Dt>2026-07-01</Dt>"});
+  EXPECT_HOLDS(Write(TransferTyp::Gutschrift, {Payment{}}), {"<Dt>2026-07-01</Dt>"});
   // The BIC from the directory; the payee's bank has none there.
   options_.banks.bic = [](std::string_view blz) {
     return std::string(blz == kOwnBlz ? "COBADEFFXXX" : "");
   };
-  ExpectHolds(Write(TransferTyp::Gutschrift, {Payment{}}),
-              {"<DbtrAgt>\n        <FinInstnId>\n          <BICFI>COBADEFFXXX</BICFI>",
-               "</Amt>\n        <Cdtr>"});
+  EXPECT_HOLDS(Write(TransferTyp::Gutschrift, {Payment{}}),
+               {"<DbtrAgt>\n        <FinInstnId>\n          <BICFI>COBADEFFXXX</BICFI>",
+                "</Amt>\n        <Cdtr>"});
   // The IBAN from the map, and the BIC for the bank code within that IBAN.
   options_.iban_map = {{kPayeeBlz, "0000202051", "DE12500105170648489890", "", ""}};
   options_.banks.bic = [](std::string_view blz) {
     return std::string(blz == "50010517" ? "INGDDEFFXXX" : "");
   };
-  ExpectHolds(Write(TransferTyp::Gutschrift, {Payment{}}),
-              {"<CdtrAgt>\n          <FinInstnId>\n            <BICFI>INGDDEFFXXX</BICFI>",
-               "<IBAN>DE12500105170648489890</IBAN>"});
+  EXPECT_HOLDS(Write(TransferTyp::Gutschrift, {Payment{}}),
+               {"<CdtrAgt>\n          <FinInstnId>\n            <BICFI>INGDDEFFXXX</BICFI>",
+                "<IBAN>DE12500105170648489890</IBAN>"});
   // B2B, the sequence type and the collection date.
   options_.b2b = true;
   options_.sequence = "OOFF";
   options_.date = "2026-06-17";
   options_.mandates = {{kPayeeBlz, kPayeeKonto, "", "B2B-1", "2026-01-02", "", ""}};
-  ExpectHolds(Write(TransferTyp::Lastschrift, {Payment{}}),
-              {"<Cd>B2B</Cd>", "<SeqTp>OOFF</SeqTp>", "<ReqdColltnDt>2026-06-17</ReqdColltnDt>",
-               "<MndtId>B2B-1</MndtId>"});
+  EXPECT_HOLDS(Write(TransferTyp::Lastschrift, {Payment{}}),
+               {"<Cd>B2B</Cd>", "<SeqTp>OOFF</SeqTp>", "<ReqdColltnDt>2026-06-17</ReqdColltnDt>",
+                "<MndtId>B2B-1</MndtId>"});
 }
 
 // Salaries (key 53) go into a batch of their own that carries their category; files with
@@ -370,59 +377,59 @@ TEST_F(SepaTest, ProblemsAreNamedAndNothingIsWritten) {
   // The file's execution date in the past; the date option in the past, or not a date; the
   // moment of the conversion not a time.
   options_.now = "2026-06-17T08:00:00";
-  ExpectRefused(Write(TransferTyp::Gutschrift, {Payment{}}, "16.06.2026"),
-                {"the execution date 2026-06-16 lies in the past"});
+  EXPECT_REFUSED(Write(TransferTyp::Gutschrift, {Payment{}}, "16.06.2026"),
+                 {"the execution date 2026-06-16 lies in the past"});
   options_.date = "2026-06-14";
-  ExpectRefused(gk, {"the execution date 2026-06-14 lies in the past"});
+  EXPECT_REFUSED(gk, {"the execution date 2026-06-14 lies in the past"});
   options_.date = "2026-02-30";
-  ExpectRefused(gk, {"the execution date 2026-02-30 is not a date (yyyy-mm-dd)"});
+  EXPECT_REFUSED(gk, {"the execution date 2026-02-30 is not a date (yyyy-mm-dd)"});
   options_.now = "heute";
-  ExpectRefused(gk, {"the time of the conversion \"heute\" is not yyyy-mm-ddThh:mm:ss"});
+  EXPECT_REFUSED(gk, {"the time of the conversion \"heute\" is not yyyy-mm-ddThh:mm:ss"});
   // A character outside the set; name and purpose too long.
-  ExpectRefused(Write(TransferTyp::Gutschrift, {Payment{.purposes = {"5% SKONTO"}}}),
-                {erika + "the purpose holds '%' (U+0025), which the SEPA character set lacks "
-                         "(--german-charset keeps it)"});
+  EXPECT_REFUSED(Write(TransferTyp::Gutschrift, {Payment{.purposes = {"5% SKONTO"}}}),
+                 {erika + "the purpose holds '%' (U+0025), which the SEPA character set lacks "
+                          "(--german-charset keeps it)"});
   const Payment too_long = TooLong();
   const std::string long_one = "payment 1 (" + too_long.name + " " + too_long.name2 + "): ";
-  ExpectRefused(
+  EXPECT_REFUSED(
       Write(TransferTyp::Gutschrift, {too_long}),
       {long_one + "the name has 109 characters, SEPA allows 70 (--cut-purpose cuts it)",
        long_one + "the purpose has 377 characters, SEPA allows 140 (--cut-purpose cuts it)"});
   // No payments; an amount of zero.
-  ExpectRefused(DtausFileBuilder{}.Bytes(), {"the DTAUS file holds no payments"});
+  EXPECT_REFUSED(DtausFileBuilder{}.Bytes(), {"the DTAUS file holds no payments"});
   DtausFileBuilder zero;
   zero.Add(PaymentInput{});
   zero.payments[0].cents = "0";
-  ExpectRefused(zero.Bytes(), {erika + "the amount is 0.00 EUR; SEPA payments start at 0.01 EUR"});
+  EXPECT_REFUSED(zero.Bytes(), {erika + "the amount is 0.00 EUR; SEPA payments start at 0.01 EUR"});
   // An account failing its bank's check.
   options_.banks.account_problem = [](std::string_view blz, std::string_view konto) {
     return blz == kPayeeBlz ? "account " + std::string(konto) + " fails" : "";
   };
-  ExpectRefused(gk, {erika + "account 0000202051 fails"});
+  EXPECT_REFUSED(gk, {erika + "account 0000202051 fails"});
   // An IBAN map with a wrong IBAN, a wrong BIC and an account twice.
   options_.iban_map = {{kPayeeBlz, kPayeeKonto, "DE03120300000000202051", "", "map.csv: row 2"},
                        {kPayeeBlz, kPayeeKonto, kPayeeIban, "COBADEFF", "map.csv: row 3"},
                        {kPayeeBlz, kPayeeKonto, kPayeeIban, "INGD-DEFF", "map.csv: row 4"},
                        {kPayeeBlz, "0000202051", kPayeeIban, "", "map.csv: row 5"}};
-  ExpectRefused(gk, {"map.csv: row 2: the IBAN DE03120300000000202051 is not sound: the check "
-                     "digits 03 do not match (expected 02); a digit is wrong or two are swapped",
-                     "map.csv: row 4: the BIC INGD-DEFF is not 8 or 11 capital letters and digits",
-                     "map.csv: row 5: bank code 12030000 and account 0000202051 appear a second "
-                     "time"});
+  EXPECT_REFUSED(gk, {"map.csv: row 2: the IBAN DE03120300000000202051 is not sound: the check "
+                      "digits 03 do not match (expected 02); a digit is wrong or two are swapped",
+                      "map.csv: row 4: the BIC INGD-DEFF is not 8 or 11 capital letters and digits",
+                      "map.csv: row 5: bank code 12030000 and account 0000202051 appear a second "
+                      "time"});
   // Direct debits without creditor identifier and mandate.
   options_.creditor_id.clear();
-  ExpectRefused(lk,
-                {"a direct-debit file needs the creditor identifier (--creditor-id)",
-                 erika + "no mandate for bank code 12030000, account 202051 (" + kPayeeIban + ")"});
+  EXPECT_REFUSED(
+      lk, {"a direct-debit file needs the creditor identifier (--creditor-id)",
+           erika + "no mandate for bank code 12030000, account 202051 (" + kPayeeIban + ")"});
   // The creditor identifier of the wrong shape, or with wrong check digits.
   const SepaMandate mandate = {kPayeeBlz, kPayeeKonto, "", "M-1", "2026-01-01", "", "m.csv: row 2"};
   options_.creditor_id = "DE98ZZZ0999999999";
   options_.mandates = {mandate};
-  ExpectRefused(lk, {"the creditor identifier DE98ZZZ0999999999 is not DE, 2 check digits, a "
-                     "3-character business code and 11 digits"});
+  EXPECT_REFUSED(lk, {"the creditor identifier DE98ZZZ0999999999 is not DE, 2 check digits, a "
+                      "3-character business code and 11 digits"});
   options_.creditor_id = "DE97ABC09999999999";
   options_.mandates = {mandate};
-  ExpectRefused(
+  EXPECT_REFUSED(
       lk, {"the creditor identifier DE97ABC09999999999 has wrong check digits (expected 98)"});
   // Unsound mandates and sequence type.
   options_.sequence = "NEXT";
@@ -435,7 +442,7 @@ TEST_F(SepaTest, ProblemsAreNamedAndNothingIsWritten) {
   for (std::size_t i = 1; i < options_.mandates.size(); ++i) {
     options_.mandates[i].origin = "m.csv: row " + std::to_string(i + 2);
   }
-  ExpectRefused(
+  EXPECT_REFUSED(
       lk, {"the sequence type \"NEXT\" is not FRST, RCUR, OOFF or FNAL",
            "m.csv: row 3: the mandate reference \"M 1\" is not 1 to 35 letters, digits and "
            "/ - ? : ( ) . , ' +",
@@ -448,16 +455,16 @@ TEST_F(SepaTest, ProblemsAreNamedAndNothingIsWritten) {
   options_.mandates = {mandate, mandate};
   options_.mandates[1].iban = kPayeeIban;
   options_.mandates[1].origin = "m.csv: row 3";
-  ExpectRefused(lk, {"m.csv: row 3: a second mandate for " + std::string(kPayeeIban) +
-                     " (the first: m.csv: row 2)"});
+  EXPECT_REFUSED(lk, {"m.csv: row 3: a second mandate for " + std::string(kPayeeIban) +
+                      " (the first: m.csv: row 2)"});
   // A debit order between businesses without B2B.
   DtausFileBuilder b2b;
   b2b.kind = "LK";
   b2b.Add(PaymentInput{});
   b2b.payments[0].key = "04";
   options_.mandates = {{"87654321", "1234567", "", "M-2", "2026-01-01", "", ""}};
-  ExpectRefused(b2b.Bytes(),
-                {erika + "transaction key 04 is a debit between businesses; convert with --b2b"});
+  EXPECT_REFUSED(b2b.Bytes(),
+                 {erika + "transaction key 04 is a debit between businesses; convert with --b2b"});
 }
 
 // A file the reader finds errors in is refused with those errors.
